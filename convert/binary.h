@@ -1,0 +1,36 @@
+#pragma once
+// The rules every conversion rests on: binary digits to decimal text, the accepted
+// characters of a file text, and the longest line a file conversion takes.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "convert/line_list.h"
+
+// Largest value converted; a larger one gives kOverflowResult.
+inline constexpr std::uint32_t kLargestValue = 2147483647;
+// Longest line, in characters, that a file conversion accepts.
+inline constexpr std::size_t kLongestLine = 31;
+inline constexpr std::u16string_view kOverflowResult = u"-1";
+// Shown when a file conversion meets a line longer than kLongestLine.
+inline constexpr std::u16string_view kLimitMessage =
+    u"計算できる最大値の2147483647を超えました。2147483647以下の２進数値で実行して下さい。\r\n"
+    u"処理を中止します。";
+
+// Value of the binary digits in `binary`, where only '1' adds its weight and every other
+// character counts as a zero digit; -1 when the value exceeds kLargestValue. Linear time.
+std::int64_t BinaryValue(std::u16string_view binary);
+
+// Decimal text of `binary` (see BinaryValue): "0" for the empty text, "-1" above 2147483647.
+std::u16string BinaryToDecimal(std::u16string_view binary);
+
+// Appends the decimal digits of `value` to `out` (no sign, no leading zeros).
+void AppendDecimal(std::u16string& out, std::uint32_t value);
+
+// 1 when `text` holds a character other than '0', '1', CR and LF; 0 otherwise and for "".
+int HasNonBinaryChars(std::u16string_view text);
+
+// Index of the first of the first `count` entries longer than kLongestLine; -1 when all fit.
+std::int64_t FindOverlongEntry(const LineList& entries, std::int64_t count);

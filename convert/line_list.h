@@ -1,0 +1,32 @@
+#pragma once
+// A list of short texts kept in one buffer: memory stays proportional to their total
+// length, and adding an entry allocates nothing beyond the amortised buffer growth.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class LineList {
+ public:
+  // Number of entries.
+  std::int64_t Size() const { return static_cast<std::int64_t>(ends_.size()); }
+  bool Empty() const { return ends_.empty(); }
+  // Entry `index` (0 <= index < Size()); the view lives until the list changes.
+  std::u16string_view operator[](std::int64_t index) const;
+
+  // Appends one entry (an empty one too).
+  void Append(std::u16string_view entry);
+  // Builds an entry character by character: AddChar, then CloseEntry, which keeps the
+  // pending characters as an entry when there are any and does nothing otherwise.
+  void AddChar(char16_t c) { chars_.push_back(c); }
+  void CloseEntry();
+  // Removes every entry and the pending characters; releases the storage.
+  void Clear();
+  // Reserves room for `chars` characters in `entries` entries.
+  void Reserve(std::size_t chars, std::size_t entries);
+
+ private:
+  std::u16string chars_;
+  std::vector<std::uint64_t> ends_;  // entry k spans [ends_[k-1] (or 0), ends_[k])
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Cutting a loaded file text into the numbers to convert.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "convert/line_list.h"
+
+// Runs after each examined position of the trimmed text, with that position's index;
+// returns true to cancel the split.
+using SplitStep = std::function<bool(std::int64_t position)>;
+
+// Removes every trailing CR and LF from `loadedText` itself, then appends to `numberList`
+// (expected empty) each non-empty line of the rest, split at LF with every CR dropped, in
+// order, and sets `listLineCount` to their number. `step`, when given, runs after every
+// position. Returns false when the step cancelled: `numberList` then stays empty and
+// `listLineCount` holds the index of the line being collected.
+bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
+                         std::int64_t& listLineCount, const SplitStep& step = {});
+
+// Removes every trailing CR and LF from `text`.
+void TrimTrailingLineBreaks(std::u16string& text);

@@ -1,0 +1,57 @@
+#pragma once
+// The program's file routines. Paths are UTF-16 and may be longer than 260 characters.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The current user's Documents folder; empty when it cannot be found.
+std::u16string DocumentsFolder();
+
+// Creates one folder level; false when it exists already, its parent is missing or on any
+// other error.
+bool MakeDirectory(const std::u16string& path);
+
+// 1 when something exists at `path` and it is a folder, else 0.
+int DirectoryExists(const std::u16string& path);
+// 1 when something exists at `path` and it is not a folder, else 0.
+int FileExists(const std::u16string& path);
+
+struct FileStatus {
+  std::uint64_t size = 0;
+  bool isDirectory = false;
+  bool readOnly = false;
+};
+// Status of whatever exists at `path`; nullopt when nothing does or it cannot be queried.
+std::optional<FileStatus> GetFileStatus(const std::u16string& path);
+
+// Writes exactly `bytes` to the file (created when missing, cut to their length when
+// longer), keeping other writers out meanwhile. 1 when every byte was written, else 0.
+int WriteTextFile(const std::u16string& path, std::string_view bytes);
+
+// Writes `bytes` beside `path` and then puts them in its place in one step, so that the
+// file is either the old one or the complete new one. true on success; on failure the old
+// file is untouched and nothing is left beside it.
+bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
+
+// The whole text of a Unicode text file, every line followed by CR LF: UTF-8 after a UTF-8
+// byte-order mark, UTF-16LE after a UTF-16LE mark or without a mark. Malformed content
+// decodes to characters other than digits. nullopt when the file cannot be opened or read
+// (missing, a folder, locked, access denied); throws std::bad_alloc when it does not fit in
+// memory. `denyWriters` also fails while another program holds the file open for writing.
+std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
+                                                  bool denyWriters = false);
+
+// Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
+std::u16string DecodeUnicodeText(std::string_view bytes);
+
+// Clears the read-only attribute of a file; false on failure.
+bool ClearReadOnly(const std::u16string& path);
+// Deletes one file; false on failure.
+bool RemoveFile(const std::u16string& path);
+
+// Deletes the folder with everything in it, never following a symbolic link or junction
+// (a link is removed as a link). A read-only file stays, and so do the folders above it.
+// 1 when the folder could be searched, 0 otherwise (nothing is deleted then).
+int DeleteDirectoryTree(const std::u16string& path);

@@ -1,0 +1,40 @@
+#pragma once
+// The program's folders below the user's Documents folder, and the names of its files.
+// Every path is a plain concatenation of a folder path and a literal that begins with the
+// platform's separator; nothing is normalised.
+
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
+inline constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// The program-wide folder paths, set at start-up and recomputed by the handlers that use them.
+struct FolderState {
+  std::u16string DocumentsPath;
+  std::u16string ResultDir;
+  std::u16string TempDir;
+  std::u16string AutoFileDir;
+  // 1 when the user switched automatic processing on in this run (the hand-off folder then
+  // survives Exit); 0 at every start.
+  std::int32_t AutoProcessingOn = 0;
+};
+
+// documents + "\Brindlecot\Tavernic": the application-data folder.
+std::u16string AppDataDirOf(const std::u16string& documents);
+// documents + "\Brindlecot\Tavernic\Result": where the batch run writes its result.
+std::u16string ResultDirOf(const std::u16string& documents);
+// documents + "\Brindlecot\Tavernic\temp": where the settings file lives.
+std::u16string TempDirOf(const std::u16string& documents);
+// documents + "\Brindlecot\Tavernic\AutoFile": the hand-off folder.
+std::u16string AutoFileDirOf(const std::u16string& documents);
+
+// tempDir + "\Pellow.tmp"
+std::u16string SettingsFileOf(const std::u16string& tempDir);
+// autoFileDir + "\Quillet.tbin"
+std::u16string BatchInputFileOf(const std::u16string& autoFileDir);
+// resultDir + "\Ostrum.tbin"
+std::u16string BatchOutputFileOf(const std::u16string& resultDir);

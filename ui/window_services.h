@@ -1,0 +1,62 @@
+#pragma once
+// What the dialog's logic needs from the window system: its controls, modal message boxes,
+// the wait cursor, the message pump, file dialogs and the end of the dialog. The Win32 front
+// end implements it on real controls; the tests use a double that keeps state.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Message box types.
+inline constexpr int kIconError = 16;        // MB_ICONERROR
+inline constexpr int kIconInformation = 64;  // MB_ICONINFORMATION
+
+// Arguments of the save-file dialog.
+struct SaveDialogOptions {
+  std::u16string defaultExtension;  // empty: none is added
+  std::u16string initialName;       // empty: the name field starts empty
+  unsigned flags = 0;               // OFN_* bits
+  std::u16string filter;            // "name|pattern|...||"
+};
+
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+
+  // Shows or hides control `id`; returns whether it was visible before the call.
+  virtual bool ShowControl(int id, bool show) = 0;
+  virtual void EnableControl(int id, bool enable) = 0;
+  virtual std::u16string GetText(int id) = 0;
+  virtual void SetText(int id, std::u16string_view text) = 0;
+  // Check mark of a check box: 0 unchecked, 1 checked. Setting it runs no click handler.
+  virtual int GetCheck(int id) = 0;
+  virtual void SetCheck(int id, int state) = 0;
+  // Progress bar range 0..max and position (full 64-bit values; a position above the
+  // maximum shows a full bar).
+  virtual void SetProgressRange(int id, std::int64_t max) = 0;
+  virtual void SetProgressPos(int id, std::int64_t pos) = 0;
+
+  // A modal message box owned by the dialog with an OK button and the icon of `type`;
+  // returns when the user has closed it (the dialog's messages are dispatched meanwhile).
+  virtual void MessageBox(std::u16string_view text, int type) = 0;
+  virtual void BeginWaitCursor() = 0;
+  virtual void EndWaitCursor() = 0;
+  // Dispatches every pending message of the thread; false when a quit request was taken.
+  virtual bool PumpMessages() = 0;
+  // Ends the modal dialog with `result` once control returns to its loop (also from
+  // inside the dialog's initialisation, before it ever appears).
+  virtual void EndDialog(int result) = 0;
+  // The modal save-file dialog; the chosen full path, or nullopt when cancelled or failed.
+  virtual std::optional<std::u16string> ChooseSaveFile(const SaveDialogOptions& options) = 0;
+  // The modal open-file dialog of the browse control; nullopt when cancelled or failed.
+  virtual std::optional<std::u16string> ChooseOpenFile() = 0;
+  // Full path of the running program; empty when it cannot be found.
+  virtual std::u16string ProgramPath() = 0;
+  // Gives the dialog window the program icon, big and small.
+  virtual void SetWindowIcons() = 0;
+  // Runs the version dialog modally.
+  virtual void ShowVersionDialog() = 0;
+  // The system's information sound; no wait.
+  virtual void Beep() = 0;
+};
