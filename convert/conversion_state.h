@@ -7,8 +7,8 @@
 #include "convert/line_list.h"
 
 struct ConversionState {
-  std::u16string LoadedText;      // text of the file read last; trimmed by the split
-  LineList NumberList;            // the numbers of the current file conversion
-  std::int64_t ListLineCount = 0; // number of entries of NumberList after a split
-  std::int32_t CancelFlag = 0;    // 1 once Cancel was clicked in the current run
+  std::u16string LoadedText;       // text of the file read last; trimmed by the split
+  LineList NumberList;             // the numbers of the current file conversion
+  std::int64_t ListLineCount = 0;  // number of entries of NumberList after a split
+  std::int32_t CancelFlag = 0;     // 1 once Cancel was clicked in the current run
 };

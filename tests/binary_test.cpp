@@ -1,10 +1,11 @@
+#include "convert/binary.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <string>
 
-#include "convert/binary.h"
 #include "tests/test_text.h"
 
 namespace {
@@ -94,9 +95,12 @@ TEST(HasNonBinaryChars, AcceptsOnlyDigitsAndLineBreaks) {
       {u"0 1", 1},
       {u"012", 1},
       {u"0\t1", 1},
-      {u"１", 1},  // full-width digit one
+      {u"１", 1},   // full-width digit one
       {u"0０", 1},  // full-width digit zero
-      {std::u16string(u"0\0" u"1", 3), 1},
+      {std::u16string(u"0\0"
+                      u"1",
+                      3),
+       1},
       {u"10a", 1},
       {u"\x3000", 1},
       {u"1\xD800", 1},  // a lone surrogate

@@ -1,9 +1,10 @@
+#include "convert/split.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "convert/split.h"
 #include "tests/test_text.h"
 
 namespace {

@@ -8,7 +8,9 @@
 #include "convert/line_list.h"
 
 // Widens ASCII text to UTF-16.
-inline std::u16string U(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+inline std::u16string U(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 // Narrows UTF-16 text that holds only ASCII characters ('?' for anything else).
 inline std::string A(std::u16string_view text) {

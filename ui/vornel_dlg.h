@@ -1,0 +1,51 @@
+#pragma once
+// The main dialog: its handlers, written against WindowServices.
+
+#include <cstdint>
+#include <string>
+
+#include "convert/conversion_state.h"
+#include "storage/settings.h"
+#include "storage/working_folders.h"
+#include "ui/window_services.h"
+
+// Notification codes the message map routes (as the window system defines them).
+inline constexpr int kButtonClicked = 0;    // BN_CLICKED
+inline constexpr int kEditChanged = 0x300;  // EN_CHANGE
+
+class CVornelDlg {
+ public:
+  CVornelDlg(WindowServices& window, FolderState& folders, SettingsState& settings,
+             ConversionState& conversion);
+
+  // The dialog's initialisation; always true. May end the dialog (a batch run).
+  bool OnInitDialog();
+  // Routes a notification of control `id` through the message map; false when no entry
+  // matches.
+  bool OnCommand(int id, int notification);
+
+  void OnBnClickedVersion();
+  void OnEnChangeBinary();
+  void OnBnClickedAutoProcessing();
+  void OnBnClickedMessages();
+  void OnBnClickedConvert();
+  void OnBnClickedExit();
+  void OnBnClickedConvertFile();
+  void OnBnClickedCancel();
+  void OnBnClickedSave();
+  void OnBnClickedReadFile();
+  void OnEnChangeBrowseFile();
+
+  // Progress display: with throttling off every step is shown as it comes (tests);
+  // with it on the display is updated only when what it shows changes.
+  void SetProgressThrottling(bool on) { throttle_ = on; }
+
+ private:
+  void ConvertLoadedText();
+
+  WindowServices& window_;
+  FolderState& folders_;
+  SettingsState& settings_;
+  ConversionState& conversion_;
+  bool throttle_ = true;
+};
