@@ -16,21 +16,9 @@ std::int64_t BinaryValue(std::u16string_view binary) {
   return value;
 }
 
-void AppendDecimal(std::u16string& out, std::uint32_t value) {
-  char16_t digits[10];
-  std::size_t n = 0;
-  do {
-    digits[n++] = static_cast<char16_t>(u'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) out.push_back(digits[--n]);
-}
-
 std::u16string BinaryToDecimal(std::u16string_view binary) {
-  const std::int64_t value = BinaryValue(binary);
-  if (value < 0) return std::u16string(kOverflowResult);
   std::u16string text;
-  AppendDecimal(text, static_cast<std::uint32_t>(value));
+  AppendDecimalOf(text, binary);
   return text;
 }
 

@@ -13,7 +13,6 @@
 inline constexpr std::uint32_t kLargestValue = 2147483647;
 // Longest line, in characters, that a file conversion accepts.
 inline constexpr std::size_t kLongestLine = 31;
-inline constexpr std::u16string_view kOverflowResult = u"-1";
 // Shown when a file conversion meets a line longer than kLongestLine.
 inline constexpr std::u16string_view kLimitMessage =
     u"計算できる最大値の2147483647を超えました。2147483647以下の２進数値で実行して下さい。\r\n"
@@ -27,7 +26,28 @@ std::int64_t BinaryValue(std::u16string_view binary);
 std::u16string BinaryToDecimal(std::u16string_view binary);
 
 // Appends the decimal digits of `value` to `out` (no sign, no leading zeros).
-void AppendDecimal(std::u16string& out, std::uint32_t value);
+template <class String>
+void AppendDecimal(String& out, std::uint32_t value) {
+  typename String::value_type digits[10];
+  std::size_t n = 0;
+  do {
+    digits[n++] = static_cast<typename String::value_type>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n > 0) out.push_back(digits[--n]);
+}
+
+// Appends BinaryToDecimal(binary) to `out`, as UTF-16 or as single bytes.
+template <class String>
+void AppendDecimalOf(String& out, std::u16string_view binary) {
+  const std::int64_t value = BinaryValue(binary);
+  if (value < 0) {
+    out.push_back('-');
+    out.push_back('1');
+  } else {
+    AppendDecimal(out, static_cast<std::uint32_t>(value));
+  }
+}
 
 // 1 when `text` holds a character other than '0', '1', CR and LF; 0 otherwise and for "".
 int HasNonBinaryChars(std::u16string_view text);

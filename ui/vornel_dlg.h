@@ -2,11 +2,13 @@
 // The main dialog: its handlers, written against WindowServices.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "convert/conversion_state.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"
+#include "ui/progress.h"
 #include "ui/window_services.h"
 
 // Notification codes the message map routes (as the window system defines them).
@@ -39,13 +41,25 @@ class CVornelDlg {
   // Progress display: with throttling off every step is shown as it comes (tests);
   // with it on the display is updated only when what it shows changes.
   void SetProgressThrottling(bool on) { throttle_ = on; }
+  // Where the dialog looks up the Documents folder (the user's own by default).
+  void SetDocumentsLookup(std::function<std::u16string()> lookup) {
+    documentsFolder_ = std::move(lookup);
+  }
 
  private:
+  enum class RunOutcome { kCompleted, kCancelled, kLimitExceeded, kOutOfMemory };
+
   void ConvertLoadedText();
+  // The splitting, the limit check and the conversion of a file conversion's run.
+  RunOutcome SplitCheckAndConvert(ProgressDisplay& progress);
+  void RestoreIdleControls();
+  void LoadSettings();
+  void SaveSettings();
 
   WindowServices& window_;
   FolderState& folders_;
   SettingsState& settings_;
   ConversionState& conversion_;
+  std::function<std::u16string()> documentsFolder_;
   bool throttle_ = true;
 };

@@ -1,0 +1,161 @@
+// Reading a file into the dialog and converting all its lines with progress and Cancel.
+#include <new>
+
+#include "convert/binary.h"
+#include "convert/split.h"
+#include "res/resource.h"
+#include "storage/file_access.h"
+#include "ui/message_gate.h"
+#include "ui/messages.h"
+#include "ui/vornel_dlg.h"
+
+namespace {
+
+// Disabled for the length of a run, in this order.
+const int kDisabledDuringRun[] = {IDC_CHK_AUTO,    IDC_CHK_MESSAGES,  IDC_BTN_VERSION,
+                                  IDC_BTN_CONVERT, IDC_BTN_READ_FILE, IDC_BTN_CONVERT_FILE,
+                                  IDC_BTN_SAVE,    IDC_EDIT_BINARY,   IDC_BROWSE_FILE};
+// Enabled again when a run has completed, in this order.
+const int kEnabledAfterCompletion[] = {IDC_BROWSE_FILE,      IDC_CHK_AUTO,    IDC_CHK_MESSAGES,
+                                       IDC_BTN_VERSION,      IDC_BTN_CONVERT, IDC_BTN_READ_FILE,
+                                       IDC_BTN_CONVERT_FILE, IDC_BTN_SAVE,    IDC_EDIT_BINARY};
+
+}  // namespace
+
+void CVornelDlg::OnBnClickedReadFile() {
+  const std::u16string path = window_.GetText(IDC_BROWSE_FILE);
+  if (path.empty()) {
+    window_.MessageBox(msg::kNoFileChosen, kIconError);
+    return;
+  }
+  std::optional<std::u16string> text;
+  try {
+    text = ReadUnicodeTextFile(path);
+  } catch (const std::bad_alloc&) {
+    window_.MessageBox(msg::kOutOfMemory, kIconError);
+    return;
+  }
+  if (!text) {
+    window_.MessageBox(msg::kFileUnreadable, kIconError);
+    return;
+  }
+  conversion_.LoadedText = std::move(*text);
+  window_.SetText(IDC_EDIT_FILE_TEXT, conversion_.LoadedText);
+  if (!conversion_.LoadedText.empty()) window_.ShowControl(IDC_BTN_CONVERT_FILE, true);
+}
+
+void CVornelDlg::OnBnClickedConvertFile() {
+  std::u16string_view refusal;
+  try {
+    const std::u16string shown = window_.GetText(IDC_EDIT_FILE_TEXT);
+    if (shown.empty()) {
+      refusal = msg::kNoFileLoaded;
+    } else if (shown == u"\r\n" || shown == u"\n") {
+      refusal = msg::kOnlyLineBreaks;
+    } else if (HasNonBinaryChars(shown)) {
+      refusal = msg::kForeignCharacters;
+    }
+  } catch (const std::bad_alloc&) {
+    refusal = msg::kOutOfMemory;
+  }
+  if (!refusal.empty()) {
+    window_.MessageBox(refusal, kIconError);
+    return;
+  }
+  ConvertLoadedText();
+}
+
+void CVornelDlg::OnBnClickedCancel() {
+  window_.MessageBox(msg::kCancelClicked, kIconInformation);
+  conversion_.CancelFlag = 1;
+}
+
+void CVornelDlg::ConvertLoadedText() {
+  conversion_.NumberList.Clear();
+  conversion_.CancelFlag = 0;
+  conversion_.ListLineCount = 0;
+  settings_.SettingLineCount = 0;
+  if (window_.GetCheck(IDC_CHK_AUTO) == 1) window_.SetCheck(IDC_CHK_AUTO, 0);
+  window_.EnableControl(IDC_BTN_EXIT, false);
+  window_.ShowControl(IDC_EDIT_PROGRESS, true);
+  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
+  window_.ShowControl(IDC_PROGRESS, true);
+  window_.ShowControl(IDC_BTN_CANCEL, true);
+  for (int id : kDisabledDuringRun) window_.EnableControl(id, false);
+  window_.BeginWaitCursor();
+
+  ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_);
+  RunOutcome outcome;
+  try {
+    outcome = SplitCheckAndConvert(progress);
+  } catch (const std::bad_alloc&) {
+    outcome = RunOutcome::kOutOfMemory;
+  }
+
+  switch (outcome) {
+    case RunOutcome::kCompleted:
+      window_.EnableControl(IDC_BTN_EXIT, true);
+      window_.SetText(IDC_EDIT_PROGRESS, BlankText);
+      window_.ShowControl(IDC_EDIT_PROGRESS, false);
+      window_.SetProgressPos(IDC_PROGRESS, 0);
+      window_.ShowControl(IDC_PROGRESS, false);
+      window_.Beep();
+      if (MessageGateOpen(window_, settings_)) {
+        window_.MessageBox(msg::kCompleted, kIconInformation);
+      }
+      window_.EndWaitCursor();
+      window_.ShowControl(IDC_BTN_CANCEL, false);
+      for (int id : kEnabledAfterCompletion) window_.EnableControl(id, true);
+      return;
+    case RunOutcome::kLimitExceeded:
+      if (MessageGateOpen(window_, settings_)) window_.MessageBox(kLimitMessage, kIconError);
+      break;
+    case RunOutcome::kOutOfMemory:
+      conversion_.NumberList.Clear();
+      window_.MessageBox(msg::kOutOfMemory, kIconError);
+      break;
+    case RunOutcome::kCancelled:
+      break;
+  }
+  RestoreIdleControls();
+}
+
+CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progress) {
+  const auto len = static_cast<std::int64_t>(conversion_.LoadedText.size());
+  const std::int64_t splitMax = 3 * (len + 1);
+  window_.SetProgressRange(IDC_PROGRESS, splitMax);
+  const bool split =
+      SplitIntoNumberList(conversion_.LoadedText, conversion_.NumberList, conversion_.ListLineCount,
+                          [&](std::int64_t position) { return progress.Step(position, splitMax); });
+  if (!split) return RunOutcome::kCancelled;
+  if (FindOverlongEntry(conversion_.NumberList, conversion_.ListLineCount) >= 0) {
+    return RunOutcome::kLimitExceeded;
+  }
+
+  window_.SetProgressPos(IDC_PROGRESS, 0);
+  const std::int64_t convertMax = conversion_.ListLineCount + len + 3;
+  window_.SetProgressRange(IDC_PROGRESS, convertMax);
+  std::u16string results;
+  results.reserve(static_cast<std::size_t>(conversion_.ListLineCount) * 12);
+  for (std::int64_t k = 0; k < conversion_.ListLineCount; ++k) {
+    AppendDecimalOf(results, conversion_.NumberList[k]);
+    results += u"\r\n";
+    if (progress.Step(len + 1 + k, convertMax)) return RunOutcome::kCancelled;
+  }
+  if (progress.StepAlwaysShown(convertMax - 1, convertMax)) return RunOutcome::kCancelled;
+  window_.SetText(IDC_EDIT_RESULT, results);
+  if (progress.StepAlwaysShown(convertMax, convertMax)) return RunOutcome::kCancelled;
+  if (progress.StepAlwaysShown(convertMax + 1, convertMax)) return RunOutcome::kCancelled;
+  return RunOutcome::kCompleted;
+}
+
+void CVornelDlg::RestoreIdleControls() {
+  window_.EndWaitCursor();
+  window_.EnableControl(IDC_BTN_EXIT, true);
+  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
+  window_.ShowControl(IDC_EDIT_PROGRESS, false);
+  window_.SetProgressPos(IDC_PROGRESS, 0);
+  window_.ShowControl(IDC_PROGRESS, false);
+  window_.ShowControl(IDC_BTN_CANCEL, false);
+  for (int id : kDisabledDuringRun) window_.EnableControl(id, true);
+}

@@ -1,0 +1,68 @@
+#include "ui/progress.h"
+
+#include "convert/binary.h"
+#include "res/resource.h"
+#include "ui/messages.h"
+
+namespace {
+constexpr auto kPumpInterval = std::chrono::milliseconds(20);
+constexpr auto kShowInterval = std::chrono::milliseconds(33);
+// Steps between two looks at the clock; far less than 20 ms of work.
+constexpr std::uint32_t kStepsPerClockCheck = 256;
+}  // namespace
+
+int ProgressPercent(std::int64_t pos, std::int64_t max) {
+  if (max <= 0) return 0;
+  return static_cast<int>(static_cast<double>(pos) / static_cast<double>(max) * 100.0);
+}
+
+std::u16string ProgressText(int percent) {
+  std::u16string text(kProgressPrefix);
+  if (percent < 0) {
+    text.push_back(u'-');
+    percent = -percent;
+  }
+  AppendDecimal(text, static_cast<std::uint32_t>(percent));
+  text += u" %";
+  return text;
+}
+
+ProgressDisplay::ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag,
+                                 bool throttle)
+    : window_(window), cancelFlag_(cancelFlag), throttle_(throttle) {
+  lastPump_ = lastShow_ = Clock::now();
+}
+
+void ProgressDisplay::Pump() { window_.PumpMessages(); }
+
+void ProgressDisplay::Show(std::int64_t pos, int percent) {
+  window_.SetProgressPos(IDC_PROGRESS, pos);
+  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
+  window_.SetText(IDC_EDIT_PROGRESS, ProgressText(percent));
+  shownPercent_ = percent;
+}
+
+bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
+  if (!throttle_) return StepAlwaysShown(pos, max);
+  const int percent = ProgressPercent(pos, max);
+  const bool newPercent = percent != pumpedPercent_;
+  if (!newPercent && ++stepsSinceClock_ < kStepsPerClockCheck) return false;
+  stepsSinceClock_ = 0;
+  const auto now = Clock::now();
+  if (!newPercent && now - lastPump_ < kPumpInterval) return false;
+  Pump();
+  lastPump_ = now;
+  pumpedPercent_ = percent;
+  if (percent != shownPercent_ && now - lastShow_ >= kShowInterval) {
+    Show(pos, percent);
+    lastShow_ = now;
+  }
+  return cancelFlag_ == 1;
+}
+
+bool ProgressDisplay::StepAlwaysShown(std::int64_t pos, std::int64_t max) {
+  Pump();
+  Show(pos, ProgressPercent(pos, max));
+  lastPump_ = lastShow_ = Clock::now();
+  return cancelFlag_ == 1;
+}

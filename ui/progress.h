@@ -1,0 +1,42 @@
+#pragma once
+// The progress display of an interactive file conversion: bar, percentage text, and the
+// message pump through which Cancel is clicked.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "ui/window_services.h"
+
+// Percentage of pos in max, divided first in double precision, truncated toward zero.
+int ProgressPercent(std::int64_t pos, std::int64_t max);
+
+// "進捗率　" + percentage + " %".
+std::u16string ProgressText(int percent);
+
+class ProgressDisplay {
+ public:
+  // `cancelFlag` is set by the Cancel handler from inside the pump. Without throttling every
+  // step pumps and updates the display; with it, the pump runs at least every 20 ms and
+  // whenever the percentage changes, and the display at most about 30 times a second.
+  ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag, bool throttle);
+
+  // One step of the run at `pos` of `max`; true when the run has been cancelled.
+  bool Step(std::int64_t pos, std::int64_t max);
+  // A step that is always pumped and shown (the closing steps).
+  bool StepAlwaysShown(std::int64_t pos, std::int64_t max);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  void Pump();
+  void Show(std::int64_t pos, int percent);
+
+  WindowServices& window_;
+  const std::int32_t& cancelFlag_;
+  const bool throttle_;
+  int shownPercent_ = -1;
+  int pumpedPercent_ = -1;
+  std::uint32_t stepsSinceClock_ = 0;
+  Clock::time_point lastPump_;
+  Clock::time_point lastShow_;
+};

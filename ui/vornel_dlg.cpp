@@ -1,0 +1,99 @@
+#include "ui/vornel_dlg.h"
+
+#include <iterator>
+
+#include "batch/batch_run.h"
+#include "res/resource.h"
+#include "storage/file_access.h"
+#include "ui/messages.h"
+
+namespace {
+
+struct MessageMapEntry {
+  int id;
+  int notification;
+  void (CVornelDlg::*handler)();
+};
+
+// The dialog's message map: control notifications and their handlers, in this order.
+const MessageMapEntry kMessageMap[] = {
+    {IDC_BTN_VERSION, kButtonClicked, &CVornelDlg::OnBnClickedVersion},
+    {IDC_EDIT_BINARY, kEditChanged, &CVornelDlg::OnEnChangeBinary},
+    {IDC_CHK_AUTO, kButtonClicked, &CVornelDlg::OnBnClickedAutoProcessing},
+    {IDC_CHK_MESSAGES, kButtonClicked, &CVornelDlg::OnBnClickedMessages},
+    {IDC_BTN_CONVERT, kButtonClicked, &CVornelDlg::OnBnClickedConvert},
+    {IDC_BTN_EXIT, kButtonClicked, &CVornelDlg::OnBnClickedExit},
+    {IDC_BTN_CONVERT_FILE, kButtonClicked, &CVornelDlg::OnBnClickedConvertFile},
+    {IDC_BTN_CANCEL, kButtonClicked, &CVornelDlg::OnBnClickedCancel},
+    {IDC_BTN_SAVE, kButtonClicked, &CVornelDlg::OnBnClickedSave},
+    {IDC_BTN_READ_FILE, kButtonClicked, &CVornelDlg::OnBnClickedReadFile},
+    {IDC_BROWSE_FILE, kEditChanged, &CVornelDlg::OnEnChangeBrowseFile},
+};
+
+}  // namespace
+
+CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsState& settings,
+                       ConversionState& conversion)
+    : window_(window),
+      folders_(folders),
+      settings_(settings),
+      conversion_(conversion),
+      documentsFolder_(&DocumentsFolder) {}
+
+bool CVornelDlg::OnCommand(int id, int notification) {
+  for (const auto& entry : kMessageMap) {
+    if (entry.id == id && entry.notification == notification) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CVornelDlg::OnInitDialog() {
+  window_.SetWindowIcons();
+  const std::u16string programPath = window_.ProgramPath();
+  if (!programPath.empty()) window_.SetText(IDC_EDIT_EXE_PATH, programPath);
+  window_.ShowControl(IDC_BTN_CONVERT_FILE, false);
+
+  folders_.DocumentsPath = documentsFolder_();
+  folders_.ResultDir = AppDataDirOf(folders_.DocumentsPath);
+  if (!DirectoryExists(folders_.ResultDir)) MakeDirectory(folders_.ResultDir);
+  folders_.ResultDir = ResultDirOf(folders_.DocumentsPath);
+  MakeDirectory(folders_.ResultDir);
+  folders_.TempDir = TempDirOf(folders_.DocumentsPath);
+  if (!DirectoryExists(folders_.TempDir)) MakeDirectory(folders_.TempDir);
+  LoadSettings();
+  folders_.AutoFileDir = AutoFileDirOf(folders_.DocumentsPath);
+
+  if (DirectoryExists(folders_.AutoFileDir)) {
+    RunBatchCheck(window_, folders_, settings_, conversion_);
+    return true;
+  }
+  window_.ShowControl(IDC_EDIT_PROGRESS, false);
+  window_.ShowControl(IDC_PROGRESS, false);
+  window_.ShowControl(IDC_BTN_CANCEL, false);
+  if (window_.GetCheck(IDC_CHK_AUTO) == 1) window_.SetCheck(IDC_CHK_AUTO, 0);
+  window_.ShowControl(IDC_CHK_MESSAGES, false);
+  return true;
+}
+
+void CVornelDlg::LoadSettings() {
+  const std::u16string path = SettingsFileOf(folders_.TempDir);
+  if (FileExists(path) != 1) return;
+  ParseSettingLines(settings_, ReadSettingsText(settings_, path));
+  if (SettingMeansOff(settings_.SettingLines[0])) {
+    window_.SetCheck(IDC_CHK_AUTO, 0);
+    window_.ShowControl(IDC_CHK_MESSAGES, false);
+  } else {
+    window_.SetCheck(IDC_CHK_AUTO, 1);
+    window_.ShowControl(IDC_CHK_MESSAGES, true);
+    window_.SetCheck(IDC_CHK_MESSAGES, SettingMeansOff(settings_.SettingLines[1]) ? 0 : 1);
+  }
+}
+
+void CVornelDlg::OnBnClickedVersion() { window_.ShowVersionDialog(); }
+
+void CVornelDlg::OnBnClickedMessages() {}
+
+void CVornelDlg::OnEnChangeBrowseFile() {}
