@@ -48,7 +48,8 @@ std::u16string DecodeUnicodeText(std::string_view bytes);
 
 // Clears the read-only attribute of a file; false on failure.
 bool ClearReadOnly(const std::u16string& path);
-// Deletes one file; false on failure.
+// Deletes one file, never a read-only one (elsewhere than on Windows: one without the
+// owner's write permission); false on failure.
 bool RemoveFile(const std::u16string& path);
 
 // Deletes the folder with everything in it, never following a symbolic link or junction

@@ -1,0 +1,90 @@
+#pragma once
+// The operating-system seam of the file routines: one thin wrapper per operating-system
+// concept. Paths are UTF-16 everywhere above this seam; each implementation converts them
+// here (Windows: wide paths with the long-path prefix; elsewhere UTF-8). A path holding a
+// NUL character names no file: every operation on it fails.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "storage/file_access.h"
+
+namespace platform {
+
+enum class OpenMode {
+  kWriteDenyWriters,  // read and write; created when missing, not emptied; others may only read
+  kRead,              // read an existing file; others may read and write meanwhile
+  kReadDenyWriters,   // read an existing file; fails while someone else has it open for writing
+};
+
+// An open file; closed (errors ignored) when it goes out of scope.
+class NativeFile {
+ public:
+  // The opened file; nullopt on any failure.
+  static std::optional<NativeFile> Open(const std::u16string& path, OpenMode mode);
+
+  NativeFile(NativeFile&& other) noexcept;
+  NativeFile(const NativeFile&) = delete;
+  NativeFile& operator=(const NativeFile&) = delete;
+  NativeFile& operator=(NativeFile&&) = delete;
+  ~NativeFile();
+
+  // Writes all of `bytes` at the current position; false on any failure or short write.
+  bool WriteAll(std::string_view bytes);
+  // Reads up to `capacity` bytes into `buffer`; 0 at the end of the file, nullopt on failure.
+  std::optional<std::size_t> Read(char* buffer, std::size_t capacity);
+  // Size of the file in bytes; nullopt on failure.
+  std::optional<std::uint64_t> Size();
+  // Cuts the file at the current position; false on failure.
+  bool TruncateHere();
+  // Pushes everything written so far to the disk; false on failure.
+  bool FlushToDisk();
+  // Closes the file; false when closing reports an error.
+  bool Close();
+
+ private:
+  explicit NativeFile(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_;
+  bool open_ = true;
+};
+
+// One entry of a folder, seen without following links. For a link, isDirectory tells
+// whether it is a folder link (Windows: the link's folder attribute; elsewhere: whether
+// it points to a folder).
+struct EntryInfo {
+  std::u16string name;
+  bool isDirectory = false;
+  bool isLink = false;
+};
+
+// The current user's Documents folder; empty when it cannot be found.
+std::u16string DocumentsFolder();
+// Creates one folder level; false on any failure, an existing folder included.
+bool MakeDirectory(const std::u16string& path);
+// Status of what exists at `path` (a link is followed); nullopt when nothing does.
+std::optional<FileStatus> Status(const std::u16string& path);
+// What `path` itself is, a link not followed (name left empty); nullopt when nothing is there.
+std::optional<EntryInfo> QueryEntry(const std::u16string& path);
+// The entries of a folder without "." and ".."; nullopt when it cannot be searched.
+std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path);
+// Deletes one file, never a read-only one (elsewhere: one without the owner's write
+// permission) and never a folder; false on failure.
+bool DeleteOneFile(const std::u16string& path);
+// Removes an empty folder; false on failure.
+bool RemoveEmptyFolder(const std::u16string& path);
+// Removes the link itself, never what it points to; false on failure.
+bool RemoveLink(const std::u16string& path, bool directoryLink);
+// Clears the read-only attribute (elsewhere: grants the owner write permission); false on
+// failure.
+bool ClearReadOnlyFlag(const std::u16string& path);
+// Renames `from` to `to` in one step, replacing a file at `to`; false on failure (`to` is
+// then untouched).
+bool RenameReplacing(const std::u16string& from, const std::u16string& to);
+// Id of the running process.
+std::uint32_t CurrentProcessId();
+
+}  // namespace platform

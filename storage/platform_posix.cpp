@@ -1,0 +1,292 @@
+// The file-system seam on POSIX systems (native tests and ports). Paths are converted from
+// UTF-16 to UTF-8 here; a byte of a file name that is not UTF-8 travels as the lone
+// surrogate U+DC80..U+DCFF and turns back into the same byte, so every name found in a
+// folder can be named again.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+
+#include "storage/platform.h"
+#include "storage/utf8.h"
+
+namespace platform {
+namespace {
+
+std::optional<std::string> ToNative(std::u16string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char16_t unit = path[i];
+    if (unit == u'\0') return std::nullopt;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
+        path[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (path[++i] - 0xDC00));
+    } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
+      out.push_back(static_cast<char>(unit - 0xDC00));
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::u16string FromNative(std::string_view name) {
+  std::u16string out;
+  out.reserve(name.size());
+  while (!name.empty()) {
+    char32_t codePoint = 0;
+    const std::size_t used = DecodeUtf8Sequence(name, codePoint);
+    if (codePoint == kInvalidSequence) {
+      for (std::size_t k = 0; k < used; ++k) {
+        out.push_back(static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(name[k])));
+      }
+    } else {
+      AppendUtf16(out, codePoint);
+    }
+    name.remove_prefix(used);
+  }
+  return out;
+}
+
+bool OwnerMayWrite(const struct stat& info) { return (info.st_mode & S_IWUSR) != 0; }
+
+// Fills the link-aware fields of `entry` from the lstat result of `linkInfo`; `followed` is
+// what the entry points to.
+void Describe(EntryInfo& entry, const struct stat& linkInfo, const struct stat* followed) {
+  entry.isLink = S_ISLNK(linkInfo.st_mode);
+  entry.isDirectory =
+      entry.isLink ? followed != nullptr && S_ISDIR(followed->st_mode) : S_ISDIR(linkInfo.st_mode);
+}
+
+// Value of XDG_DOCUMENTS_DIR in a user-dirs.dirs file, "$HOME" replaced; empty when the file
+// or the entry is missing or does not name an absolute path.
+std::string DocumentsFromUserDirs(const std::string& file, const std::string& home) {
+  std::ifstream in(file);
+  std::string line;
+  std::string found;
+  while (std::getline(in, line)) {
+    std::string_view rest(line);
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    static constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR";
+    if (!rest.starts_with(kKey)) continue;
+    rest.remove_prefix(kKey.size());
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    if (!rest.starts_with('=')) continue;
+    rest.remove_prefix(1);
+    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+    if (!rest.starts_with('"')) continue;
+    std::string value;
+    bool closed = false;
+    for (std::size_t k = 1; k < rest.size(); ++k) {
+      if (rest[k] == '"') {
+        closed = true;
+        break;
+      }
+      if (rest[k] == '\\' && k + 1 < rest.size()) ++k;
+      value.push_back(rest[k]);
+    }
+    if (!closed) continue;
+    static constexpr std::string_view kHome = "$HOME";
+    if (value.starts_with(kHome) && (value.size() == kHome.size() || value[kHome.size()] == '/')) {
+      if (home.empty()) continue;
+      value = home + value.substr(kHome.size());
+    }
+    if (value.starts_with('/')) found = value;  // the last entry counts, as in a shell
+  }
+  while (found.size() > 1 && found.back() == '/') found.pop_back();
+  return found;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+}  // namespace
+
+std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode mode) {
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  // Sharing modes do not exist here: the deny-writers modes open like the plain ones.
+  const int flags =
+      mode == OpenMode::kWriteDenyWriters ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
+  int fd = -1;
+  do {
+    fd = ::open(native->c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return std::nullopt;
+  return NativeFile(fd);
+}
+
+NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), open_(other.open_) {
+  other.open_ = false;
+}
+
+NativeFile::~NativeFile() {
+  if (open_) ::close(static_cast<int>(handle_));
+}
+
+bool NativeFile::WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(static_cast<int>(handle_), bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+std::optional<std::size_t> NativeFile::Read(char* buffer, std::size_t capacity) {
+  for (;;) {
+    const ssize_t got = ::read(static_cast<int>(handle_), buffer, capacity);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+std::optional<std::uint64_t> NativeFile::Size() {
+  struct stat info {};
+  if (::fstat(static_cast<int>(handle_), &info) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool NativeFile::TruncateHere() {
+  const off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
+  return here >= 0 && ::ftruncate(static_cast<int>(handle_), here) == 0;
+}
+
+bool NativeFile::FlushToDisk() { return ::fsync(static_cast<int>(handle_)) == 0; }
+
+bool NativeFile::Close() {
+  if (!open_) return false;
+  open_ = false;
+  return ::close(static_cast<int>(handle_)) == 0;
+}
+
+std::u16string DocumentsFolder() {
+  const std::string home = Environment("HOME");
+  std::string config = Environment("XDG_CONFIG_HOME");
+  if (!config.starts_with('/')) config = home.empty() ? std::string() : home + "/.config";
+  std::string documents;
+  if (!config.empty()) documents = DocumentsFromUserDirs(config + "/user-dirs.dirs", home);
+  if (documents.empty() && !home.empty()) documents = home + "/Documents";
+  return FromNative(documents);
+}
+
+bool MakeDirectory(const std::u16string& path) {
+  const auto native = ToNative(path);
+  return native && ::mkdir(native->c_str(), 0777) == 0;
+}
+
+std::optional<FileStatus> Status(const std::u16string& path) {
+  const auto native = ToNative(path);
+  struct stat info {};
+  if (!native || ::stat(native->c_str(), &info) != 0) return std::nullopt;
+  FileStatus status;
+  status.size = static_cast<std::uint64_t>(info.st_size);
+  status.isDirectory = S_ISDIR(info.st_mode);
+  status.readOnly = !OwnerMayWrite(info);
+  return status;
+}
+
+std::optional<EntryInfo> QueryEntry(const std::u16string& path) {
+  const auto native = ToNative(path);
+  struct stat linkInfo {};
+  if (!native || ::lstat(native->c_str(), &linkInfo) != 0) return std::nullopt;
+  struct stat followed {};
+  const bool reached = S_ISLNK(linkInfo.st_mode) && ::stat(native->c_str(), &followed) == 0;
+  EntryInfo entry;
+  Describe(entry, linkInfo, reached ? &followed : nullptr);
+  return entry;
+}
+
+std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
+  const auto native = ToNative(path);
+  DIR* folder = native ? ::opendir(native->c_str()) : nullptr;
+  if (folder == nullptr) return std::nullopt;
+  const int folderFd = ::dirfd(folder);
+  std::vector<EntryInfo> entries;
+  bool failed = false;
+  for (;;) {
+    errno = 0;
+    const dirent* item = ::readdir(folder);
+    if (item == nullptr) {
+      failed = errno != 0;
+      break;
+    }
+    const std::string_view name(item->d_name);
+    if (name == "." || name == "..") continue;
+    struct stat linkInfo {};
+    if (::fstatat(folderFd, item->d_name, &linkInfo, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    struct stat followed {};
+    const bool reached =
+        S_ISLNK(linkInfo.st_mode) && ::fstatat(folderFd, item->d_name, &followed, 0) == 0;
+    EntryInfo entry;
+    entry.name = FromNative(name);
+    Describe(entry, linkInfo, reached ? &followed : nullptr);
+    entries.push_back(std::move(entry));
+  }
+  ::closedir(folder);
+  if (failed) return std::nullopt;
+  return entries;
+}
+
+bool DeleteOneFile(const std::u16string& path) {
+  const auto native = ToNative(path);
+  struct stat info {};
+  if (!native || ::lstat(native->c_str(), &info) != 0) return false;
+  if (S_ISDIR(info.st_mode)) return false;
+  if (S_ISREG(info.st_mode) && !OwnerMayWrite(info)) return false;
+  return ::unlink(native->c_str()) == 0;
+}
+
+bool RemoveEmptyFolder(const std::u16string& path) {
+  const auto native = ToNative(path);
+  return native && ::rmdir(native->c_str()) == 0;
+}
+
+bool RemoveLink(const std::u16string& path, bool /*directoryLink*/) {
+  const auto native = ToNative(path);
+  struct stat info {};
+  if (!native || ::lstat(native->c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return false;
+  return ::unlink(native->c_str()) == 0;
+}
+
+bool ClearReadOnlyFlag(const std::u16string& path) {
+  const auto native = ToNative(path);
+  struct stat info {};
+  if (!native || ::stat(native->c_str(), &info) != 0) return false;
+  return ::chmod(native->c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
+  const auto nativeFrom = ToNative(from);
+  const auto nativeTo = ToNative(to);
+  if (!nativeFrom || !nativeTo || ::rename(nativeFrom->c_str(), nativeTo->c_str()) != 0) {
+    return false;
+  }
+  // Make the new name itself durable; the rename has happened whatever this reports.
+  const std::size_t slash = nativeTo->rfind('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : nativeTo->substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return true;
+}
+
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+
+}  // namespace platform

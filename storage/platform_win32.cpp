@@ -1,0 +1,213 @@
+// The file-system seam on Windows: wide-character APIs only. Every path is made absolute
+// and given the long-path prefix (\\?\ or \\?\UNC\) here, so that paths of 260 characters
+// or more work.
+
+#include <windows.h>
+// windows.h first: the shell headers rely on its types.
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "storage/platform.h"
+
+namespace platform {
+namespace {
+
+constexpr DWORD kLargestTransfer = 1u << 30;
+
+// The path as the wide APIs take it: absolute, with the long-path prefix; nullopt when it
+// holds a NUL character.
+std::optional<std::wstring> ToNative(std::u16string_view path) {
+  if (path.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  std::wstring wide(path.begin(), path.end());
+  if (wide.empty() || wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return full;
+}
+
+HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::optional<DWORD> Attributes(const std::u16string& path) {
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(native->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return attributes;
+}
+
+void Describe(EntryInfo& entry, DWORD attributes) {
+  entry.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+}  // namespace
+
+std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode mode) {
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  DWORD access = GENERIC_READ;
+  DWORD sharing = FILE_SHARE_READ;
+  DWORD disposition = OPEN_EXISTING;
+  if (mode == OpenMode::kWriteDenyWriters) {
+    access = GENERIC_READ | GENERIC_WRITE;
+    disposition = OPEN_ALWAYS;
+  } else if (mode == OpenMode::kRead) {
+    sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  }
+  const HANDLE handle = CreateFileW(native->c_str(), access, sharing, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+}
+
+NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), open_(other.open_) {
+  other.open_ = false;
+}
+
+NativeFile::~NativeFile() {
+  if (open_) CloseHandle(AsHandle(handle_));
+}
+
+bool NativeFile::WriteAll(std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestTransfer));
+    DWORD written = 0;
+    if (!WriteFile(AsHandle(handle_), bytes.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::optional<std::size_t> NativeFile::Read(char* buffer, std::size_t capacity) {
+  const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, kLargestTransfer));
+  DWORD got = 0;
+  if (!ReadFile(AsHandle(handle_), buffer, chunk, &got, nullptr)) return std::nullopt;
+  return got;
+}
+
+std::optional<std::uint64_t> NativeFile::Size() {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(AsHandle(handle_), &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
+
+bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
+
+bool NativeFile::Close() {
+  if (!open_) return false;
+  open_ = false;
+  return CloseHandle(AsHandle(handle_)) != 0;
+}
+
+std::u16string DocumentsFolder() {
+  PWSTR path = nullptr;
+  std::u16string documents;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DONT_VERIFY, nullptr, &path))) {
+    const std::wstring_view wide(path);
+    documents.assign(wide.begin(), wide.end());
+  }
+  CoTaskMemFree(path);
+  return documents;
+}
+
+bool MakeDirectory(const std::u16string& path) {
+  const auto native = ToNative(path);
+  return native && CreateDirectoryW(native->c_str(), nullptr) != 0;
+}
+
+std::optional<FileStatus> Status(const std::u16string& path) {
+  const auto native = ToNative(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!native || !GetFileAttributesExW(native->c_str(), GetFileExInfoStandard, &data)) {
+    return std::nullopt;
+  }
+  FileStatus status;
+  status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  status.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  status.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return status;
+}
+
+std::optional<EntryInfo> QueryEntry(const std::u16string& path) {
+  const auto attributes = Attributes(path);
+  if (!attributes) return std::nullopt;
+  EntryInfo entry;
+  Describe(entry, *attributes);
+  return entry;
+}
+
+std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
+  std::u16string pattern = path;
+  if (!pattern.empty() && pattern.back() != u'\\' && pattern.back() != u'/') pattern += u'\\';
+  pattern += u'*';
+  const auto native = ToNative(pattern);
+  if (!native) return std::nullopt;
+  WIN32_FIND_DATAW data{};
+  const HANDLE search = FindFirstFileExW(native->c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::vector<EntryInfo> entries;
+  do {
+    const std::wstring_view name(data.cFileName);
+    if (name == L"." || name == L"..") continue;
+    EntryInfo entry;
+    entry.name.assign(name.begin(), name.end());
+    Describe(entry, data.dwFileAttributes);
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(search, &data));
+  const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(search);
+  if (!complete) return std::nullopt;
+  return entries;
+}
+
+bool DeleteOneFile(const std::u16string& path) {
+  const auto native = ToNative(path);
+  return native && DeleteFileW(native->c_str()) != 0;
+}
+
+bool RemoveEmptyFolder(const std::u16string& path) {
+  const auto native = ToNative(path);
+  return native && RemoveDirectoryW(native->c_str()) != 0;
+}
+
+bool RemoveLink(const std::u16string& path, bool directoryLink) {
+  const auto attributes = Attributes(path);
+  if (!attributes || (*attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+  // Both calls remove a reparse point itself, never the folder or file behind it.
+  return directoryLink ? RemoveEmptyFolder(path) : DeleteOneFile(path);
+}
+
+bool ClearReadOnlyFlag(const std::u16string& path) {
+  const auto native = ToNative(path);
+  if (!native) return false;
+  const DWORD attributes = GetFileAttributesW(native->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (cleared == 0) cleared = FILE_ATTRIBUTE_NORMAL;
+  return SetFileAttributesW(native->c_str(), cleared) != 0;
+}
+
+bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
+  const auto nativeFrom = ToNative(from);
+  const auto nativeTo = ToNative(to);
+  return nativeFrom && nativeTo &&
+         MoveFileExW(nativeFrom->c_str(), nativeTo->c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+#pragma once
+// UTF-8 sequences one code point at a time, for the text decoder and for file names.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Marks a run of bytes that is not a well-formed UTF-8 sequence.
+inline constexpr char32_t kInvalidSequence = 0xFFFFFFFF;
+
+// Decodes the sequence at the start of `bytes` (not empty) into `codePoint` and returns the
+// number of bytes it takes. For a malformed sequence `codePoint` is kInvalidSequence and
+// the count covers its longest valid-looking start (at least one byte), so that each
+// malformed part is reported once.
+std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t& codePoint);
+
+// Appends the UTF-8 form of `codePoint` (at most 0x10FFFF, not a surrogate) to `out`.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+// Appends `codePoint` to `out` as one UTF-16 code unit or a surrogate pair.
+void AppendUtf16(std::u16string& out, char32_t codePoint);

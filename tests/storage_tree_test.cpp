@@ -1,0 +1,189 @@
+// Deleting a folder tree: what goes, what stays, and links that must not be followed.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "storage/file_access.h"
+#include "tests/storage_test_support.h"
+#include "tests/test_text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#endif
+
+namespace {
+
+using storage_test::Listing;
+using storage_test::MakeFolders;
+using storage_test::Present;
+using storage_test::ReadBytes;
+using storage_test::TempFolderTest;
+using storage_test::WriteBytes;
+using Names = std::vector<std::u16string>;
+
+class DeleteDirectoryTreeTest : public TempFolderTest {
+ protected:
+  // A folder outside the tree that no deletion may reach.
+  void MakeCanary() {
+    MakeFolders(At(u"canary/inner"));
+    WriteBytes(At(u"canary/keep.txt"), "keep");
+    WriteBytes(At(u"canary/inner/keep2.txt"), "keep2");
+  }
+  void ExpectCanaryIntact() {
+    EXPECT_EQ(Listing(At(u"canary")), (Names{u"inner", u"keep.txt"}));
+    EXPECT_EQ(ReadBytes(At(u"canary/keep.txt")), "keep");
+    EXPECT_EQ(ReadBytes(At(u"canary/inner/keep2.txt")), "keep2");
+  }
+};
+
+TEST_F(DeleteDirectoryTreeTest, RemovesANestedTree) {
+  for (const char16_t* folder : {u"AutoFile/a/b/c", u"AutoFile/空/d", u"AutoFile/e"}) {
+    MakeFolders(At(folder));
+  }
+  for (const char16_t* file :
+       {u"AutoFile/Quillet.tbin", u"AutoFile/a/1.txt", u"AutoFile/a/b/c/2.txt",
+        u"AutoFile/空/ファイル.txt", u"AutoFile/.hidden"}) {
+    WriteBytes(At(file), "x");
+  }
+  MakeFolders(At(u"AutoFileSibling"));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"AutoFile")), 1);
+  EXPECT_EQ(Listing(At()), Names{u"AutoFileSibling"});
+}
+
+TEST_F(DeleteDirectoryTreeTest, AcceptsATrailingSeparatorAndAnEmptyFolder) {
+  MakeFolders(At(u"empty"));
+  MakeFolders(At(u"tree/sub"));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"empty")), 1);
+  EXPECT_EQ(DeleteDirectoryTree(At(u"tree/")), 1);
+  EXPECT_EQ(Listing(At()), Names{});
+}
+
+TEST_F(DeleteDirectoryTreeTest, KeepsAReadOnlyFileAndTheFoldersAboveIt) {
+  MakeFolders(At(u"tree/x/y"));
+  MakeFolders(At(u"tree/z"));
+  WriteBytes(At(u"tree/x/y/locked.txt"), "locked");
+  WriteBytes(At(u"tree/x/other.txt"), "o");
+  WriteBytes(At(u"tree/z/gone.txt"), "g");
+  WriteBytes(At(u"tree/top.txt"), "t");
+  storage_test::MakeReadOnly(At(u"tree/x/y/locked.txt"));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"tree")), 1);
+  EXPECT_EQ(Listing(At(u"tree")), Names{u"x"});
+  EXPECT_EQ(Listing(At(u"tree/x")), Names{u"y"});
+  EXPECT_EQ(ReadBytes(At(u"tree/x/y/locked.txt")), "locked");
+}
+
+TEST_F(DeleteDirectoryTreeTest, RefusesAMissingPathOrAFile) {
+  WriteBytes(At(u"file.txt"), "f");
+  const std::u16string paths[] = {At(u"missing"), At(u"missing/deeper"), At(u"file.txt"),
+                                  At(u"file.txt/"), std::u16string(u"x\0y", 3)};
+  for (const auto& path : paths) EXPECT_EQ(DeleteDirectoryTree(path), 0) << A(path);
+  EXPECT_EQ(ReadBytes(At(u"file.txt")), "f");
+}
+
+#ifndef _WIN32
+TEST_F(DeleteDirectoryTreeTest, RemovesLinksInsideTheTreeWithoutFollowingThem) {
+  MakeCanary();
+  MakeFolders(At(u"tree/sub"));
+  WriteBytes(At(u"tree/sub/a.txt"), "a");
+  namespace fs = std::filesystem;
+  fs::create_directory_symlink(storage_test::Native(At(u"canary")),
+                               storage_test::Native(At(u"tree/sub/to-canary")));
+  fs::create_symlink(storage_test::Native(At(u"canary/keep.txt")),
+                     storage_test::Native(At(u"tree/to-file")));
+  fs::create_symlink(storage_test::Native(At(u"nowhere")), storage_test::Native(At(u"tree/dead")));
+  // A read-only file behind a link must not stop the tree's own removal either.
+  storage_test::MakeReadOnly(At(u"canary/keep.txt"));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"tree")), 1);
+  EXPECT_FALSE(Present(At(u"tree")));
+  ExpectCanaryIntact();
+}
+
+TEST_F(DeleteDirectoryTreeTest, RemovesARootLinkAsALink) {
+  MakeCanary();
+  std::filesystem::create_directory_symlink(storage_test::Native(At(u"canary")),
+                                            storage_test::Native(At(u"AutoFile")));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"AutoFile")), 1);
+  EXPECT_FALSE(Present(At(u"AutoFile")));
+  ExpectCanaryIntact();
+  // A link to a file is no folder.
+  std::filesystem::create_symlink(storage_test::Native(At(u"canary/keep.txt")),
+                                  storage_test::Native(At(u"file-link")));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"file-link")), 0);
+  EXPECT_TRUE(Present(At(u"file-link")));
+  ExpectCanaryIntact();
+}
+
+#else
+// A folder link (symbolic link, or a junction as the fallback); false when this system
+// cannot create either.
+bool MakeFolderLink(const std::u16string& link, const std::u16string& target) {
+  const std::wstring wideLink(link.begin(), link.end());
+  const std::wstring wideTarget(target.begin(), target.end());
+  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  if (CreateSymbolicLinkW(wideLink.c_str(), wideTarget.c_str(),
+                          SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged)) {
+    const DWORD attributes = GetFileAttributesW(wideLink.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+  }
+  RemoveDirectoryW(wideLink.c_str());
+  if (!CreateDirectoryW(wideLink.c_str(), nullptr)) return false;
+  const HANDLE folder =
+      CreateFileW(wideLink.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (folder == INVALID_HANDLE_VALUE) return false;
+  const std::wstring substitute = L"\\??\\" + wideTarget;
+  // REPARSE_DATA_BUFFER for a mount point: tag, length, reserved, four name offsets and
+  // lengths, then the substitute and print names, each with its terminator.
+  std::vector<char> buffer(8 + 8 + (substitute.size() + wideTarget.size() + 2) * 2);
+  const auto put16 = [&](std::size_t at, std::size_t value) {
+    const auto v = static_cast<WORD>(value);
+    memcpy(buffer.data() + at, &v, 2);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  memcpy(buffer.data(), &tag, 4);
+  put16(4, buffer.size() - 8);
+  put16(8, 0);
+  put16(10, substitute.size() * 2);
+  put16(12, (substitute.size() + 1) * 2);
+  put16(14, wideTarget.size() * 2);
+  memcpy(buffer.data() + 16, substitute.c_str(), substitute.size() * 2);
+  memcpy(buffer.data() + 16 + (substitute.size() + 1) * 2, wideTarget.c_str(),
+         wideTarget.size() * 2);
+  DWORD returned = 0;
+  const BOOL made =
+      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  CloseHandle(folder);
+  const DWORD attributes = GetFileAttributesW(wideLink.c_str());
+  if (made && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return true;
+  }
+  RemoveDirectoryW(wideLink.c_str());
+  return false;
+}
+
+TEST_F(DeleteDirectoryTreeTest, RemovesFolderLinksWithoutFollowingThem) {
+  MakeCanary();
+  MakeFolders(At(u"tree/sub"));
+  if (!MakeFolderLink(At(u"tree/sub/to-canary"), At(u"canary"))) {
+    GTEST_SKIP() << "this system cannot create a symbolic link or a junction (wine 8.0 "
+                    "reports success for CreateSymbolicLinkW but creates nothing, and "
+                    "refuses FSCTL_SET_REPARSE_POINT)";
+  }
+  ASSERT_TRUE(MakeFolderLink(At(u"root-link"), At(u"canary")));
+  EXPECT_EQ(DeleteDirectoryTree(At(u"tree")), 1);
+  EXPECT_FALSE(Present(At(u"tree")));
+  ExpectCanaryIntact();
+  EXPECT_EQ(DeleteDirectoryTree(At(u"root-link")), 1);
+  EXPECT_FALSE(Present(At(u"root-link")));
+  ExpectCanaryIntact();
+}
+#endif
+
+}  // namespace
