@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int kBatchResult = -1;
+// How long a start waits for another batch run on the same hand-off folder to finish.
+constexpr auto kLockWait = std::chrono::minutes(5);
 
 void ShowGated(WindowServices& window, const SettingsState& settings, std::u16string_view text,
                int type) {
@@ -56,15 +58,49 @@ bool DeleteInput(const std::u16string& inputPath) {
   return RemoveFile(inputPath);
 }
 
+// Splits, checks the lengths, converts, writes the result and deletes the input. The message
+// of the failure that stopped it; nullopt when all went through.
+std::optional<std::u16string_view> ConvertAndHandOver(const std::u16string& outputPath,
+                                                      const std::u16string& inputPath,
+                                                      ConversionState& conversion) {
+  std::string bytes;
+  try {
+    SplitIntoNumberList(conversion.LoadedText, conversion.NumberList, conversion.ListLineCount);
+    std::u16string().swap(conversion.LoadedText);  // the text is not needed any more
+    const bool tooLong = FindOverlongEntry(conversion.NumberList, conversion.ListLineCount) >= 0;
+    if (!tooLong) bytes = ResultBytes(conversion.NumberList, conversion.ListLineCount);
+    conversion.NumberList.Clear();
+    if (tooLong) return kLimitMessage;
+  } catch (const std::bad_alloc&) {
+    conversion.NumberList.Clear();
+    return msg::kOutOfMemory;
+  }
+  // The result appears complete or not at all; without it the input stays for a retry.
+  if (!ReplaceFileAtomically(outputPath, bytes)) return batch_msg::kOutputUnwritable;
+  std::string().swap(bytes);
+  if (!DeleteInput(inputPath)) return batch_msg::kInputNotDeleted;
+  return std::nullopt;
+}
+
 }  // namespace
 
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
                    ConversionState& conversion) {
+  // Batch runs on one hand-off folder take turns, so that two starts at the same moment
+  // never work on one input together.
+  std::optional<RunLock> lock(std::in_place, folders.AutoFileDir, kLockWait);
+  if (!lock->Held()) return Refuse(window, settings, batch_msg::kInputUnreadable);
+
   const std::u16string inputPath = BatchInputFileOf(folders.AutoFileDir);
-  if (FileExists(inputPath) != 1) return Refuse(window, settings, batch_msg::kInputMissing);
   const std::optional<FileStatus> status = GetFileStatus(inputPath);
-  if (!status || status->isDirectory) return Refuse(window, settings, batch_msg::kInputMissing);
-  if (status->size == 0) return Refuse(window, settings, batch_msg::kInputEmpty);
+  if (FileExists(inputPath) != 1 || !status || status->isDirectory) {
+    lock.reset();
+    return Refuse(window, settings, batch_msg::kInputMissing);
+  }
+  if (status->size == 0) {
+    lock.reset();
+    return Refuse(window, settings, batch_msg::kInputEmpty);
+  }
 
   std::optional<std::u16string> text;
   try {
@@ -74,52 +110,32 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
     text.reset();
   }
   if (!text) {
-    if (FileExists(inputPath) != 1) return Refuse(window, settings, batch_msg::kInputMissing);
-    return Refuse(window, settings, batch_msg::kInputUnreadable);
+    const bool gone = FileExists(inputPath) != 1;
+    lock.reset();
+    return Refuse(window, settings, gone ? batch_msg::kInputMissing : batch_msg::kInputUnreadable);
   }
   conversion.LoadedText = std::move(*text);
   if (HasNonBinaryChars(conversion.LoadedText)) {
+    std::u16string().swap(conversion.LoadedText);
+    lock.reset();
     return Refuse(window, settings, batch_msg::kInputForeign);
   }
   RunAutoProcessing(window, BatchOutputFileOf(folders.ResultDir), inputPath, folders, settings,
-                    conversion);
+                    conversion, &lock);
 }
 
 void RunAutoProcessing(WindowServices& window, const std::u16string& outputPath,
                        const std::u16string& inputPath, FolderState& folders,
-                       SettingsState& settings, ConversionState& conversion) {
+                       SettingsState& settings, ConversionState& conversion,
+                       std::optional<RunLock>* handOffLock) {
   conversion.ListLineCount = 0;
   settings.SettingLineCount = 0;
   window.BeginWaitCursor();
-
-  std::string bytes;
-  try {
-    SplitIntoNumberList(conversion.LoadedText, conversion.NumberList, conversion.ListLineCount);
-    std::u16string().swap(conversion.LoadedText);  // the text is not needed any more
-    if (FindOverlongEntry(conversion.NumberList, conversion.ListLineCount) >= 0) {
-      conversion.NumberList.Clear();
-      ShowGated(window, settings, kLimitMessage, kIconError);
-      window.EndDialog(kBatchResult);
-      return;
-    }
-    bytes = ResultBytes(conversion.NumberList, conversion.ListLineCount);
-    conversion.NumberList.Clear();
-  } catch (const std::bad_alloc&) {
-    conversion.NumberList.Clear();
-    ShowGated(window, settings, msg::kOutOfMemory, kIconError);
-    window.EndDialog(kBatchResult);
-    return;
-  }
-
-  // The result appears complete or not at all; without it the input stays for a retry.
-  if (!ReplaceFileAtomically(outputPath, bytes)) {
-    ShowGated(window, settings, batch_msg::kOutputUnwritable, kIconError);
-    window.EndDialog(kBatchResult);
-    return;
-  }
-  std::string().swap(bytes);
-  if (!DeleteInput(inputPath)) {
-    ShowGated(window, settings, batch_msg::kInputNotDeleted, kIconError);
+  const std::optional<std::u16string_view> failure =
+      ConvertAndHandOver(outputPath, inputPath, conversion);
+  if (handOffLock) handOffLock->reset();
+  if (failure) {
+    ShowGated(window, settings, *failure, kIconError);
     window.EndDialog(kBatchResult);
     return;
   }

@@ -2,9 +2,11 @@
 // Automatic processing: a start whose hand-off folder exists converts the input file there
 // into the result file, deletes the input and ends the dialog by itself.
 
+#include <optional>
 #include <string>
 
 #include "convert/conversion_state.h"
+#include "storage/run_lock.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"
 #include "ui/window_services.h"
@@ -15,7 +17,9 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
                    ConversionState& conversion);
 
 // Converts conversion.LoadedText (already checked) into `outputPath` and deletes
-// `inputPath`; ends the dialog with -1 on every path.
+// `inputPath`; ends the dialog with -1 on every path. `handOffLock`, when given, is released
+// as soon as the files are done, before the run waits for anything.
 void RunAutoProcessing(WindowServices& window, const std::u16string& outputPath,
                        const std::u16string& inputPath, FolderState& folders,
-                       SettingsState& settings, ConversionState& conversion);
+                       SettingsState& settings, ConversionState& conversion,
+                       std::optional<RunLock>* handOffLock = nullptr);

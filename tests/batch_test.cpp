@@ -1,0 +1,177 @@
+// Starts whose hand-off folder exists: the input is converted or refused, and the dialog
+// ends by itself.
+#include <gtest/gtest.h>
+
+#include "batch/batch_messages.h"
+#include "convert/binary.h"
+#include "tests/dialog_fixture.h"
+#include "tests/test_text.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class BatchTest : public DialogTest {
+ protected:
+  BatchTest() {
+    fs::create_directories(HandOff());
+    fs::create_directories(AppData() / "Result");
+  }
+  // Messages behind the gate show with a settings file "1" CR LF "1".
+  void OpenGate() { WriteSettings("1\r\n1"); }
+};
+
+std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
+std::string Utf16WithMark(const std::string& ascii) { return "\xFF\xFE" + Utf16Bytes(ascii); }
+
+struct ConvertedCase {
+  const char* name;
+  std::string inputBytes;
+  std::string output;
+};
+
+TEST_F(BatchTest, ConvertsTheInputAndDeletesIt) {
+  const ConvertedCase cases[] = {
+      {"UTF-16LE", Utf16Bytes("101\r\n11\r\n"), "5\r\n3\r\n"},
+      {"UTF-16LE with its mark", Utf16WithMark("101\r\n11"), "5\r\n3\r\n"},
+      {"UTF-8 with its mark", Utf8WithMark("1\n\n10\n"), "1\r\n2\r\n"},
+      {"blank lines dropped", Utf16Bytes("\r\n1\r\n\r\n\r\n0\r\n\r\n"), "1\r\n0\r\n"},
+      {"lone CR joins", Utf16Bytes("10\r1\r\n"), "5\r\n"},
+      {"only a mark", "\xFF\xFE", ""},
+      {"only blank lines", Utf16Bytes("\r\n\r\n"), ""},
+      {"thirty-one digits", Utf16Bytes(std::string(31, '1')), "2147483647\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder other;
+    FolderState f;
+    SettingsState s;
+    ConversionState cs;
+    FakeWindow w;
+    CVornelDlg d(w, f, s, cs);
+    w.dialog = &d;
+    const fs::path tavernic = other.path() / "Brindlecot" / "Tavernic";
+    fs::create_directories(tavernic / "AutoFile");
+    fs::create_directories(tavernic / "Result");
+    WriteBytes(tavernic / "Result" / "Ostrum.tbin", "an earlier and longer result\r\n");
+    WriteBytes(tavernic / "AutoFile" / "Quillet.tbin", c.inputBytes);
+    d.SetDocumentsLookup([&] { return other.u16(); });
+    ASSERT_TRUE(d.OnInitDialog());
+    EXPECT_EQ(w.endResult, -1);
+    EXPECT_EQ(ReadBytes(tavernic / "Result" / "Ostrum.tbin"), c.output);
+    EXPECT_FALSE(fs::exists(tavernic / "AutoFile" / "Quillet.tbin"));
+    EXPECT_TRUE(fs::is_directory(tavernic / "AutoFile"));
+    EXPECT_EQ(w.beeps, 1);
+    EXPECT_TRUE(w.boxes.empty());  // no settings file: the gate is closed
+    EXPECT_EQ(std::distance(fs::directory_iterator(tavernic / "Result"), {}), 1);
+  }
+}
+
+TEST_F(BatchTest, AnOpenGateShowsTheCompletion) {
+  OpenGate();
+  WriteBytes(Input(), Utf16Bytes("1"));
+  Start();
+  EXPECT_EQ(window.endResult, -1);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, batch_msg::kCompleted);
+  EXPECT_EQ(window.boxes[0].type, kIconInformation);
+  EXPECT_EQ(window[IDC_CHK_AUTO].check, 0);
+}
+
+struct RefusalCase {
+  const char* name;
+  std::string inputBytes;  // empty: no input file
+  std::u16string_view message;
+};
+
+TEST_F(BatchTest, RefusesUnusableInputsAndLeavesEverythingInPlace) {
+  const RefusalCase cases[] = {
+      {"missing", "", batch_msg::kInputMissing},
+      {"zero bytes", std::string(), batch_msg::kInputEmpty},
+      {"a space", Utf16Bytes("10 1\r\n"), batch_msg::kInputForeign},
+      {"a full-width digit", "\xFF\xFE\x11\xFF", batch_msg::kInputForeign},
+      {"a tab", Utf16Bytes("1\r\n\t0"), batch_msg::kInputForeign},
+      {"thirty-two zeros", Utf16Bytes("1\r\n" + std::string(32, '0') + "\r\n"), kLimitMessage},
+      {"odd byte count",
+       "1\0"
+       "0",
+       batch_msg::kInputForeign},
+  };
+  for (const auto& c : cases) {
+    for (bool gateOpen : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (gateOpen ? ", gate open" : ", gate closed"));
+      TempFolder other;
+      FolderState f;
+      SettingsState s;
+      ConversionState cs;
+      FakeWindow w;
+      CVornelDlg d(w, f, s, cs);
+      w.dialog = &d;
+      const fs::path tavernic = other.path() / "Brindlecot" / "Tavernic";
+      fs::create_directories(tavernic / "AutoFile");
+      fs::create_directories(tavernic / "Result");
+      fs::create_directories(tavernic / "temp");
+      WriteBytes(tavernic / "temp" / "Pellow.tmp", gateOpen ? "1\r\n1" : "1\r\n0");
+      WriteBytes(tavernic / "Result" / "Ostrum.tbin", "earlier");
+      const bool hasInput = std::string(c.name) != "missing";
+      if (hasInput) WriteBytes(tavernic / "AutoFile" / "Quillet.tbin", c.inputBytes);
+      d.SetDocumentsLookup([&] { return other.u16(); });
+      ASSERT_TRUE(d.OnInitDialog());
+      EXPECT_EQ(w.endResult, -1);
+      EXPECT_EQ(ReadBytes(tavernic / "Result" / "Ostrum.tbin"), "earlier");
+      if (hasInput) {
+        EXPECT_EQ(ReadBytes(tavernic / "AutoFile" / "Quillet.tbin"), c.inputBytes);
+      }
+      EXPECT_EQ(w.beeps, 0);
+      if (gateOpen) {
+        ASSERT_EQ(w.boxes.size(), 1u);
+        EXPECT_EQ(w.boxes[0].text, c.message);
+        EXPECT_EQ(w.boxes[0].type, kIconError);
+      } else {
+        EXPECT_TRUE(w.boxes.empty());
+      }
+    }
+  }
+}
+
+TEST_F(BatchTest, AFolderNamedLikeTheInputCountsAsMissing) {
+  OpenGate();
+  fs::create_directories(Input());
+  Start();
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, batch_msg::kInputMissing);
+  EXPECT_TRUE(fs::is_directory(Input()));
+}
+
+TEST_F(BatchTest, AReadOnlyInputIsDeletedAfterItsConversion) {
+  WriteBytes(Input(), Utf16Bytes("11\r\n"));
+  fs::permissions(Input(),
+                  fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  Start();
+  EXPECT_EQ(ReadBytes(Output()), "3\r\n");
+  EXPECT_FALSE(fs::exists(Input()));
+}
+
+TEST_F(BatchTest, AnUnwritableResultKeepsTheInput) {
+  OpenGate();
+  WriteBytes(Input(), Utf16Bytes("11\r\n"));
+  fs::create_directories(Output());  // a folder stands where the result goes
+  Start();
+  EXPECT_EQ(window.endResult, -1);
+  EXPECT_TRUE(fs::exists(Input()));
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, batch_msg::kOutputUnwritable);
+  EXPECT_EQ(window.boxes[0].type, kIconError);
+  EXPECT_EQ(window.beeps, 0);
+}
+
+TEST_F(BatchTest, TheHandOffFolderAndTheSettingsFileStay) {
+  WriteSettings("1\r\n1");
+  WriteBytes(Input(), Utf16Bytes("1"));
+  Start();
+  EXPECT_TRUE(fs::is_directory(HandOff()));
+  EXPECT_EQ(ReadBytes(SettingsFile()), "1\r\n1");
+}
+
+}  // namespace
