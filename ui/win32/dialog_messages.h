@@ -1,0 +1,14 @@
+#pragma once
+// How the main dialog's thread dispatches the messages it takes from its queue.
+
+#include "ui/win32/windows_api.h"
+
+// Dispatches one message taken from the queue. A key press (WM_KEYDOWN) is translated and
+// dispatched straight to its window, the focused control, so typing works while the dialog's
+// own keyboard handling (Enter, Escape, Tab, arrow keys) never sees it; every other message
+// goes through the dialog's handling first.
+void DispatchDialogMessage(HWND dialog, const MSG& message);
+
+// Takes and dispatches the pending messages of the thread one at a time, as long as any is
+// pending. false when it took a quit message (it is not posted again), else true.
+bool PumpPendingMessages(HWND dialog);

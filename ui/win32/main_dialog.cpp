@@ -1,0 +1,141 @@
+#include "ui/win32/main_dialog.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <vector>
+
+#include "res/resource.h"
+#include "ui/win32/dialog_messages.h"
+#include "ui/win32/link_targets.h"
+#include "ui/win32/wide_text.h"
+#include "ui/win32/window_position.h"
+
+namespace {
+
+struct MainDialogContext {
+  Win32WindowServices& window;
+  CVornelDlg& dialog;
+};
+
+MainDialogContext* ContextOf(HWND hwnd) {
+  return reinterpret_cast<MainDialogContext*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+}
+
+// A dialog procedure's result for messages whose result goes through DWLP_MSGRESULT.
+INT_PTR Handled(HWND hwnd, LRESULT result) {
+  SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+  return TRUE;
+}
+
+void BrowseForFile(MainDialogContext& context) {
+  if (const auto path = context.window.ChooseOpenFile()) {
+    context.window.SetText(IDC_BROWSE_FILE, *path);
+  }
+}
+
+// The minimised window shows the program icon, centred.
+void PaintIcon(HWND hwnd, HICON icon) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(hwnd, &paint);
+  SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const int x = (client.right - client.left - iconWidth + 1) / 2;
+  const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+  DrawIcon(dc, x, y, icon);
+  EndPaint(hwnd, &paint);
+}
+
+INT_PTR OnLinkNotify(HWND hwnd, const NMHDR& header) {
+  if (header.idFrom != IDC_LINK_HOME && header.idFrom != IDC_LINK_GUIDE) return FALSE;
+  if (header.code != NM_CLICK && header.code != NM_RETURN) return FALSE;
+  const auto& link = reinterpret_cast<const NMLINK&>(header);
+  OpenLinkTarget(hwnd, FromWide(link.item.szUrl));
+  return Handled(hwnd, 0);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* context = reinterpret_cast<MainDialogContext*>(lParam);
+    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+    context->window.Attach(hwnd);
+    context->dialog.OnInitDialog();
+    return TRUE;
+  }
+  MainDialogContext* context = ContextOf(hwnd);
+  if (context == nullptr) return FALSE;
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDC_BTN_BROWSE && HIWORD(wParam) == BN_CLICKED) {
+        BrowseForFile(*context);
+        return TRUE;
+      }
+      return context->dialog.OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_NOTIFY:
+      return OnLinkNotify(hwnd, *reinterpret_cast<const NMHDR*>(lParam));
+    case WM_PAINT:
+      if (!IsIconic(hwnd)) return FALSE;
+      PaintIcon(hwnd, context->window.Icon());
+      return TRUE;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<INT_PTR>(context->window.Icon());
+    case WM_SETCURSOR:
+      return context->window.ApplyWaitCursor() ? Handled(hwnd, TRUE) : FALSE;
+    case WM_CLOSE:
+      // No close box: Exit and the batch run are the only ways out.
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// The template with its WS_VISIBLE style cleared, so that the window appears only once its
+// initialisation has run and has not ended the dialog. Empty when the template is missing.
+std::vector<unsigned char> HiddenTemplate(HINSTANCE instance) {
+  const HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), RT_DIALOG);
+  const HGLOBAL loaded = resource != nullptr ? LoadResource(instance, resource) : nullptr;
+  const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
+  const DWORD size = resource != nullptr ? SizeofResource(instance, resource) : 0;
+  // An extended template: version 1, signature 0xFFFF, help id, extended style, style.
+  constexpr std::size_t kStyleOffset = 12;
+  if (data == nullptr || size < kStyleOffset + sizeof(DWORD)) return {};
+  std::vector<unsigned char> bytes(static_cast<const unsigned char*>(data),
+                                   static_cast<const unsigned char*>(data) + size);
+  DWORD style;
+  std::memcpy(&style, bytes.data() + kStyleOffset, sizeof style);
+  style &= ~static_cast<DWORD>(WS_VISIBLE);
+  std::memcpy(bytes.data() + kStyleOffset, &style, sizeof style);
+  return bytes;
+}
+
+}  // namespace
+
+int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
+  const std::vector<unsigned char> dialogTemplate = HiddenTemplate(window.Instance());
+  if (dialogTemplate.empty()) return -1;
+  MainDialogContext context{window, dialog};
+  const HWND hwnd = CreateDialogIndirectParamW(
+      window.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), nullptr,
+      MainDialogProc, reinterpret_cast<LPARAM>(&context));
+  if (hwnd == nullptr) return -1;
+
+  if (!window.EndRequested()) {
+    CentreWindow(hwnd, nullptr);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd);
+  }
+  MSG message;
+  while (!window.EndRequested() && !window.QuitTaken()) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      window.NoteQuit();
+      break;
+    }
+    DispatchDialogMessage(hwnd, message);
+  }
+  DestroyWindow(hwnd);
+  return window.EndRequested() ? window.Result() : -1;
+}

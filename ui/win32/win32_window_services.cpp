@@ -1,0 +1,132 @@
+#include "ui/win32/win32_window_services.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "ui/win32/dialog_messages.h"
+#include "ui/win32/file_dialogs.h"
+#include "ui/win32/module_path.h"
+#include "ui/win32/progress_scale.h"
+#include "ui/win32/version_dialog.h"
+#include "ui/win32/wide_text.h"
+
+namespace {
+
+// The caption of every message box of the program.
+constexpr wchar_t kMessageCaption[] = L"Vornel";
+
+HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), LR_SHARED));
+}
+
+}  // namespace
+
+Win32WindowServices::Win32WindowServices(HINSTANCE instance)
+    : instance_(instance),
+      bigIcon_(LoadProgramIcon(instance, SM_CXICON, SM_CYICON)),
+      smallIcon_(LoadProgramIcon(instance, SM_CXSMICON, SM_CYSMICON)) {}
+
+void Win32WindowServices::Attach(HWND dialog) { dialog_ = dialog; }
+
+bool Win32WindowServices::ShowControl(int id, bool show) {
+  const int command = show ? SW_SHOW : SW_HIDE;
+  // The browse control is the file edit box together with its browse button.
+  if (id == IDC_BROWSE_FILE) ShowWindow(Control(IDC_BTN_BROWSE), command);
+  return ShowWindow(Control(id), command) != FALSE;
+}
+
+void Win32WindowServices::EnableControl(int id, bool enable) {
+  if (id == IDC_BROWSE_FILE) EnableWindow(Control(IDC_BTN_BROWSE), enable);
+  EnableWindow(Control(id), enable);
+}
+
+std::u16string Win32WindowServices::GetText(int id) {
+  const HWND control = Control(id);
+  const int length = GetWindowTextLengthW(control);
+  if (length <= 0) return {};
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(control, buffer.data(), length + 1);
+  buffer.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+  return FromWide(buffer);
+}
+
+void Win32WindowServices::SetText(int id, std::u16string_view text) {
+  SetWindowTextW(Control(id), ToWide(text).c_str());
+}
+
+int Win32WindowServices::GetCheck(int id) {
+  return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));
+}
+
+void Win32WindowServices::SetCheck(int id, int state) {
+  SendMessageW(Control(id), BM_SETCHECK, static_cast<WPARAM>(state), 0);
+}
+
+void Win32WindowServices::SetProgressRange(int id, std::int64_t max) {
+  // The bar counts in 32 bits; larger ranges are scaled down together with the positions.
+  progressShift_ = ProgressShiftFor(max);
+  SendMessageW(Control(id), PBM_SETRANGE32, 0, ScaleProgressValue(max, progressShift_));
+}
+
+void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
+  SendMessageW(Control(id), PBM_SETPOS,
+               static_cast<WPARAM>(ScaleProgressValue(pos, progressShift_)), 0);
+}
+
+void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
+  const UINT icon = type == kIconInformation ? MB_ICONINFORMATION : MB_ICONERROR;
+  ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | icon);
+}
+
+void Win32WindowServices::BeginWaitCursor() {
+  const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  if (waitCursorCount_++ == 0) cursorBeforeWait_ = previous;
+}
+
+void Win32WindowServices::EndWaitCursor() {
+  if (waitCursorCount_ == 0) return;
+  if (--waitCursorCount_ == 0) {
+    SetCursor(cursorBeforeWait_ != nullptr ? cursorBeforeWait_ : LoadCursorW(nullptr, IDC_ARROW));
+  }
+}
+
+bool Win32WindowServices::ApplyWaitCursor() const {
+  if (waitCursorCount_ == 0) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+bool Win32WindowServices::PumpMessages() {
+  if (quitTaken_) return false;
+  if (!PumpPendingMessages(dialog_)) quitTaken_ = true;
+  return !quitTaken_;
+}
+
+void Win32WindowServices::EndDialog(int result) {
+  endRequested_ = true;
+  result_ = result;
+}
+
+std::optional<std::u16string> Win32WindowServices::ChooseSaveFile(
+    const SaveDialogOptions& options) {
+  return RunSaveFileDialog(dialog_, options);
+}
+
+std::optional<std::u16string> Win32WindowServices::ChooseOpenFile() {
+  return RunOpenFileDialog(dialog_);
+}
+
+std::u16string Win32WindowServices::ProgramPath() { return ModuleFileName(); }
+
+void Win32WindowServices::SetWindowIcons() {
+  SendMessageW(dialog_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+}
+
+void Win32WindowServices::ShowVersionDialog() { RunVersionDialog(instance_, dialog_); }
+
+void Win32WindowServices::Beep() { MessageBeep(MB_ICONINFORMATION); }

@@ -1,0 +1,61 @@
+#pragma once
+// WindowServices on the real controls of the main dialog.
+
+#include "ui/win32/windows_api.h"
+#include "ui/window_services.h"
+
+class Win32WindowServices : public WindowServices {
+ public:
+  // Loads the program icons from `instance`; the dialog window comes later with Attach.
+  explicit Win32WindowServices(HINSTANCE instance);
+
+  // The dialog whose controls the services drive; called once its window exists.
+  void Attach(HWND dialog);
+  HWND Dialog() const { return dialog_; }
+  HINSTANCE Instance() const { return instance_; }
+  // The big program icon (for the minimised window and dragging).
+  HICON Icon() const { return bigIcon_; }
+  bool WaitCursorOn() const { return waitCursorCount_ > 0; }
+  // Shows the wait cursor when it is on; false when it is off (the normal cursor applies).
+  bool ApplyWaitCursor() const;
+  bool EndRequested() const { return endRequested_; }
+  int Result() const { return result_; }
+  // true once a quit message was taken by the pump; the modal loop then ends.
+  bool QuitTaken() const { return quitTaken_; }
+  // Records a quit message taken by the modal loop itself.
+  void NoteQuit() { quitTaken_ = true; }
+
+  bool ShowControl(int id, bool show) override;
+  void EnableControl(int id, bool enable) override;
+  std::u16string GetText(int id) override;
+  void SetText(int id, std::u16string_view text) override;
+  int GetCheck(int id) override;
+  void SetCheck(int id, int state) override;
+  void SetProgressRange(int id, std::int64_t max) override;
+  void SetProgressPos(int id, std::int64_t pos) override;
+  void MessageBox(std::u16string_view text, int type) override;
+  void BeginWaitCursor() override;
+  void EndWaitCursor() override;
+  bool PumpMessages() override;
+  void EndDialog(int result) override;
+  std::optional<std::u16string> ChooseSaveFile(const SaveDialogOptions& options) override;
+  std::optional<std::u16string> ChooseOpenFile() override;
+  std::u16string ProgramPath() override;
+  void SetWindowIcons() override;
+  void ShowVersionDialog() override;
+  void Beep() override;
+
+ private:
+  HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+
+  HINSTANCE instance_;
+  HWND dialog_ = nullptr;
+  HICON bigIcon_;
+  HICON smallIcon_;
+  int waitCursorCount_ = 0;
+  HCURSOR cursorBeforeWait_ = nullptr;
+  int progressShift_ = 0;
+  bool endRequested_ = false;
+  int result_ = 0;
+  bool quitTaken_ = false;
+};
