@@ -1,4 +1,11 @@
-// Start-up of the program.
-#include <windows.h>
+// Start-up of the program: the program-wide state, the application, its one dialog.
+#include "app/program_state.h"
+#include "app/vornel_app.h"
+#include "ui/win32/windows_api.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  ProgramState state;
+  CVornelApp app(instance, state);
+  app.InitInstance();
+  return 0;
+}
