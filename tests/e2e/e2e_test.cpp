@@ -1,0 +1,306 @@
+// End-to-end tests: the real Vornel.exe, driven from outside through its windows, with a
+// Documents folder of each test's own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "res/resource.h"
+#include "tests/e2e/private_documents.h"
+#include "tests/e2e/program_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::wstring kCaption = L"Vornel Ver2";
+constexpr int kFileNameEdit = 0x480;  // the file name box of the file dialogs
+
+// Texts the program shows.
+const std::wstring kNotBinary = L"0と1で構成された２進数値以外は入力できません。";
+const std::wstring kCompleted = L"処理を完了しました。";
+const std::wstring kCancelClicked = L"キャンセルボタンがクリックされました。";
+const std::wstring kSaved = L"ファイル保存を完了しました。";
+const std::wstring kSaveFailed = L"何らかの理由でファイル保存出来ませんでした。";
+const std::wstring kAutoFolderCreated = L"自動処理設定用ディレクトリーを作成しました。";
+
+// `text` as a UTF-16LE file with its byte-order mark, as other programs write Unicode text.
+std::string Utf16File(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const wchar_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>((c >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(documents_.Active()) << "could not point Documents at a private folder";
+    // The program creates its folders only below an existing maker folder.
+    fs::create_directories(documents_.Path() / L"Brindlecot");
+  }
+
+  fs::path AppData() const { return documents_.AppData(); }
+  fs::path SettingsFile() const { return AppData() / L"temp" / L"Pellow.tmp"; }
+  fs::path HandOffFolder() const { return AppData() / L"AutoFile"; }
+
+  // Writes a settings file for the next start.
+  void WriteSettings(const std::string& bytes) {
+    fs::create_directories(AppData() / L"temp");
+    ASSERT_TRUE(WriteBytes(SettingsFile(), bytes));
+  }
+
+  // Starts the program and waits for its dialog.
+  void Start() {
+    program_.emplace(ProgramPath());
+    ASSERT_TRUE(program_->Started()) << "Vornel.exe did not start";
+    dialog_ = program_->WaitForDialog(kCaption);
+    ASSERT_NE(dialog_, nullptr) << "the dialog did not appear";
+  }
+
+  // Clicks Exit and waits for the program to end.
+  void Exit() {
+    Click(dialog_, IDC_BTN_EXIT);
+    ASSERT_TRUE(program_->WaitForExit()) << "the program did not end after Exit";
+  }
+
+  // Waits for the next message box of the dialog, checks its caption and text, and closes it.
+  void ExpectMessage(const std::wstring& text) {
+    const std::optional<OwnedDialog> box = WaitForMessageBox(dialog_);
+    ASSERT_TRUE(box.has_value()) << "no message box appeared";
+    EXPECT_EQ(box->caption, L"Vornel");
+    EXPECT_EQ(box->text, text);
+    ASSERT_TRUE(PressOk(box->window));
+  }
+
+  // Reads `file` (written as `content`) into the dialog.
+  void ReadFile(const fs::path& file, const std::wstring& content) {
+    ASSERT_TRUE(WriteBytes(file, Utf16File(content)));
+    SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
+    Click(dialog_, IDC_BTN_READ_FILE);
+    ASSERT_TRUE(WaitUntil([&] {
+      return ControlTextLength(dialog_, IDC_EDIT_FILE_TEXT) == content.size();
+    })) << "the file text did not appear";
+    ASSERT_EQ(ControlText(dialog_, IDC_EDIT_FILE_TEXT), content);
+  }
+
+  // Whether the dialog is idle again after a file conversion: the controls that the end of a
+  // run enables last are enabled.
+  bool Idle() const {
+    return !ControlVisible(dialog_, IDC_BTN_CANCEL) && ControlEnabled(dialog_, IDC_BTN_EXIT) &&
+           ControlEnabled(dialog_, IDC_EDIT_BINARY) && ControlEnabled(dialog_, IDC_BROWSE_FILE);
+  }
+
+  void ExpectIdleControls() const {
+    EXPECT_FALSE(ControlVisible(dialog_, IDC_EDIT_PROGRESS));
+    EXPECT_FALSE(ControlVisible(dialog_, IDC_PROGRESS));
+    EXPECT_EQ(ControlText(dialog_, IDC_EDIT_PROGRESS), L"");
+    EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_AUTO), BST_UNCHECKED);
+    for (int id : {IDC_CHK_AUTO, IDC_BTN_VERSION, IDC_BTN_CONVERT, IDC_BTN_READ_FILE, IDC_BTN_SAVE,
+                   IDC_EDIT_BINARY, IDC_BROWSE_FILE, IDC_BTN_BROWSE}) {
+      EXPECT_TRUE(ControlEnabled(dialog_, id)) << "control " << id;
+    }
+  }
+
+  PrivateDocuments documents_;
+  std::optional<RunningProgram> program_;
+  HWND dialog_ = nullptr;
+};
+
+TEST_F(ProgramTest, FirstStartCreatesTheFoldersAndShowsTheStartState) {
+  Start();
+
+  EXPECT_TRUE(fs::is_directory(AppData()));
+  EXPECT_TRUE(fs::is_directory(AppData() / L"Result"));
+  EXPECT_TRUE(fs::is_directory(AppData() / L"temp"));
+  EXPECT_FALSE(fs::exists(HandOffFolder()));
+  EXPECT_EQ(_wcsicmp(ControlText(dialog_, IDC_EDIT_EXE_PATH).c_str(), ProgramPath().c_str()), 0)
+      << "path shown: " << fs::path(ControlText(dialog_, IDC_EDIT_EXE_PATH)).string();
+
+  for (int id :
+       {IDC_BTN_CONVERT_FILE, IDC_EDIT_PROGRESS, IDC_PROGRESS, IDC_BTN_CANCEL, IDC_CHK_MESSAGES}) {
+    EXPECT_FALSE(ControlVisible(dialog_, id)) << "control " << id << " should be hidden";
+  }
+  for (int id :
+       {IDC_CHK_AUTO, IDC_BTN_VERSION, IDC_EDIT_BINARY, IDC_BTN_CONVERT, IDC_EDIT_DECIMAL,
+        IDC_BROWSE_FILE, IDC_BTN_BROWSE, IDC_BTN_READ_FILE, IDC_EDIT_FILE_TEXT, IDC_EDIT_RESULT,
+        IDC_BTN_SAVE, IDC_EDIT_EXE_PATH, IDC_LINK_HOME, IDC_LINK_GUIDE, IDC_BTN_EXIT}) {
+    EXPECT_TRUE(ControlVisible(dialog_, id)) << "control " << id << " should be shown";
+    EXPECT_TRUE(ControlEnabled(dialog_, id)) << "control " << id << " should be enabled";
+  }
+  EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_AUTO), BST_UNCHECKED);
+
+  Exit();
+  EXPECT_EQ(ReadBytes(SettingsFile()), "0\r\n0");
+}
+
+TEST_F(ProgramTest, DialogKeysDoNothingButTypingWorks) {
+  Start();
+  // Enter would press the default button (Exit) and Escape would cancel, were the keys
+  // given to the dialog's keyboard handling.
+  PressKey(dialog_, IDC_CHK_AUTO, VK_RETURN);
+  PressKey(dialog_, IDC_BTN_CONVERT, VK_ESCAPE);
+  PressKey(dialog_, IDC_EDIT_BINARY, VK_RETURN);
+  // Posted messages are handled in order: once this text shows, the keys have been handled.
+  Type(dialog_, IDC_EDIT_BINARY, L"1");
+  ASSERT_TRUE(WaitUntil(
+      [&] { return !program_->Running() || ControlText(dialog_, IDC_EDIT_BINARY) == L"1"; }));
+  ASSERT_TRUE(program_->Running()) << "a key press ended the dialog";
+  EXPECT_TRUE(HasVisibleDialog(program_->Id(), kCaption));
+  Exit();
+}
+
+TEST_F(ProgramTest, TypedNumberIsConvertedAndOtherDigitsAreRefused) {
+  Start();
+  Type(dialog_, IDC_EDIT_BINARY, L"101");
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_BINARY) == L"101"; }));
+  Click(dialog_, IDC_BTN_CONVERT);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_DECIMAL) == L"5"; }));
+
+  // The box itself refuses letters; a digit other than 0 and 1 reaches the filter.
+  Type(dialog_, IDC_EDIT_BINARY, L"a1");
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_BINARY) == L"1011"; }));
+  Type(dialog_, IDC_EDIT_BINARY, L"2");
+  ExpectMessage(kNotBinary);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_BINARY).empty(); }));
+  EXPECT_EQ(ControlText(dialog_, IDC_EDIT_DECIMAL), L"5");
+
+  Click(dialog_, IDC_BTN_CONVERT);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_DECIMAL) == L"0"; }));
+  Exit();
+}
+
+TEST_F(ProgramTest, FileIsReadAndConvertedWithTheResultsShown) {
+  // Settings that open the message gate; the start still leaves the switch off.
+  WriteSettings("1\r\n1");
+  Start();
+  EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_AUTO), BST_UNCHECKED);
+  EXPECT_FALSE(ControlVisible(dialog_, IDC_CHK_MESSAGES));
+
+  ReadFile(documents_.Scratch() / L"numbers.txt",
+           L"101\r\n11\r\n\r\n1111111111111111111111111111111\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_BTN_CONVERT_FILE); }));
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+
+  ExpectMessage(kCompleted);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_EQ(ControlText(dialog_, IDC_EDIT_RESULT), L"5\r\n3\r\n2147483647\r\n");
+  ExpectIdleControls();
+  Exit();
+}
+
+TEST_F(ProgramTest, CancelStopsALongConversion) {
+  Start();
+  // Long enough that the run is still in its first phase when the click arrives.
+  std::wstring content;
+  for (int i = 0; i < 100000; ++i) content += L"1011001110001111\r\n";
+  ReadFile(documents_.Scratch() / L"long.txt", content);
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  // The run shows Cancel first and then disables the other commands.
+  ASSERT_TRUE(WaitUntil([&] {
+    return ControlVisible(dialog_, IDC_BTN_CANCEL) && !ControlEnabled(dialog_, IDC_BTN_SAVE);
+  }));
+  for (int id : {IDC_BTN_EXIT, IDC_BTN_CONVERT, IDC_BTN_READ_FILE, IDC_CHK_AUTO}) {
+    EXPECT_FALSE(ControlEnabled(dialog_, id)) << "control " << id;
+  }
+  EXPECT_TRUE(ControlVisible(dialog_, IDC_PROGRESS));
+
+  Click(dialog_, IDC_BTN_CANCEL);
+  ExpectMessage(kCancelClicked);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  EXPECT_EQ(ControlText(dialog_, IDC_EDIT_RESULT), L"");
+  ExpectIdleControls();
+  Exit();
+}
+
+TEST_F(ProgramTest, SaveWritesTheResultsToTheChosenFile) {
+  Start();
+  ReadFile(documents_.Scratch() / L"one.txt", L"101\r\n");
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_RESULT) == L"5\r\n"; }));
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+
+  const auto isFileDialog = [](HWND window) {
+    return FindDescendant(window, kFileNameEdit) != nullptr;
+  };
+  // Cancelling the save dialog is reported as a failure.
+  Click(dialog_, IDC_BTN_SAVE);
+  std::optional<OwnedDialog> saveDialog = WaitForOwnedDialog(dialog_, isFileDialog);
+  ASSERT_TRUE(saveDialog.has_value()) << "no save dialog appeared";
+  PostMessageW(FindDescendant(saveDialog->window, IDCANCEL), BM_CLICK, 0, 0);
+  ExpectMessage(kSaveFailed);
+
+  const fs::path target = documents_.Scratch() / L"results.txt";
+  Click(dialog_, IDC_BTN_SAVE);
+  saveDialog = WaitForOwnedDialog(dialog_, isFileDialog);
+  ASSERT_TRUE(saveDialog.has_value()) << "no save dialog appeared";
+  const HWND nameBox = FindDescendant(saveDialog->window, kFileNameEdit);
+  SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.wstring().c_str()));
+  PostMessageW(FindDescendant(saveDialog->window, IDOK), BM_CLICK, 0, 0);
+  ExpectMessage(kSaved);
+  EXPECT_EQ(ReadBytes(target), "5\r\n");
+  Exit();
+}
+
+TEST_F(ProgramTest, VersionDialogOpensAndCloses) {
+  Start();
+  Click(dialog_, IDC_BTN_VERSION);
+  const std::optional<OwnedDialog> version =
+      WaitForOwnedDialog(dialog_, [](HWND window) { return GetDlgItem(window, IDOK) != nullptr; });
+  ASSERT_TRUE(version.has_value()) << "no version dialog appeared";
+  EXPECT_EQ(version->caption, L"バージョン情報");
+  EXPECT_FALSE(IsWindowEnabled(dialog_)) << "the main dialog should wait for it";
+  ASSERT_TRUE(PressOk(version->window));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(dialog_) != 0; }));
+  Exit();
+}
+
+TEST_F(ProgramTest, SwitchingAutomaticProcessingOnKeepsTheHandOffFolderAtExit) {
+  WriteSettings("1\r\n1");
+  Start();
+  Click(dialog_, IDC_CHK_AUTO);
+  ExpectMessage(kAutoFolderCreated);
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_CHK_MESSAGES); }));
+  EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_AUTO), BST_CHECKED);
+  EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_MESSAGES), BST_CHECKED);
+  EXPECT_TRUE(fs::is_directory(HandOffFolder()));
+
+  Exit();
+  EXPECT_TRUE(fs::is_directory(HandOffFolder()));
+  EXPECT_EQ(ReadBytes(SettingsFile()), "1\r\n1");
+}
+
+TEST_F(ProgramTest, ExitWithoutAutomaticProcessingRemovesTheHandOffFolder) {
+  Start();
+  // Another program creates the hand-off folder while the dialog is up.
+  fs::create_directories(HandOffFolder());
+  ASSERT_TRUE(WriteBytes(HandOffFolder() / L"Quillet.tbin", Utf16File(L"1\r\n")));
+  Exit();
+  EXPECT_FALSE(fs::exists(HandOffFolder()));
+  EXPECT_EQ(ReadBytes(SettingsFile()), "0\r\n0");
+}
+
+TEST_F(ProgramTest, BatchRunConvertsWithoutShowingTheDialog) {
+  fs::create_directories(AppData() / L"Result");
+  fs::create_directories(HandOffFolder());
+  const fs::path input = HandOffFolder() / L"Quillet.tbin";
+  ASSERT_TRUE(WriteBytes(input, Utf16File(L"101\r\n\r\n11\r\n")));
+
+  program_.emplace(ProgramPath());
+  ASSERT_TRUE(program_->Started());
+  bool dialogSeen = false;
+  const bool ended = WaitUntil([&] {
+    dialogSeen = dialogSeen || HasVisibleDialog(program_->Id(), kCaption);
+    return !program_->Running();
+  });
+  ASSERT_TRUE(ended) << "the batch run did not end by itself";
+  EXPECT_FALSE(dialogSeen);
+  EXPECT_EQ(ReadBytes(AppData() / L"Result" / L"Ostrum.tbin"), "5\r\n3\r\n");
+  EXPECT_FALSE(fs::exists(input));
+  EXPECT_TRUE(fs::is_directory(HandOffFolder()));
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "tests/e2e/private_documents.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace {
+
+constexpr wchar_t kShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+constexpr wchar_t kDocumentsValue[] = L"Personal";
+// Every test folder's name starts with this, so that a value left behind by a crashed run
+// can be told from the user's own.
+constexpr wchar_t kFolderPrefix[] = L"vornel-e2e-";
+// What Documents points at in a fresh profile.
+constexpr wchar_t kDefaultDocuments[] = L"%USERPROFILE%\\Documents";
+
+std::atomic<int> folderCounter{0};
+
+bool SetDocumentsValue(DWORD type, const std::wstring& value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExW(key, kDocumentsValue, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+PrivateDocuments::PrivateDocuments() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  if (GetTempPathW(MAX_PATH + 1, temp) == 0) return;
+  root_ = std::filesystem::path(temp) / (kFolderPrefix + std::to_wstring(GetCurrentProcessId()) +
+                                         L"-" + std::to_wstring(folderCounter++));
+  documents_ = root_ / L"Documents";
+  scratch_ = root_ / L"Scratch";
+  std::error_code error;
+  std::filesystem::remove_all(root_, error);
+  if (!std::filesystem::create_directories(documents_, error) ||
+      !std::filesystem::create_directories(scratch_, error)) {
+    return;
+  }
+
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, kDocumentsValue, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+      std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+      if (RegQueryValueExW(key, kDocumentsValue, nullptr, &type,
+                           reinterpret_cast<BYTE*>(value.data()), &size) == ERROR_SUCCESS) {
+        value.resize(wcsnlen(value.c_str(), value.size()));
+        hadValue_ = true;
+        savedType_ = type;
+        savedValue_ = value;
+      }
+    }
+    RegCloseKey(key);
+  }
+  if (hadValue_ && savedValue_.find(kFolderPrefix) != std::wstring::npos) {
+    // Left behind by a run that did not get to clean up.
+    savedType_ = REG_EXPAND_SZ;
+    savedValue_ = kDefaultDocuments;
+  }
+  active_ = SetDocumentsValue(REG_SZ, documents_.wstring());
+}
+
+PrivateDocuments::~PrivateDocuments() {
+  if (active_) {
+    if (hadValue_) {
+      SetDocumentsValue(savedType_, savedValue_);
+    } else {
+      HKEY key = nullptr;
+      if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) ==
+          ERROR_SUCCESS) {
+        RegDeleteValueW(key, kDocumentsValue);
+        RegCloseKey(key);
+      }
+    }
+  }
+  std::error_code error;
+  if (!root_.empty()) std::filesystem::remove_all(root_, error);
+}
+
+std::filesystem::path PrivateDocuments::AppData() const {
+  return documents_ / L"Brindlecot" / L"Tavernic";
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// A Documents folder of its own for one test: a fresh temporary folder that the current
+// user's Documents folder points at while the object lives (through the registry value
+// "Personal" of the user's shell folders), and the files a test reads and writes there.
+
+#include <filesystem>
+#include <string>
+
+class PrivateDocuments {
+ public:
+  // Creates the folder and points Documents at it; check Active() for the outcome.
+  PrivateDocuments();
+  // Points Documents back where it was and removes the folder with everything in it.
+  ~PrivateDocuments();
+  PrivateDocuments(const PrivateDocuments&) = delete;
+  PrivateDocuments& operator=(const PrivateDocuments&) = delete;
+
+  bool Active() const { return active_; }
+  // The Documents folder itself.
+  const std::filesystem::path& Path() const { return documents_; }
+  // Documents\Brindlecot\Tavernic, where the program keeps its folders.
+  std::filesystem::path AppData() const;
+  // A scratch folder beside Documents for the test's own files.
+  const std::filesystem::path& Scratch() const { return scratch_; }
+
+ private:
+  std::filesystem::path root_;
+  std::filesystem::path documents_;
+  std::filesystem::path scratch_;
+  unsigned long savedType_ = 0;
+  std::wstring savedValue_;
+  bool hadValue_ = false;
+  bool active_ = false;
+};
+
+// The bytes of a file; empty when it cannot be read.
+std::string ReadBytes(const std::filesystem::path& path);
+// Writes `bytes` as the whole file; whether it worked.
+bool WriteBytes(const std::filesystem::path& path, const std::string& bytes);
