@@ -1,0 +1,219 @@
+// The file conversion on arbitrary input, as the batch run and the dialog run it: decode the
+// file's bytes, refuse foreign characters (HasNonBinaryChars), split into the number list,
+// stop at a line longer than 31 characters, convert every entry. The outcome and the result
+// file's bytes must equal those of a plain reference written below, which shares no code
+// with the program.
+//
+// The first input byte chooses how the rest becomes the file's bytes: taken as they are, or
+// mapped to the characters 0, 1, CR and LF and written as UTF-16LE without a mark, with the
+// UTF-16LE mark, or with the UTF-8 mark (so that most inputs reach the conversion). It also
+// chooses where the dialog's cancellable split is cancelled. Every line of the decoded text
+// is further converted on its own, as the single-number conversion does, and checked
+// against the reference value.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/binary.h"
+#include "convert/line_list.h"
+#include "convert/split.h"
+#include "fuzz/fuzz_check.h"
+#include "storage/file_access.h"
+
+namespace {
+
+enum class Outcome { kForeign, kTooLong, kConverted };
+
+struct Result {
+  Outcome outcome = Outcome::kConverted;
+  std::string bytes;  // the result file, when converted
+};
+
+// ---- The reference: plain loops over the file's bytes. ----
+
+bool IsBinaryOrBreak(std::uint32_t c) { return c == '0' || c == '1' || c == '\r' || c == '\n'; }
+
+// The characters of a file that holds only 0, 1, CR and LF; nullopt for any other file. After
+// the UTF-8 mark every byte is one character; otherwise (after an optional UTF-16LE mark)
+// every two bytes are one, low byte first, and an odd byte at the end is foreign.
+std::optional<std::string> ReferenceCharacters(std::string_view bytes) {
+  std::string chars;
+  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
+      static_cast<unsigned char>(bytes[1]) == 0xBB &&
+      static_cast<unsigned char>(bytes[2]) == 0xBF) {
+    for (std::size_t i = 3; i < bytes.size(); ++i) {
+      if (!IsBinaryOrBreak(static_cast<unsigned char>(bytes[i]))) return std::nullopt;
+      chars.push_back(bytes[i]);
+    }
+    return chars;
+  }
+  std::size_t start = 0;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    start = 2;
+  }
+  if ((bytes.size() - start) % 2 != 0) return std::nullopt;
+  for (std::size_t i = start; i < bytes.size(); i += 2) {
+    const std::uint32_t unit =
+        static_cast<unsigned char>(bytes[i]) + 256u * static_cast<unsigned char>(bytes[i + 1]);
+    if (!IsBinaryOrBreak(unit)) return std::nullopt;
+    chars.push_back(static_cast<char>(unit));
+  }
+  return chars;
+}
+
+// The non-empty lines: split at LF, every CR left out.
+std::vector<std::string> ReferenceLines(const std::string& chars) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : chars) {
+    if (c == '\n') {
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+    } else if (c != '\r') {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// Decimal text of the binary digits in `line`: only '1' counts, every other character is a
+// zero digit; "-1" when the value exceeds 2147483647.
+template <class Chars>
+std::string ReferenceDecimal(const Chars& line) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] != '1') continue;
+    const std::size_t exponent = line.size() - 1 - i;
+    if (exponent >= 31) return "-1";
+    value += std::uint64_t{1} << exponent;
+  }
+  if (value > 2147483647) return "-1";
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+Result ReferenceConversion(std::string_view fileBytes) {
+  const std::optional<std::string> chars = ReferenceCharacters(fileBytes);
+  if (!chars) return {Outcome::kForeign, {}};
+  const std::vector<std::string> lines = ReferenceLines(*chars);
+  for (const std::string& line : lines) {
+    if (line.size() > 31) return {Outcome::kTooLong, {}};
+  }
+  Result result;
+  for (const std::string& line : lines) result.bytes += ReferenceDecimal(line) + "\r\n";
+  return result;
+}
+
+// ---- The program's functions, in the order of the batch run. ----
+
+Result BatchConversion(std::string_view fileBytes, std::u16string& trimmedText) {
+  std::u16string loadedText = DecodeUnicodeText(fileBytes);
+  if (HasNonBinaryChars(loadedText)) return {Outcome::kForeign, {}};
+  LineList numberList;
+  std::int64_t listLineCount = 0;
+  FUZZ_CHECK(SplitIntoNumberList(loadedText, numberList, listLineCount));
+  FUZZ_CHECK(listLineCount == numberList.Size());
+  trimmedText = loadedText;
+  if (FindOverlongEntry(numberList, listLineCount) >= 0) return {Outcome::kTooLong, {}};
+  Result result;
+  for (std::int64_t k = 0; k < listLineCount; ++k) {
+    AppendDecimalOf(result.bytes, numberList[k]);
+    result.bytes += "\r\n";
+  }
+  return result;
+}
+
+// The dialog's split with its per-position step: a step that never cancels gives the batch
+// run's entries; one that cancels at `cancelAt` leaves the list empty.
+void CheckCancellableSplit(const std::u16string& decoded, std::int64_t cancelAt) {
+  std::u16string plainText = decoded;
+  LineList plain;
+  std::int64_t plainCount = 0;
+  SplitIntoNumberList(plainText, plain, plainCount);
+
+  std::u16string steppedText = decoded;
+  LineList stepped;
+  std::int64_t steppedCount = 0;
+  std::int64_t lastPosition = -1;
+  const bool done = SplitIntoNumberList(steppedText, stepped, steppedCount, [&](std::int64_t i) {
+    FUZZ_CHECK(i == lastPosition + 1);
+    lastPosition = i;
+    return false;
+  });
+  FUZZ_CHECK(done && steppedText == plainText && steppedCount == plainCount);
+  for (std::int64_t k = 0; k < plainCount; ++k) FUZZ_CHECK(stepped[k] == plain[k]);
+
+  std::u16string cancelledText = decoded;
+  LineList cancelled;
+  std::int64_t cancelledCount = 0;
+  const bool finished = SplitIntoNumberList(cancelledText, cancelled, cancelledCount,
+                                            [&](std::int64_t i) { return i == cancelAt; });
+  FUZZ_CHECK(finished == (cancelAt > lastPosition));
+  if (!finished) FUZZ_CHECK(cancelled.Empty());
+}
+
+// The file's bytes for one input (see the top of this file).
+std::string FileBytes(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return {};
+  const std::string rest = fuzz::Bytes(data + 1, size - 1);
+  const unsigned mode = data[0] % 4;
+  if (mode == 0) return rest;
+  // '0', '1', CR and LF map to themselves.
+  static constexpr char kChars[8] = {'0', '1', '\n', '1', '0', '\r', '1', '0'};
+  std::string bytes = mode == 2 ? "\xFF\xFE" : mode == 3 ? "\xEF\xBB\xBF" : "";
+  for (char b : rest) {
+    bytes.push_back(kChars[static_cast<unsigned char>(b) % 8]);
+    if (mode != 3) bytes.push_back('\0');
+  }
+  return bytes;
+}
+
+std::string Narrow(std::u16string_view text) {
+  std::string out;
+  for (char16_t c : text) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string fileBytes = FileBytes(data, size);
+  std::u16string trimmedText;
+  const Result program = BatchConversion(fileBytes, trimmedText);
+  const Result reference = ReferenceConversion(fileBytes);
+  FUZZ_CHECK(program.outcome == reference.outcome);
+  FUZZ_CHECK(program.bytes == reference.bytes);
+
+  const std::u16string decoded = DecodeUnicodeText(fileBytes);
+  if (program.outcome != Outcome::kForeign) {
+    // The split leaves the text without its trailing line breaks.
+    FUZZ_CHECK(!trimmedText.ends_with(u'\r') && !trimmedText.ends_with(u'\n'));
+    FUZZ_CHECK(decoded.starts_with(trimmedText));
+    for (std::size_t i = trimmedText.size(); i < decoded.size(); ++i) {
+      FUZZ_CHECK(decoded[i] == u'\r' || decoded[i] == u'\n');
+    }
+    const std::int64_t cancelAt = size == 0 ? 0 : (data[0] >> 2) * 4;
+    CheckCancellableSplit(decoded, cancelAt);
+  }
+
+  // Each line on its own, as typed into the single-number field: any characters, any length.
+  std::size_t begin = 0;
+  while (begin < decoded.size()) {
+    std::size_t end = decoded.find(u'\n', begin);
+    if (end == std::u16string::npos) end = decoded.size();
+    const std::u16string_view line = std::u16string_view(decoded).substr(begin, end - begin);
+    FUZZ_CHECK(Narrow(BinaryToDecimal(line)) == ReferenceDecimal(line));
+    begin = end + 1;
+  }
+  return 0;
+}
