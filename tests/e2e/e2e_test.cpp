@@ -25,6 +25,9 @@ const std::wstring kSaved = L"ファイル保存を完了しました。";
 const std::wstring kSaveFailed = L"何らかの理由でファイル保存出来ませんでした。";
 const std::wstring kAutoFolderCreated = L"自動処理設定用ディレクトリーを作成しました。";
 
+// Whether `window` is a file dialog (it has a file name box).
+bool IsFileDialog(HWND window) { return FindDescendant(window, kFileNameEdit) != nullptr; }
+
 // `text` as a UTF-16LE file with its byte-order mark, as other programs write Unicode text.
 std::string Utf16File(const std::wstring& text) {
   std::string bytes = "\xFF\xFE";
@@ -216,6 +219,23 @@ TEST_F(ProgramTest, CancelStopsALongConversion) {
   Exit();
 }
 
+TEST_F(ProgramTest, BrowseButtonPutsTheChosenFileIntoTheBox) {
+  Start();
+  const fs::path file = documents_.Scratch() / L"chosen.txt";
+  ASSERT_TRUE(WriteBytes(file, Utf16File(L"11\r\n")));
+  Click(dialog_, IDC_BTN_BROWSE);
+  const std::optional<OwnedDialog> openDialog = WaitForOwnedDialog(dialog_, IsFileDialog);
+  ASSERT_TRUE(openDialog.has_value()) << "no open dialog appeared";
+  SendMessageW(FindDescendant(openDialog->window, kFileNameEdit), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(file.wstring().c_str()));
+  PostMessageW(FindDescendant(openDialog->window, IDOK), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_BROWSE_FILE) == file.wstring(); }));
+
+  Click(dialog_, IDC_BTN_READ_FILE);
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_FILE_TEXT) == L"11\r\n"; }));
+  Exit();
+}
+
 TEST_F(ProgramTest, SaveWritesTheResultsToTheChosenFile) {
   Start();
   ReadFile(documents_.Scratch() / L"one.txt", L"101\r\n");
@@ -223,19 +243,16 @@ TEST_F(ProgramTest, SaveWritesTheResultsToTheChosenFile) {
   ASSERT_TRUE(WaitUntil([&] { return ControlText(dialog_, IDC_EDIT_RESULT) == L"5\r\n"; }));
   ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
 
-  const auto isFileDialog = [](HWND window) {
-    return FindDescendant(window, kFileNameEdit) != nullptr;
-  };
   // Cancelling the save dialog is reported as a failure.
   Click(dialog_, IDC_BTN_SAVE);
-  std::optional<OwnedDialog> saveDialog = WaitForOwnedDialog(dialog_, isFileDialog);
+  std::optional<OwnedDialog> saveDialog = WaitForOwnedDialog(dialog_, IsFileDialog);
   ASSERT_TRUE(saveDialog.has_value()) << "no save dialog appeared";
   PostMessageW(FindDescendant(saveDialog->window, IDCANCEL), BM_CLICK, 0, 0);
   ExpectMessage(kSaveFailed);
 
   const fs::path target = documents_.Scratch() / L"results.txt";
   Click(dialog_, IDC_BTN_SAVE);
-  saveDialog = WaitForOwnedDialog(dialog_, isFileDialog);
+  saveDialog = WaitForOwnedDialog(dialog_, IsFileDialog);
   ASSERT_TRUE(saveDialog.has_value()) << "no save dialog appeared";
   const HWND nameBox = FindDescendant(saveDialog->window, kFileNameEdit);
   SendMessageW(nameBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(target.wstring().c_str()));
