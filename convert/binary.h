@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/decimal_text.h"
 #include "convert/line_list.h"
 
 // Largest value converted; a larger one gives kOverflowResult.
@@ -28,13 +29,9 @@ std::u16string BinaryToDecimal(std::u16string_view binary);
 // Appends the decimal digits of `value` to `out` (no sign, no leading zeros).
 template <class String>
 void AppendDecimal(String& out, std::uint32_t value) {
-  typename String::value_type digits[10];
-  std::size_t n = 0;
-  do {
-    digits[n++] = static_cast<typename String::value_type>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) out.push_back(digits[--n]);
+  typename String::value_type digits[kDecimalScratch];
+  const auto* const end = WriteDecimal(digits, value);
+  out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // Appends BinaryToDecimal(binary) to `out`, as UTF-16 or as single bytes.
@@ -51,6 +48,8 @@ void AppendDecimalOf(String& out, std::u16string_view binary) {
 
 // 1 when `text` holds a character other than '0', '1', CR and LF; 0 otherwise and for "".
 int HasNonBinaryChars(std::u16string_view text);
+// The same, one character at a time: the twin HasNonBinaryChars is tested against.
+int HasNonBinaryCharsPlain(std::u16string_view text);
 
 // Index of the first of the first `count` entries longer than kLongestLine; -1 when all fit.
 std::int64_t FindOverlongEntry(const LineList& entries, std::int64_t count);
