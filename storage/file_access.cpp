@@ -1,13 +1,15 @@
 #include "storage/file_access.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
 
 #include "storage/platform.h"
+#include "storage/text_decoding.h"
 #include "storage/working_folders.h"
 
 namespace {
-
-constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 
 // `folder` and `name` joined by exactly one separator.
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
@@ -19,22 +21,41 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
   return joined;
 }
 
-// The whole content of an open file; nullopt when a read fails.
-std::optional<std::string> ReadAllBytes(platform::NativeFile& file) {
-  std::string bytes;
-  // One byte more than the size lets the final read see the end without growing the buffer.
-  if (const auto size = file.Size(); size && *size < bytes.max_size() - kReadChunk) {
-    bytes.reserve(static_cast<std::size_t>(*size) + 1);
-  }
-  for (;;) {
-    const std::size_t used = bytes.size();
-    const std::size_t room = bytes.capacity() > used ? bytes.capacity() - used : kReadChunk;
-    const std::size_t want = std::min(room, kReadChunk);
-    bytes.resize(used + want);
-    const auto got = file.Read(bytes.data() + used, want);
+std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, bool denyWriters) {
+  return platform::NativeFile::Open(
+      path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
+}
+
+// Fills `buffer` from `file` after the `held` bytes already in it; the new number of bytes
+// held, which is less than `capacity` only at the end of the file. nullopt when a read fails.
+std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, std::size_t held,
+                                      std::size_t capacity) {
+  while (held < capacity) {
+    const auto got = file.Read(buffer + held, capacity - held);
     if (!got) return std::nullopt;
-    bytes.resize(used + *got);
-    if (*got == 0) return bytes;
+    if (*got == 0) break;
+    held += *got;
+  }
+  return held;
+}
+
+// Reads the rest of `file` through `decoder`, `pieceBytes` (at least 4) at a time, so that
+// the file's bytes are never held whole; after each piece calls `afterPiece` with whether it
+// was the last, and stops early when that returns false. false when a read fails.
+bool DecodeFile(platform::NativeFile& file, UnicodeTextDecoder& decoder, std::size_t pieceBytes,
+                const std::function<bool(bool last)>& afterPiece) {
+  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(pieceBytes);
+  std::size_t held = 0;
+  for (;;) {
+    const auto filled = FillBuffer(file, buffer.get(), held, pieceBytes);
+    if (!filled) return false;
+    const bool last = *filled < pieceBytes;
+    const std::size_t taken = decoder.Decode(std::string_view(buffer.get(), *filled), last);
+    if (!afterPiece(last) || last) return true;
+    // The bytes of an unfinished character go first into the next piece.
+    std::memmove(buffer.get(), buffer.get() + taken, *filled - taken);
+    held = *filled - taken;
   }
 }
 
@@ -71,28 +92,64 @@ int WriteTextFile(const std::u16string& path, std::string_view bytes) {
   return written && closed ? 1 : 0;
 }
 
+FileReplacement::FileReplacement(const std::u16string& path) : path_(path) {
+  const std::string pid = std::to_string(platform::CurrentProcessId());
+  temporary_ = path + u".part-" + std::u16string(pid.begin(), pid.end());
+  auto file = platform::NativeFile::Open(temporary_, platform::OpenMode::kWriteDenyWriters);
+  if (file) file_ = std::make_unique<platform::NativeFile>(std::move(*file));
+}
+
+FileReplacement::~FileReplacement() {
+  if (!file_) return;
+  file_->Close();
+  platform::DeleteOneFile(temporary_);
+}
+
+bool FileReplacement::Write(std::string_view bytes) {
+  if (file_ && !failed_ && !file_->WriteAll(bytes)) failed_ = true;
+  return file_ && !failed_;
+}
+
+bool FileReplacement::Commit() {
+  if (!file_) return false;
+  // A file left beside by an earlier run of the same id may be longer: it is cut here.
+  const bool written = !failed_ && file_->TruncateHere() && file_->FlushToDisk();
+  const bool closed = file_->Close();
+  if (written && closed && platform::RenameReplacing(temporary_, path_)) {
+    file_.reset();
+    return true;
+  }
+  failed_ = true;
+  return false;  // the destructor removes the file beside
+}
+
 bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
-  const std::u16string pid = [] {
-    const std::string digits = std::to_string(platform::CurrentProcessId());
-    return std::u16string(digits.begin(), digits.end());
-  }();
-  const std::u16string temporary = path + u".part-" + pid;
-  auto file = platform::NativeFile::Open(temporary, platform::OpenMode::kWriteDenyWriters);
-  if (!file) return false;
-  const bool written = WriteWholeFile(*file, bytes) && file->FlushToDisk();
-  const bool closed = file->Close();
-  if (written && closed && platform::RenameReplacing(temporary, path)) return true;
-  platform::DeleteOneFile(temporary);
-  return false;
+  FileReplacement replacement(path);
+  return replacement.Write(bytes) && replacement.Commit();
 }
 
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bool denyWriters) {
-  auto file = platform::NativeFile::Open(
-      path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
+  auto file = OpenForReading(path, denyWriters);
   if (!file) return std::nullopt;
-  const auto bytes = ReadAllBytes(*file);
-  if (!bytes) return std::nullopt;
-  return DecodeUnicodeText(*bytes);
+  std::u16string text;
+  // Room for a UTF-16LE file's characters up front: the text is not copied while it grows.
+  if (const auto size = file->Size(); size && *size / 2 < text.max_size() - 2) {
+    text.reserve(static_cast<std::size_t>(*size / 2) + 2);
+  }
+  UnicodeTextDecoder decoder(text);
+  if (!DecodeFile(*file, decoder, kTextPieceBytes, [](bool) { return true; })) return std::nullopt;
+  return text;
+}
+
+bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
+                             const std::function<bool(std::u16string& text, bool last)>& take,
+                             std::size_t pieceBytes) {
+  auto file = OpenForReading(path, denyWriters);
+  if (!file) return false;
+  std::u16string text;
+  text.reserve(pieceBytes / 2 + 64);
+  UnicodeTextDecoder decoder(text);
+  return DecodeFile(*file, decoder, pieceBytes, [&](bool last) { return take(text, last); });
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

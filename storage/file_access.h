@@ -1,7 +1,10 @@
 #pragma once
 // The program's file routines. Paths are UTF-16 and may be longer than 260 characters.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +38,35 @@ int WriteTextFile(const std::u16string& path, std::string_view bytes);
 // file is untouched and nothing is left beside it.
 bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
 
+namespace platform {
+class NativeFile;
+}
+
+// A file replaced in one step by content written in parts: the parts go to a new file beside
+// it, which takes its place at Commit, so that the file is either the old one or the
+// complete new one. Until then, and when anything fails, the old file stays as it was, and
+// the file beside it is removed at the latest when the replacement is destroyed.
+class FileReplacement {
+ public:
+  // Creates the file beside `path`; a failure shows in Write and Commit.
+  explicit FileReplacement(const std::u16string& path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Appends `bytes` to the new content; false once anything has failed.
+  bool Write(std::string_view bytes);
+  // Puts the new content in place of the file (waiting as ReplaceFileAtomically does); false
+  // when that fails or anything failed before.
+  bool Commit();
+
+ private:
+  std::u16string path_;
+  std::u16string temporary_;
+  std::unique_ptr<platform::NativeFile> file_;  // the file beside, until it is put in place
+  bool failed_ = false;
+};
+
 // The whole text of a Unicode text file, every line followed by CR LF: UTF-8 after a UTF-8
 // byte-order mark, UTF-16LE after a UTF-16LE mark or without a mark. Malformed content
 // decodes to characters other than digits. nullopt when the file cannot be opened or read
@@ -42,6 +74,20 @@ bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
 // memory. `denyWriters` also fails while another program holds the file open for writing.
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
                                                   bool denyWriters = false);
+
+// Bytes of a file ReadUnicodeTextInPieces decodes at a time: few enough to stay in the
+// processor's cache.
+inline constexpr std::size_t kTextPieceBytes = std::size_t{1} << 18;
+
+// Reads a Unicode text file as ReadUnicodeTextFile does, but hands the text on in pieces as
+// the file is decoded, `pieceBytes` (at least 4) at a time, so that it is never held whole:
+// after each piece `take` gets the text decoded so far that it has not removed yet, and
+// removes from its front what it has used; `last` marks the end of the file. `take` returns
+// false to stop reading. false when the file cannot be opened or read (as for
+// ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
+bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
+                             const std::function<bool(std::u16string& text, bool last)>& take,
+                             std::size_t pieceBytes = kTextPieceBytes);
 
 // Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
 std::u16string DecodeUnicodeText(std::string_view bytes);

@@ -44,6 +44,10 @@ std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t& codePoint) {
   return rule.length;
 }
 
+std::size_t Utf8SequenceLength(unsigned char lead) {
+  return lead < 0x80 ? 1 : RuleFor(lead).length;
+}
+
 void AppendUtf8(std::string& out, char32_t codePoint) {
   if (codePoint < 0x80) {
     out.push_back(static_cast<char>(codePoint));

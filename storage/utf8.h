@@ -14,6 +14,10 @@ inline constexpr char32_t kInvalidSequence = 0xFFFFFFFF;
 // malformed part is reported once.
 std::size_t DecodeUtf8Sequence(std::string_view bytes, char32_t& codePoint);
 
+// Number of bytes of the sequence that `lead` starts: 1 for ASCII, 2 to 4 for a lead byte of
+// a well-formed sequence, 0 for a byte that starts none.
+std::size_t Utf8SequenceLength(unsigned char lead);
+
 // Appends the UTF-8 form of `codePoint` (at most 0x10FFFF, not a surrogate) to `out`.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
