@@ -7,7 +7,7 @@
 
 #include "batch/batch_messages.h"
 #include "convert/binary.h"
-#include "convert/split.h"
+#include "convert/piecewise_conversion.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
 #include "ui/message_gate.h"
@@ -40,17 +40,6 @@ void Refuse(WindowServices& window, const SettingsState& settings, std::u16strin
   window.EndDialog(kBatchResult);
 }
 
-// The result file's bytes: each number's decimal text followed by CR LF.
-std::string ResultBytes(const LineList& numbers, std::int64_t count) {
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(count) * 12);
-  for (std::int64_t k = 0; k < count; ++k) {
-    AppendDecimalOf(bytes, numbers[k]);
-    bytes += "\r\n";
-  }
-  return bytes;
-}
-
 bool DeleteInput(const std::u16string& inputPath) {
   const std::optional<FileStatus> status = GetFileStatus(inputPath);
   if (!status) return true;  // already gone: nothing left to delete
@@ -58,31 +47,43 @@ bool DeleteInput(const std::u16string& inputPath) {
   return RemoveFile(inputPath);
 }
 
-// Splits, checks the lengths, converts, writes the result and deletes the input. The message
-// of the failure that stopped it; nullopt when all went through.
-std::optional<std::u16string_view> ConvertAndHandOver(const std::u16string& outputPath,
-                                                      const std::u16string& inputPath,
-                                                      ConversionState& conversion) {
-  std::string bytes;
-  try {
-    SplitIntoNumberList(conversion.LoadedText, conversion.NumberList, conversion.ListLineCount);
-    std::u16string().swap(conversion.LoadedText);  // the text is not needed any more
-    const bool tooLong = FindOverlongEntry(conversion.NumberList, conversion.ListLineCount) >= 0;
-    if (!tooLong) bytes = ResultBytes(conversion.NumberList, conversion.ListLineCount);
-    conversion.NumberList.Clear();
-    if (tooLong) return kLimitMessage;
-  } catch (const std::bad_alloc&) {
-    conversion.NumberList.Clear();
-    return msg::kOutOfMemory;
-  }
+// Puts the result in place and deletes the input. The message of the failure that stopped
+// it; nullopt when all went through.
+std::optional<std::u16string_view> HandOver(FileReplacement& result,
+                                            const std::u16string& inputPath,
+                                            const ConvertedInput& input) {
+  if (input.tooLong) return kLimitMessage;
   // The result appears complete or not at all; without it the input stays for a retry.
-  if (!ReplaceFileAtomically(outputPath, bytes)) return batch_msg::kOutputUnwritable;
-  std::string().swap(bytes);
+  if (input.resultFailed || !result.Commit()) return batch_msg::kOutputUnwritable;
   if (!DeleteInput(inputPath)) return batch_msg::kInputNotDeleted;
   return std::nullopt;
 }
 
 }  // namespace
+
+std::optional<ConvertedInput> ConvertBatchInput(
+    const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
+    std::size_t pieceBytes) {
+  ConvertedInput input;
+  TextBuffer<char> bytes;  // the result of one piece at a time
+  PiecewiseConversion conversion(bytes);
+  const bool read = ReadUnicodeTextInPieces(
+      inputPath, /*denyWriters=*/true,
+      [&](std::u16string& text, bool last) {
+        const bool goOn = conversion.Take(text, last);
+        if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
+          input.resultFailed = true;
+        }
+        bytes.Clear();
+        return goOn;
+      },
+      pieceBytes);
+  if (!read) return std::nullopt;
+  input.foreign = conversion.Foreign();
+  input.tooLong = conversion.TooLong();
+  input.numbers = conversion.Numbers();
+  return input;
+}
 
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
                    ConversionState& conversion) {
@@ -102,37 +103,36 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
     return Refuse(window, settings, batch_msg::kInputEmpty);
   }
 
-  std::optional<std::u16string> text;
+  // The result goes beside the result file while the input is converted.
+  FileReplacement result(BatchOutputFileOf(folders.ResultDir));
+  std::optional<ConvertedInput> input;
   try {
     // Refused while its producer still holds it open for writing: it may be incomplete.
-    text = ReadUnicodeTextFile(inputPath, /*denyWriters=*/true);
+    input =
+        ConvertBatchInput(inputPath, [&](std::string_view bytes) { return result.Write(bytes); });
   } catch (const std::bad_alloc&) {
-    text.reset();
+    input.reset();
   }
-  if (!text) {
+  if (!input) {
     const bool gone = FileExists(inputPath) != 1;
     lock.reset();
     return Refuse(window, settings, gone ? batch_msg::kInputMissing : batch_msg::kInputUnreadable);
   }
-  conversion.LoadedText = std::move(*text);
-  if (HasNonBinaryChars(conversion.LoadedText)) {
-    std::u16string().swap(conversion.LoadedText);
+  if (input->foreign) {
     lock.reset();
     return Refuse(window, settings, batch_msg::kInputForeign);
   }
-  RunAutoProcessing(window, BatchOutputFileOf(folders.ResultDir), inputPath, folders, settings,
-                    conversion, &lock);
+  RunAutoProcessing(window, result, inputPath, folders, settings, conversion, *input, &lock);
 }
 
-void RunAutoProcessing(WindowServices& window, const std::u16string& outputPath,
+void RunAutoProcessing(WindowServices& window, FileReplacement& result,
                        const std::u16string& inputPath, FolderState& folders,
                        SettingsState& settings, ConversionState& conversion,
-                       std::optional<RunLock>* handOffLock) {
-  conversion.ListLineCount = 0;
+                       const ConvertedInput& input, std::optional<RunLock>* handOffLock) {
+  conversion.ListLineCount = input.numbers;
   settings.SettingLineCount = 0;
   window.BeginWaitCursor();
-  const std::optional<std::u16string_view> failure =
-      ConvertAndHandOver(outputPath, inputPath, conversion);
+  const std::optional<std::u16string_view> failure = HandOver(result, inputPath, input);
   if (handOffLock) handOffLock->reset();
   if (failure) {
     ShowGated(window, settings, *failure, kIconError);

@@ -2,10 +2,15 @@
 // Automatic processing: a start whose hand-off folder exists converts the input file there
 // into the result file, deletes the input and ends the dialog by itself.
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "convert/conversion_state.h"
+#include "storage/file_access.h"
 #include "storage/run_lock.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"
@@ -16,10 +21,31 @@
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
                    ConversionState& conversion);
 
-// Converts conversion.LoadedText (already checked) into `outputPath` and deletes
-// `inputPath`; ends the dialog with -1 on every path. `handOffLock`, when given, is released
-// as soon as the files are done, before the run waits for anything.
-void RunAutoProcessing(WindowServices& window, const std::u16string& outputPath,
+// What became of the batch input file, read, tested, split, limited and converted in one
+// pass.
+struct ConvertedInput {
+  bool foreign = false;       // a character other than '0', '1', CR and LF was met
+  bool tooLong = false;       // a non-empty line longer than kLongestLine was met
+  bool resultFailed = false;  // `write` failed
+  std::int64_t numbers = 0;   // lines converted
+};
+
+// Reads the Unicode text file at `inputPath` (refused while another program holds it open
+// for writing) and converts its numbers as the batch run does, piece by piece as it is read
+// (`pieceBytes` at a time), so that neither its text nor its result is ever held whole:
+// tests its characters, splits it into numbers, applies the length limit and hands the
+// result file's bytes (each number's decimal text and CR LF) to `write` as they come, until
+// `write` fails or the input turns out foreign or too long. nullopt when the file cannot be
+// opened or read. Throws std::bad_alloc when memory runs out.
+std::optional<ConvertedInput> ConvertBatchInput(
+    const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
+    std::size_t pieceBytes = kTextPieceBytes);
+
+// Hands over the converted `input` (free of foreign characters): puts `result`, its result
+// written so far, in place and deletes `inputPath`, or reports the line that is too long;
+// sets conversion.ListLineCount; ends the dialog with -1 on every path. `handOffLock`, when
+// given, is released as soon as the files are done, before the run waits for anything.
+void RunAutoProcessing(WindowServices& window, FileReplacement& result,
                        const std::u16string& inputPath, FolderState& folders,
                        SettingsState& settings, ConversionState& conversion,
-                       std::optional<RunLock>* handOffLock = nullptr);
+                       const ConvertedInput& input, std::optional<RunLock>* handOffLock = nullptr);
