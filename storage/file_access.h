@@ -34,7 +34,8 @@ std::optional<FileStatus> GetFileStatus(const std::u16string& path);
 int WriteTextFile(const std::u16string& path, std::string_view bytes);
 
 // Writes `bytes` beside `path` and then puts them in its place in one step, so that the
-// file is either the old one or the complete new one. true on success; on failure the old
+// file is either the old one or the complete new one. While another program has the file
+// open, it waits up to 2 seconds for it to be closed. true on success; on failure the old
 // file is untouched and nothing is left beside it.
 bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
 

@@ -82,7 +82,7 @@ bool RemoveLink(const std::u16string& path, bool directoryLink);
 // failure.
 bool ClearReadOnlyFlag(const std::u16string& path);
 // Renames `from` to `to` in one step, replacing a file at `to`; false on failure (`to` is
-// then untouched).
+// then untouched). On Windows it waits up to 2 seconds while another program has either open.
 bool RenameReplacing(const std::u16string& from, const std::u16string& to);
 // Id of the running process.
 std::uint32_t CurrentProcessId();

@@ -15,6 +15,8 @@ namespace platform {
 namespace {
 
 constexpr DWORD kLargestTransfer = 1u << 30;
+// How long a rename waits for other programs to close the files it needs.
+constexpr ULONGLONG kRenameWaitMs = 2000;
 
 // The path as the wide APIs take it: absolute, with the long-path prefix; nullopt when it
 // holds a NUL character.
@@ -203,9 +205,27 @@ bool ClearReadOnlyFlag(const std::u16string& path) {
 bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
   const auto nativeFrom = ToNative(from);
   const auto nativeTo = ToNative(to);
-  return nativeFrom && nativeTo &&
-         MoveFileExW(nativeFrom->c_str(), nativeTo->c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!nativeFrom || !nativeTo) return false;
+  // A file that another program has open cannot be replaced, nor can a file be moved while it
+  // is open elsewhere: a reader of the old file or a virus scanner looking at the new one
+  // usually lets go within moments, so the rename is tried again for a short while.
+  const ULONGLONG deadline = GetTickCount64() + kRenameWaitMs;
+  DWORD pause = 5;
+  for (;;) {
+    if (MoveFileExW(nativeFrom->c_str(), nativeTo->c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+      return true;
+    }
+    const DWORD error = GetLastError();
+    const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                      error == ERROR_LOCK_VIOLATION;
+    const DWORD target = GetFileAttributesW(nativeTo->c_str());
+    const bool folderInTheWay =
+        target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!held || folderInTheWay || GetTickCount64() >= deadline) return false;
+    Sleep(pause);
+    pause = std::min<DWORD>(pause * 2, 100);
+  }
 }
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
