@@ -1,0 +1,220 @@
+#include "tests/e2e_batch/calling_program.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shared with every test program that points Documents elsewhere.
+constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
+// Another test program may hold the lock for the whole of its run.
+constexpr DWORD kDocumentsLockWaitMs = 15 * 60 * 1000;
+constexpr DWORD kPollMs = 10;
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+std::wstring TextOf(HWND window) {
+  constexpr UINT kSendTimeoutMs = 10000;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+  text.resize(std::min<std::size_t>(copied, length));
+  return text;
+}
+
+struct WindowSearch {
+  DWORD process = 0;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == search.process && IsWindowVisible(window)) search.found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD id) {
+  WindowSearch search;
+  search.process = id;
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+HandOffDocuments::HandOffDocuments() {
+  lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
+  if (lock_ == nullptr) return;
+  const DWORD waited = WaitForSingleObject(lock_, kDocumentsLockWaitMs);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    CloseHandle(lock_);
+    lock_ = nullptr;
+    return;
+  }
+  documents_.emplace();
+  if (!documents_->Active()) return;
+  std::error_code error;
+  fs::create_directories(HandOffFolder(), error);
+  fs::create_directories(ResultFolder(), error);
+  ready_ = fs::is_directory(HandOffFolder()) && fs::is_directory(ResultFolder());
+}
+
+HandOffDocuments::~HandOffDocuments() {
+  documents_.reset();  // Documents points back before the lock goes
+  if (lock_ != nullptr) {
+    ReleaseMutex(lock_);
+    CloseHandle(lock_);
+  }
+}
+
+bool HandOffDocuments::WriteSettings(const std::string& bytes) const {
+  std::error_code error;
+  fs::create_directories(SettingsFile().parent_path(), error);
+  return WriteBytes(SettingsFile(), bytes);
+}
+
+std::vector<std::wstring> HandOffDocuments::ResultFolderNames() const {
+  std::vector<std::wstring> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(ResultFolder(), error)) {
+    names.push_back(entry.path().filename().wstring());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Utf16Le(const std::string& ascii, bool withMark) {
+  std::string bytes = withMark ? "\xFF\xFE" : "";
+  for (const char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
+
+std::string Utf8Of(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+std::optional<std::string> ReadShared(const fs::path& path) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+    bytes.append(buffer, got);
+  }
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+std::vector<std::wstring> VisibleWindowClassesOf(DWORD id) {
+  std::vector<std::wstring> classes;
+  for (const HWND window : VisibleWindowsOf(id)) classes.push_back(ClassOf(window));
+  return classes;
+}
+
+std::optional<MessageBoxSeen> MessageBoxOf(DWORD id) {
+  for (const HWND window : VisibleWindowsOf(id)) {
+    if (ClassOf(window) != L"#32770") continue;
+    const HWND text = GetDlgItem(window, kMessageBoxTextId);
+    if (text == nullptr) continue;
+    return MessageBoxSeen{window, TextOf(window), TextOf(text)};
+  }
+  return std::nullopt;
+}
+
+void Answer(const MessageBoxSeen& box) {
+  HWND ok = GetDlgItem(box.window, IDOK);
+  if (ok == nullptr) ok = GetDlgItem(box.window, IDCANCEL);
+  if (ok != nullptr) PostMessageW(ok, BM_CLICK, 0, 0);
+}
+
+VornelRun::VornelRun() {
+  const std::wstring path = ProgramPath();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::wstring commandLine = L"\"" + path + L"\"";
+  if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                     &startup, &info)) {
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+  }
+}
+
+VornelRun::~VornelRun() {
+  if (process_ == nullptr) return;
+  if (!Ended()) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, static_cast<DWORD>(kWaitTimeout.count()));
+  }
+  CloseHandle(process_);
+}
+
+bool VornelRun::Ended() const {
+  return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+}
+
+std::optional<DWORD> VornelRun::ExitCode() const {
+  DWORD code = 0;
+  if (!Ended() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
+  return code;
+}
+
+void VornelRun::NoteWindows() {
+  for (const std::wstring& name : VisibleWindowClassesOf(id_)) {
+    if (std::find(windowsSeen_.begin(), windowsSeen_.end(), name) == windowsSeen_.end()) {
+      windowsSeen_.push_back(name);
+    }
+  }
+}
+
+bool VornelRun::WaitForEndWatchingWindows(Milliseconds timeout) {
+  if (process_ == nullptr) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    NoteWindows();
+    if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+  }
+}
+
+std::optional<MessageBoxSeen> VornelRun::WaitForMessageBox(Milliseconds timeout) {
+  if (process_ == nullptr) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    NoteWindows();
+    if (auto box = MessageBoxOf(id_)) return box;
+    if (WaitForSingleObject(process_, kPollMs) == WAIT_OBJECT_0) return std::nullopt;
+    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+  }
+}
