@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int kBatchResult = -1;
+// Bytes of the result handed on at a time.
+constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
 // How long a start waits for another batch run on the same hand-off folder to finish.
 constexpr auto kLockWait = std::chrono::minutes(5);
 
@@ -70,11 +72,15 @@ std::optional<ConvertedInput> ConvertBatchInput(
   const bool read = ReadUnicodeTextInPieces(
       inputPath, /*denyWriters=*/true,
       [&](std::u16string& text, bool last) {
-        const bool goOn = conversion.Take(text, last);
-        if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
-          input.resultFailed = true;
+        text.erase(0, conversion.Take(text, last));
+        const bool goOn = !conversion.Foreign();
+        // Handed on in runs of some size: each write costs a call into the system.
+        if (bytes.Size() >= kResultRunBytes || last) {
+          if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
+            input.resultFailed = true;
+          }
+          bytes.Clear();
         }
-        bytes.Clear();
         return goOn;
       },
       pieceBytes);

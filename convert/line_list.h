@@ -20,6 +20,7 @@ class LineList {
   // Builds an entry character by character: AddChar, then CloseEntry, which keeps the
   // pending characters as an entry when there are any and does nothing otherwise.
   void AddChar(char16_t c) { chars_.push_back(c); }
+  void AddChars(std::u16string_view chars) { chars_.append(chars); }
   void CloseEntry();
   // Removes every entry and the pending characters; releases the storage.
   void Clear();

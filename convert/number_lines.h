@@ -10,14 +10,15 @@
 
 struct NumberLinesOutcome {
   std::int64_t numbers = 0;  // lines converted
-  bool tooLong = false;      // a line longer than kLongestLine stopped the pass
+  bool foreign = false;      // the text holds a character other than '0', '1', CR and LF
+  bool tooLong = false;      // it holds none, but a line longer than kLongestLine
 };
 
-// Appends to `out`, for every non-empty line of `text` in order, its decimal text followed by
-// CR LF. A line ends at LF; every CR is dropped wherever it stands; every other character is
-// one binary digit, set only by '1'. Stops at the first line longer than kLongestLine
-// (leading zeros count) with tooLong set; `out` then holds the lines before it. Throws
-// std::bad_alloc when memory runs out.
+// Tests the characters of `text` as HasNonBinaryChars does and appends to `out`, for every
+// non-empty line of it in order, its decimal text followed by CR LF. A line ends at LF; every
+// CR is dropped wherever it stands. Stops at a foreign character (foreign set) or at the first
+// line longer than kLongestLine, leading zeros counted (tooLong set); `out` then holds some
+// of the lines before. Throws std::bad_alloc when memory runs out.
 NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out);
 
 // The same, one character at a time: the twin the block-wise pass is tested against, and the

@@ -1,36 +1,69 @@
 #include "convert/piecewise_conversion.h"
 
-#include <algorithm>
-#include <string_view>
-
 #include "convert/binary.h"
 
-bool PiecewiseConversion::Take(std::u16string& text, bool last) {
-  const std::u16string_view untested = std::u16string_view(text).substr(tested_);
-  if (HasNonBinaryChars(untested)) foreign_ = true;
-  if (foreign_ || tooLong_) {
+namespace {
+
+// An unfinished line longer than this is held rather than handed back, so that what comes
+// again stays short.
+constexpr std::size_t kLongestReturned = 4096;
+
+}  // namespace
+
+std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
+  if (foreign_) return text.size();
+  if (tooLong_) {
     // Only the characters matter from here on.
-    text.clear();
-    tested_ = 0;
-    return !foreign_;
+    foreign_ = HasNonBinaryChars(text) == 1;
+    return text.size();
   }
-  // What earlier calls left holds no LF, so the last one is among the new characters.
-  const std::size_t lastLf = untested.rfind(u'\n');
-  const std::size_t complete = last                                  ? text.size()
+  std::size_t used = 0;
+  if (!held_.empty()) {
+    const std::size_t lf = text.find(u'\n');
+    if (lf == std::u16string_view::npos && !last) {
+      Hold(text);
+      return text.size();
+    }
+    used = lf == std::u16string_view::npos ? text.size() : lf + 1;
+    const std::u16string line = held_ + std::u16string(text.substr(0, used));
+    held_.clear();
+    Convert(line);
+  }
+  const std::u16string_view rest = text.substr(used);
+  const std::size_t lastLf = rest.rfind(u'\n');
+  const std::size_t complete = last                                  ? rest.size()
                                : lastLf == std::u16string_view::npos ? 0
-                                                                     : tested_ + lastLf + 1;
-  const NumberLinesOutcome outcome =
-      ConvertNumberLines(std::u16string_view(text).substr(0, complete), out_);
-  numbers_ += outcome.numbers;
-  tooLong_ = outcome.tooLong;
-  text.erase(0, complete);
-  if (!tooLong_ && text.size() > 2 * kLongestLine) {
-    // An unfinished line this long: its CRs do not count, and once more than kLongestLine
-    // characters are left it is too long whatever follows.
-    std::erase(text, u'\r');
-    tooLong_ = text.size() > kLongestLine;
+                                                                     : lastLf + 1;
+  if (!foreign_ && !tooLong_) Convert(rest.substr(0, complete));
+  const std::u16string_view unfinished = rest.substr(complete);
+  if (foreign_ || tooLong_) {
+    if (tooLong_ && HasNonBinaryChars(unfinished)) foreign_ = true;
+    return text.size();
   }
-  if (tooLong_) text.clear();
-  tested_ = text.size();
-  return true;
+  if (unfinished.size() <= kLongestReturned) return used + complete;
+  Hold(unfinished);
+  return text.size();
+}
+
+void PiecewiseConversion::Convert(std::u16string_view lines) {
+  const NumberLinesOutcome outcome = ConvertNumberLines(lines, out_);
+  numbers_ += outcome.numbers;
+  foreign_ = outcome.foreign;
+  tooLong_ = outcome.tooLong;
+}
+
+void PiecewiseConversion::Hold(std::u16string_view part) {
+  if (HasNonBinaryChars(part)) {
+    foreign_ = true;
+    return;
+  }
+  // CRs do not count; once more than kLongestLine characters are left, the line is too long
+  // whatever follows.
+  for (char16_t c : part) {
+    if (c != u'\r') held_.push_back(c);
+  }
+  if (held_.size() > kLongestLine) {
+    held_.clear();
+    tooLong_ = true;
+  }
 }

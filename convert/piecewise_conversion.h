@@ -3,8 +3,10 @@
 // piece's characters are tested as HasNonBinaryChars tests them, and its complete lines are
 // converted as ConvertNumberLines converts them, so that the whole text is never held.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "convert/number_lines.h"
 #include "convert/text_buffer.h"
@@ -14,24 +16,27 @@ class PiecewiseConversion {
   // Appends the converted lines to `out`.
   explicit PiecewiseConversion(TextBuffer<char>& out) : out_(out) {}
 
-  // Takes `text`, the text so far that earlier calls have left in it, followed by the next
-  // piece: tests the new characters and converts and removes the complete lines at its front,
-  // leaving the unfinished last line. With `last` the text is complete and all of it is taken.
-  // Returns false once the outcome can no longer change (a foreign character was met).
-  // Throws std::bad_alloc when memory runs out.
-  bool Take(std::u16string& text, bool last);
+  // Takes `text`, the text that follows what earlier calls have used: tests its characters,
+  // converts its complete lines and returns how many characters it used. The rest, the start
+  // of an unfinished line, must come again at the start of the next call. With `last`, `text`
+  // ends the whole text and all of it is used. Throws std::bad_alloc when memory runs out.
+  std::size_t Take(std::u16string_view text, bool last);
 
-  // A character other than '0', '1', CR and LF was met: nothing further is converted.
+  // A character other than '0', '1', CR and LF was met: the outcome cannot change any more.
   bool Foreign() const { return foreign_; }
-  // A line longer than kLongestLine was met: nothing further is converted, the characters
+  // A line longer than kLongestLine was met: nothing further is converted, but the characters
   // are still tested.
   bool TooLong() const { return tooLong_; }
   // Lines converted so far.
   std::int64_t Numbers() const { return numbers_; }
 
  private:
+  void Convert(std::u16string_view lines);
+  // Keeps the start of an unfinished line here instead of having it come again.
+  void Hold(std::u16string_view part);
+
   TextBuffer<char>& out_;
-  std::size_t tested_ = 0;  // characters at the front of the text already tested
+  std::u16string held_;  // the start of an unfinished line, without its CRs
   bool foreign_ = false;
   bool tooLong_ = false;
   std::int64_t numbers_ = 0;
