@@ -1,4 +1,5 @@
 // Reading a file into the dialog and converting all its lines with progress and Cancel.
+#include <algorithm>
 #include <new>
 
 #include "convert/binary.h"
@@ -124,9 +125,9 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   const auto len = static_cast<std::int64_t>(conversion_.LoadedText.size());
   const std::int64_t splitMax = 3 * (len + 1);
   window_.SetProgressRange(IDC_PROGRESS, splitMax);
-  const bool split =
-      SplitIntoNumberList(conversion_.LoadedText, conversion_.NumberList, conversion_.ListLineCount,
-                          [&](std::int64_t position) { return progress.Step(position, splitMax); });
+  const bool split = SplitIntoNumberList(
+      conversion_.LoadedText, conversion_.NumberList, conversion_.ListLineCount,
+      [&](std::int64_t position) { return progress.Step(position, splitMax); }, progress.Stride());
   if (!split) return RunOutcome::kCancelled;
   if (FindOverlongEntry(conversion_.NumberList, conversion_.ListLineCount) >= 0) {
     return RunOutcome::kLimitExceeded;
@@ -137,10 +138,14 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
   std::u16string results;
   results.reserve(static_cast<std::size_t>(conversion_.ListLineCount) * 12);
-  for (std::int64_t k = 0; k < conversion_.ListLineCount; ++k) {
-    AppendDecimalOf(results, conversion_.NumberList[k]);
-    results += u"\r\n";
-    if (progress.Step(len + 1 + k, convertMax)) return RunOutcome::kCancelled;
+  const std::int64_t count = conversion_.ListLineCount;
+  for (std::int64_t from = 0; from < count; from += progress.Stride()) {
+    const std::int64_t to = std::min(from + progress.Stride(), count);
+    for (std::int64_t k = from; k < to; ++k) {
+      AppendDecimalOf(results, conversion_.NumberList[k]);
+      results += u"\r\n";
+    }
+    if (progress.Step(len + to, convertMax)) return RunOutcome::kCancelled;
   }
   if (progress.StepAlwaysShown(convertMax - 1, convertMax)) return RunOutcome::kCancelled;
   window_.SetText(IDC_EDIT_RESULT, results);

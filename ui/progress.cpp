@@ -7,8 +7,8 @@
 namespace {
 constexpr auto kPumpInterval = std::chrono::milliseconds(20);
 constexpr auto kShowInterval = std::chrono::milliseconds(33);
-// Steps between two looks at the clock; far less than 20 ms of work.
-constexpr std::uint32_t kStepsPerClockCheck = 256;
+// Steps between two looks at the clock; far less than 20 ms of work even at a stride.
+constexpr std::uint32_t kStepsPerClockCheck = 16;
 }  // namespace
 
 int ProgressPercent(std::int64_t pos, std::int64_t max) {

@@ -23,11 +23,15 @@ class ProgressDisplay {
 
   // One step of the run at `pos` of `max`; true when the run has been cancelled.
   bool Step(std::int64_t pos, std::int64_t max);
+  // How many units of work may pass between two calls of Step: every one without
+  // throttling; with it, a run of units that takes far less than the pump interval.
+  std::int64_t Stride() const { return throttle_ ? kThrottledStride : 1; }
   // A step that is always pumped and shown (the closing steps).
   bool StepAlwaysShown(std::int64_t pos, std::int64_t max);
 
  private:
   using Clock = std::chrono::steady_clock;
+  static constexpr std::int64_t kThrottledStride = 1024;
   void Pump();
   void Show(std::int64_t pos, int percent);
 
