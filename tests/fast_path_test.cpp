@@ -1,0 +1,415 @@
+// The fast paths of the file conversions against plain references: the block-wise routines
+// against their one-at-a-time twins, and everything against a reference written below that
+// shares no code with the program (one character at a time, std::to_string for the digits).
+// The inputs are random, and the texts sweep every line length from 0 to 33 across every
+// position within the 64-character blocks the fast routines work in.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "batch/batch_run.h"
+#include "convert/binary.h"
+#include "convert/decimal_text.h"
+#include "convert/number_lines.h"
+#include "convert/piecewise_conversion.h"
+#include "storage/file_access.h"
+#include "storage/text_decoding.h"
+#include "tests/temp_folder.h"
+#include "tests/test_text.h"
+
+namespace {
+
+// ---- The reference ----
+
+enum class Outcome { kForeign, kTooLong, kConverted };
+
+struct Converted {
+  Outcome outcome = Outcome::kConverted;
+  std::string bytes;  // when converted
+  std::int64_t numbers = 0;
+};
+
+bool Accepted(char32_t c) { return c == '0' || c == '1' || c == '\r' || c == '\n'; }
+
+// The outcome of a file conversion of `chars` (already decoded, one code unit each).
+Converted ReferenceConversion(const std::u32string& chars) {
+  Converted result;
+  for (char32_t c : chars) {
+    if (!Accepted(c)) {
+      result.outcome = Outcome::kForeign;
+      return result;
+    }
+  }
+  std::vector<std::string> lines(1);
+  for (char32_t c : chars) {
+    if (c == '\n') {
+      lines.emplace_back();
+    } else if (c != '\r') {
+      lines.back().push_back(static_cast<char>(c));
+    }
+  }
+  for (const std::string& line : lines) {
+    if (line.empty()) continue;
+    if (line.size() > 31) {
+      result = Converted{Outcome::kTooLong, "", 0};
+      return result;
+    }
+    std::uint64_t value = 0;
+    for (char digit : line) value = value * 2 + (digit == '1' ? 1 : 0);
+    result.bytes += std::to_string(value) + "\r\n";
+    ++result.numbers;
+  }
+  return result;
+}
+
+std::u32string Chars(std::u16string_view text) { return std::u32string(text.begin(), text.end()); }
+
+// The characters of a file as the batch run sees them: after the UTF-8 mark every byte is
+// one (non-ASCII bytes are foreign whatever they decode to); otherwise, after an optional
+// UTF-16LE mark, every two bytes, low byte first, and an odd byte at the end is foreign.
+std::u32string ReferenceFileChars(std::string_view bytes) {
+  std::u32string chars;
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    for (unsigned char b : bytes.substr(3)) chars.push_back(b == 0 || b >= 0x80 ? U'?' : b);
+    return chars;
+  }
+  if (bytes.starts_with("\xFF\xFE")) bytes.remove_prefix(2);
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    chars.push_back(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1])
+                                                               << 8);
+  }
+  if (bytes.size() % 2 != 0) chars.push_back(U'?');
+  return chars;
+}
+
+// The decoded text of UTF-16LE bytes, one character at a time: CR LF and a lone LF end a
+// line, a lone CR stays, NUL and unpaired surrogates become U+FFFD, an odd byte at the end
+// too, and every line ends with CR LF.
+std::u16string ReferenceDecodeUtf16(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xFE")) bytes.remove_prefix(2);
+  std::vector<char16_t> units;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8));
+  }
+  std::u16string text;
+  bool open = false;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const char16_t u = units[i];
+    const bool high = u >= 0xD800 && u <= 0xDBFF;
+    const bool low = u >= 0xDC00 && u <= 0xDFFF;
+    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      text += u;
+      text += units[++i];
+      open = true;
+    } else if (u == u'\n') {
+      if (i == 0 || units[i - 1] != u'\r') text += u'\r';
+      text += u'\n';
+      open = false;
+    } else {
+      text += u == 0 || high || low ? u'\uFFFD' : u;
+      open = true;
+    }
+  }
+  if (bytes.size() % 2 != 0) {
+    text += u'\uFFFD';
+    open = true;
+  }
+  if (open) text += u"\r\n";
+  return text;
+}
+
+// ---- Random inputs ----
+
+class Inputs {
+ public:
+  explicit Inputs(unsigned seed) : random_(seed) {}
+
+  int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+
+  std::u16string Digits(int count) {
+    std::u16string digits;
+    for (int k = 0; k < count; ++k) digits += Below(2) ? u'1' : u'0';
+    return digits;
+  }
+
+  // A line end of every kind the files have: CR LF, LF, or a lone CR inside the line.
+  std::u16string LineEnd() {
+    switch (Below(6)) {
+      case 0:
+        return u"\n";
+      case 1:
+        return u"\r\r\n";
+      default:
+        return u"\r\n";
+    }
+  }
+
+  // Random lines of up to `longest` digits (some blank, some with a CR inside) of exactly
+  // `length` characters, ending with LF when `length` is not 0.
+  std::u16string Filler(int length, int longest = 12) {
+    std::u16string text;
+    while (static_cast<int>(text.size()) < length) {
+      std::u16string line = Digits(Below(longest + 1));
+      if (!line.empty() && Below(8) == 0) line.insert(Below(static_cast<int>(line.size())), u"\r");
+      text += line + LineEnd();
+    }
+    text.resize(static_cast<std::size_t>(length));
+    if (length > 0) text.back() = u'\n';
+    return text;
+  }
+
+  // File bytes: a mark or none, then UTF-16LE units drawn mostly from digits and line ends,
+  // with now and then a NUL, a surrogate (paired or not), another character or an odd byte.
+  std::string FileBytes(int units) {
+    std::string bytes;
+    const int mark = Below(5);
+    if (mark == 0) return Utf8File(units);
+    if (mark <= 2) bytes = "\xFF\xFE";
+    static const char16_t kRare[] = {0, 0xD83D, 0xDE00, u'2', u' ', 0xFEFF, 0xFFFD, 0x3031};
+    for (int k = 0; k < units; ++k) {
+      char16_t unit = kCommon[Below(6)];
+      if (Below(200) == 0) unit = kRare[Below(8)];
+      if (Below(400) == 0) {  // a whole surrogate pair
+        bytes += "\x3D\xD8\x00\xDE";
+        continue;
+      }
+      bytes.push_back(static_cast<char>(unit & 0xFF));
+      bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    if (Below(20) == 0) bytes.push_back('1');
+    return bytes;
+  }
+
+ private:
+  std::string Utf8File(int chars) {
+    std::string bytes = "\xEF\xBB\xBF";
+    for (int k = 0; k < chars; ++k) {
+      bytes.push_back(static_cast<char>(kCommon[Below(6)]));
+      if (Below(300) == 0) bytes += Below(2) ? "\xE3\x81\x82" : "\xFF";
+    }
+    return bytes;
+  }
+
+  static constexpr char16_t kCommon[] = {u'0', u'1', u'1', u'0', u'\r', u'\n'};
+  std::mt19937 random_;
+};
+
+Converted FastConversion(std::u16string_view text, bool plain) {
+  TextBuffer<char> out;
+  const NumberLinesOutcome outcome =
+      plain ? ConvertNumberLinesPlain(text, out) : ConvertNumberLines(text, out);
+  Converted result;
+  result.outcome = outcome.foreign   ? Outcome::kForeign
+                   : outcome.tooLong ? Outcome::kTooLong
+                                     : Outcome::kConverted;
+  if (result.outcome == Outcome::kConverted) {
+    result.bytes = std::string(out.View());
+    result.numbers = outcome.numbers;
+  }
+  return result;
+}
+
+void ExpectSame(const Converted& actual, const Converted& expected, const std::string& what) {
+  EXPECT_EQ(static_cast<int>(actual.outcome), static_cast<int>(expected.outcome)) << what;
+  EXPECT_EQ(actual.bytes, expected.bytes) << what;
+  EXPECT_EQ(actual.numbers, expected.numbers) << what;
+}
+
+// ---- The tests ----
+
+TEST(FastPath, EveryLineLengthAtEveryPositionConvertsAsTheReferenceDoes) {
+  Inputs inputs(7);
+  for (int length = 0; length <= 33; ++length) {
+    for (int at = 0; at < 64 + 40; ++at) {
+      // Before the line: random lines that end exactly where it begins. After it: more lines,
+      // long enough for the block-wise pass to reach it.
+      std::u16string line = inputs.Digits(length);
+      if (length > 1 && at % 7 == 0) line.insert(1, u"\r");  // a CR inside the line
+      const std::u16string text = inputs.Filler(at) + line + inputs.LineEnd() + inputs.Filler(90);
+      const Converted expected = ReferenceConversion(Chars(text));
+      const std::string what = "length " + std::to_string(length) + " at " + std::to_string(at);
+      ExpectSame(FastConversion(text, false), expected, what);
+      ExpectSame(FastConversion(text, true), expected, what + " (plain)");
+      // The same text as the last line, without a line end.
+      const std::u16string last = inputs.Filler(at) + line;
+      ExpectSame(FastConversion(last, false), ReferenceConversion(Chars(last)), what + " last");
+    }
+  }
+}
+
+TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
+  Inputs inputs(11);
+  int converted = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::u16string text = inputs.Filler(inputs.Below(700), round % 4 == 0 ? 34 : 31);
+    // Now and then a foreign character somewhere.
+    if (round % 5 == 0 && !text.empty()) {
+      const char16_t foreign[] = {u'2', u' ', u'\t', 0, 0xFF11, u'a'};
+      text[static_cast<std::size_t>(inputs.Below(static_cast<int>(text.size())))] =
+          foreign[inputs.Below(6)];
+    }
+    const Converted expected = ReferenceConversion(Chars(text));
+    if (expected.outcome == Outcome::kConverted) ++converted;
+    ExpectSame(FastConversion(text, false), expected, "round " + std::to_string(round));
+    ExpectSame(FastConversion(text, true), expected, "round " + std::to_string(round));
+    EXPECT_EQ(HasNonBinaryChars(text), HasNonBinaryCharsPlain(text));
+  }
+  EXPECT_GT(converted, 100);  // the rounds reach the conversion, not only the refusals
+}
+
+TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
+  for (int length = 0; length <= 40; ++length) {
+    const std::u16string clean(static_cast<std::size_t>(length), u'1');
+    EXPECT_EQ(HasNonBinaryChars(clean), 0);
+    for (int at = 0; at < length; ++at) {
+      for (char16_t foreign : {u'2', u'/', char16_t{0x0131}, char16_t{0x3031}, char16_t{0}}) {
+        std::u16string text = clean;
+        text[static_cast<std::size_t>(at)] = foreign;
+        EXPECT_EQ(HasNonBinaryChars(text), 1) << "length " << length << " at " << at;
+        EXPECT_EQ(HasNonBinaryCharsPlain(text), 1);
+      }
+    }
+  }
+}
+
+TEST(FastPath, DecimalTextOfEveryDigitCountAndItsEdges) {
+  std::vector<std::uint32_t> values = {0, 1, 9, 10, 99, 100, 2147483647u, 4294967295u};
+  for (std::uint32_t power = 10; power <= 1000000000u; power *= 10) {
+    values.insert(values.end(), {power - 1, power, power + 1});
+    if (power == 1000000000u) break;
+  }
+  std::mt19937 random(3);
+  for (int k = 0; k < 20000; ++k)
+    values.push_back(static_cast<std::uint32_t>(random()) >> (k % 32));
+  for (std::uint32_t value : values) {
+    char bytes[kDecimalScratch];
+    char16_t wide[kDecimalScratch];
+    const std::string expected = std::to_string(value);
+    EXPECT_EQ(std::string(bytes, WriteDecimal(bytes, value)), expected);
+    EXPECT_EQ(A(std::u16string(wide, WriteDecimal(wide, value))), expected);
+  }
+}
+
+// Decodes `bytes` with the decoder fed `piece` bytes at a time, as a file is read.
+std::u16string DecodeInPieces(std::string_view bytes, std::size_t piece,
+                              UnicodeTextDecoder::Scan scan) {
+  std::u16string text;
+  UnicodeTextDecoder decoder(text, scan);
+  std::string held;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t more = std::min(piece - held.size(), bytes.size() - at);
+    held.append(bytes.substr(at, more));
+    at += more;
+    const bool last = at == bytes.size();
+    const std::size_t taken = decoder.Decode(held, last);
+    if (last) return text;
+    held.erase(0, taken);
+  }
+}
+
+TEST(FastPath, DecodingInPiecesAgreesWithTheReference) {
+  Inputs inputs(5);
+  for (int round = 0; round < 300; ++round) {
+    const std::string bytes = inputs.FileBytes(inputs.Below(300));
+    const std::u16string whole = DecodeUnicodeText(bytes);
+    EXPECT_EQ(DecodeUnicodeTextPlain(bytes), whole);
+    if (!bytes.starts_with("\xEF\xBB\xBF")) {
+      EXPECT_EQ(A(whole), A(ReferenceDecodeUtf16(bytes)));
+    }
+    for (std::size_t piece : {4, 5, 7, 16, 33}) {
+      EXPECT_EQ(DecodeInPieces(bytes, piece, UnicodeTextDecoder::Scan::kBlockwise), whole)
+          << "piece " << piece;
+      EXPECT_EQ(DecodeInPieces(bytes, piece, UnicodeTextDecoder::Scan::kPlain), whole);
+    }
+  }
+}
+
+class BatchInputTest : public ::testing::Test {
+ protected:
+  // The batch conversion of `bytes` as a file, read `piece` bytes at a time.
+  std::optional<Converted> Convert(const std::string& bytes, std::size_t piece) {
+    WriteBytes(folder_.path() / "Quillet.tbin", bytes);
+    std::string written;
+    const auto input = ConvertBatchInput((folder_.path() / "Quillet.tbin").u16string(),
+                                         [&](std::string_view part) {
+                                           written += part;
+                                           return true;
+                                         },
+                                         piece);
+    if (!input) return std::nullopt;
+    Converted result;
+    result.outcome = input->foreign   ? Outcome::kForeign
+                     : input->tooLong ? Outcome::kTooLong
+                                      : Outcome::kConverted;
+    if (result.outcome == Outcome::kConverted) {
+      result.bytes = written;
+      result.numbers = input->numbers;
+    }
+    return result;
+  }
+
+  TempFolder folder_;
+};
+
+TEST_F(BatchInputTest, RandomFilesConvertAsTheReferenceDoesInPiecesOfAnySize) {
+  Inputs inputs(13);
+  for (int round = 0; round < 150; ++round) {
+    const std::string bytes = inputs.FileBytes(inputs.Below(900));
+    const Converted expected = ReferenceConversion(ReferenceFileChars(bytes));
+    for (std::size_t piece : {4, 5, 6, 7, 9, 64, 130, 4096}) {
+      const auto actual = Convert(bytes, piece);
+      ASSERT_TRUE(actual);
+      ExpectSame(*actual, expected,
+                 "round " + std::to_string(round) + ", piece " + std::to_string(piece));
+    }
+  }
+}
+
+TEST_F(BatchInputTest, LongLinesAcrossPiecesAreHeldAndJudgedWhole) {
+  const std::string returns(9000, '\r');
+  struct Case {
+    const char* name;
+    std::string ascii;
+  };
+  const Case cases[] = {
+      {"CRs spread through a valid line", "1" + returns + "0" + returns + "1\r\n10\r\n"},
+      {"a line of many CRs and 31 digits", returns + std::string(31, '1') + "\n1"},
+      {"a line of many CRs and 32 digits", std::string(16, '1') + returns + std::string(16, '0')},
+      {"a foreign character after a long line", std::string(5000, '1') + "\n2"},
+      {"a long line that is the last", "1\n" + std::string(5000, '0')},
+      {"only line ends", std::string(20000, '\n')},
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = Utf16Bytes(c.ascii);
+    const Converted expected = ReferenceConversion(ReferenceFileChars(bytes));
+    for (std::size_t piece : {std::size_t{6}, std::size_t{1000}, kTextPieceBytes}) {
+      const auto actual = Convert(bytes, piece);
+      ASSERT_TRUE(actual);
+      ExpectSame(*actual, expected, std::string(c.name) + ", piece " + std::to_string(piece));
+    }
+  }
+}
+
+TEST_F(BatchInputTest, AFileThatCannotBeReadGivesNothing) {
+  EXPECT_FALSE(ConvertBatchInput((folder_.path() / "missing.tbin").u16string(),
+                                 [](std::string_view) { return true; }));
+}
+
+TEST_F(BatchInputTest, AFailedWriteIsReportedAndTheCheckGoesOn) {
+  WriteBytes(folder_.path() / "in.tbin", Utf16Bytes("1\r\n10\r\n2"));
+  const auto input = ConvertBatchInput((folder_.path() / "in.tbin").u16string(),
+                                       [](std::string_view) { return false; });
+  ASSERT_TRUE(input);
+  EXPECT_TRUE(input->resultFailed);
+  EXPECT_TRUE(input->foreign);
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// A file replaced by content written in parts, and the split's progress steps at a stride.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/split.h"
+#include "storage/file_access.h"
+#include "tests/temp_folder.h"
+#include "tests/test_text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::size_t EntriesIn(const fs::path& folder) {
+  std::size_t count = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++count;
+  return count;
+}
+
+TEST(FileReplacement, PutsThePartsInPlaceOnlyAtCommit) {
+  TempFolder folder;
+  const fs::path target = folder.path() / "Ostrum.tbin";
+  WriteBytes(target, "an earlier and longer result\r\n");
+  {
+    FileReplacement replacement(target.u16string());
+    EXPECT_TRUE(replacement.Write("5\r\n"));
+    EXPECT_TRUE(replacement.Write(""));
+    EXPECT_TRUE(replacement.Write("3\r\n"));
+    EXPECT_EQ(ReadBytes(target), "an earlier and longer result\r\n");  // not yet
+    EXPECT_TRUE(replacement.Commit());
+  }
+  EXPECT_EQ(ReadBytes(target), "5\r\n3\r\n");
+  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST(FileReplacement, WithoutCommitOrOnFailureLeavesTheOldFileAndNothingBeside) {
+  TempFolder folder;
+  const fs::path target = folder.path() / "Ostrum.tbin";
+  WriteBytes(target, "old\r\n");
+  {
+    FileReplacement replacement(target.u16string());
+    EXPECT_TRUE(replacement.Write("new\r\n"));
+    EXPECT_EQ(EntriesIn(folder.path()), 2u);  // the new content waits beside
+  }
+  EXPECT_EQ(ReadBytes(target), "old\r\n");
+  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+
+  FileReplacement missing((folder.path() / "missing" / "Ostrum.tbin").u16string());
+  EXPECT_FALSE(missing.Write("new"));
+  EXPECT_FALSE(missing.Commit());
+  EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+TEST(SplitIntoNumberList, StepsAtAStrideAndAfterTheLastPosition) {
+  for (std::int64_t cancelAt : {-1, 2, 7}) {
+    std::u16string text = u"101\n11\n1\r\n";  // eight characters after the trim
+    LineList list;
+    std::int64_t count = 0;
+    std::vector<std::int64_t> positions;
+    const bool done = SplitIntoNumberList(
+        text, list, count,
+        [&](std::int64_t i) {
+          positions.push_back(i);
+          return i == cancelAt;
+        },
+        3);
+    if (cancelAt < 0) {
+      EXPECT_TRUE(done);
+      EXPECT_EQ(positions, (std::vector<std::int64_t>{2, 5, 7}));
+      EXPECT_EQ(Entries(list), (std::vector<std::string>{"101", "11", "1"}));
+      EXPECT_EQ(count, 3);
+    } else {
+      EXPECT_FALSE(done);
+      EXPECT_EQ(positions.back(), cancelAt);
+      EXPECT_TRUE(list.Empty());
+      EXPECT_EQ(count, cancelAt == 2 ? 0 : 2);  // the index of the line being collected
+    }
+  }
+}
+
+}  // namespace
