@@ -1,11 +1,14 @@
 // Decoding of a loaded file's bytes into text, on arbitrary bytes: every byte-order-mark case
-// (none, UTF-16LE, UTF-8, and marks that are not recognised).
+// (none, UTF-16LE, UTF-8, and marks that are not recognised), the whole file at once and piece by
+// piece as ReadUnicodeTextFile reads it.
 //
-// What must hold for every input: no crash; the text holds no NUL and no unpaired surrogate;
-// every LF is preceded by CR; a non-empty text ends with CR LF; decoding the text again, in
-// any of the three encodings, gives the same text; and where every character stands for
-// itself (ASCII after the UTF-8 mark, or UTF-16LE without surrogates and NUL) the text is
-// the input's characters with each line closed by CR LF, computed here independently.
+// What must hold for every input: no crash; the text holds no NUL and no unpaired surrogate; every
+// LF is preceded by CR; a non-empty text ends with CR LF; decoding the text again, in any of the
+// three encodings, gives the same text; and where every character stands for itself (ASCII after
+// the UTF-8 mark, or UTF-16LE without surrogates and NUL) the text is the input's characters with
+// each line closed by CR LF, computed here independently. The decoder fed in pieces of a few bytes
+// (cut anywhere: inside a mark, a UTF-8 sequence, a UTF-16 unit or a surrogate pair) and the
+// one-at-a-time scan give the same text.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "storage/file_access.h"
+#include "storage/text_decoding.h"
 
 namespace {
 
@@ -75,8 +79,8 @@ std::string Utf8Bytes(std::u16string_view text) {
   return bytes;
 }
 
-// The characters with every line closed by CR LF: CR LF and a lone LF end a line, a lone CR
-// is an ordinary character, and an unfinished last line gets its CR LF.
+// The characters with every line closed by CR LF: CR LF and a lone LF end a line, a lone CR is an
+// ordinary character, and an unfinished last line gets its CR LF.
 std::u16string WithLineEnds(std::u16string_view chars) {
   std::u16string text;
   bool lineOpen = false;
@@ -95,8 +99,8 @@ std::u16string WithLineEnds(std::u16string_view chars) {
   return text;
 }
 
-// The characters of `bytes` when each of them stands for itself in the encoding the marks
-// choose; nullopt when some byte sequence needs real decoding (or replacement).
+// The characters of `bytes` when each of them stands for itself in the encoding the marks choose;
+// nullopt when some byte sequence needs real decoding (or replacement).
 std::optional<std::u16string> PlainCharacters(std::string_view bytes) {
   std::u16string chars;
   if (bytes.starts_with(kUtf8Mark)) {
@@ -118,6 +122,28 @@ std::optional<std::u16string> PlainCharacters(std::string_view bytes) {
   return chars;
 }
 
+// The text as ReadUnicodeTextFile builds it, reading the file into a buffer of `capacity` bytes (at
+// least 4) that keeps the bytes of an unfinished character for the next piece.
+std::u16string DecodedInPieces(std::string_view bytes, std::size_t capacity) {
+  std::u16string text;
+  UnicodeTextDecoder decoder(text);
+  std::string held;
+  for (;;) {
+    const std::string_view more = bytes.substr(0, capacity - held.size());
+    held += more;
+    bytes.remove_prefix(more.size());
+    const bool last = held.size() < capacity;
+    const std::size_t taken = decoder.Decode(held, last);
+    FUZZ_CHECK(taken <= held.size());
+    if (last) {
+      FUZZ_CHECK(taken == held.size());
+      return text;
+    }
+    FUZZ_CHECK(held.size() - taken <= 3);  // at most an unfinished character stays behind
+    held.erase(0, taken);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -126,6 +152,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckShape(text);
 
   if (const auto chars = PlainCharacters(bytes)) FUZZ_CHECK(text == WithLineEnds(*chars));
+
+  FUZZ_CHECK(DecodeUnicodeTextPlain(bytes) == text);
+  // Pieces of 4 to 7 bytes, and of a size that follows from the input.
+  for (std::size_t capacity = 4; capacity <= 7; ++capacity) {
+    FUZZ_CHECK(DecodedInPieces(bytes, capacity) == text);
+  }
+  FUZZ_CHECK(DecodedInPieces(bytes, 8 + size % 61) == text);
 
   // The text read back from each encoding the reader accepts is the text itself.
   FUZZ_CHECK(DecodeUnicodeText(std::string(kUtf16LeMark) + Utf16LeBytes(text)) == text);

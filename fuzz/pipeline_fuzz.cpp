@@ -1,15 +1,16 @@
-// The file conversion on arbitrary input, as the batch run and the dialog run it: decode the
-// file's bytes, refuse foreign characters (HasNonBinaryChars), split into the number list,
-// stop at a line longer than 31 characters, convert every entry. The outcome and the result
-// file's bytes must equal those of a plain reference written below, which shares no code
-// with the program.
+// The file conversion on arbitrary input, as the batch run and the dialog run it, from a file
+// holding the input's bytes: the batch run's ConvertBatchInput (read, decode, test, split, limit
+// and convert piece by piece, with large pieces and with pieces of a few bytes), and the dialog's
+// ReadUnicodeTextFile, HasNonBinaryChars, SplitIntoNumberList, FindOverlongEntry and
+// AppendDecimalOf. For both, the outcome (foreign characters, a line longer than 31 characters, or
+// converted) and the result's bytes must equal those of a plain reference written below, which
+// shares no code with the program.
 //
-// The first input byte chooses how the rest becomes the file's bytes: taken as they are, or
-// mapped to the characters 0, 1, CR and LF and written as UTF-16LE without a mark, with the
-// UTF-16LE mark, or with the UTF-8 mark (so that most inputs reach the conversion). It also
-// chooses where the dialog's cancellable split is cancelled. Every line of the decoded text
-// is further converted on its own, as the single-number conversion does, and checked
-// against the reference value.
+// The first input byte chooses how the rest becomes the file's bytes: taken as they are, or mapped
+// to the characters 0, 1, CR and LF and written as UTF-16LE without a mark, with the UTF-16LE mark,
+// or with the UTF-8 mark (so that most inputs reach the conversion). It also chooses where the
+// dialog's cancellable split is cancelled. Every line of the decoded text is further converted on
+// its own, as the single-number conversion does, and checked against the reference value.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,10 +19,12 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/batch_run.h"
 #include "convert/binary.h"
 #include "convert/line_list.h"
 #include "convert/split.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/scratch_file.h"
 #include "storage/file_access.h"
 
 namespace {
@@ -37,9 +40,9 @@ struct Result {
 
 bool IsBinaryOrBreak(std::uint32_t c) { return c == '0' || c == '1' || c == '\r' || c == '\n'; }
 
-// The characters of a file that holds only 0, 1, CR and LF; nullopt for any other file. After
-// the UTF-8 mark every byte is one character; otherwise (after an optional UTF-16LE mark)
-// every two bytes are one, low byte first, and an odd byte at the end is foreign.
+// The characters of a file that holds only 0, 1, CR and LF; nullopt for any other file. After the
+// UTF-8 mark every byte is one character; otherwise (after an optional UTF-16LE mark) every two
+// bytes are one, low byte first, and an odd byte at the end is foreign.
 std::optional<std::string> ReferenceCharacters(std::string_view bytes) {
   std::string chars;
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
@@ -82,8 +85,8 @@ std::vector<std::string> ReferenceLines(const std::string& chars) {
   return lines;
 }
 
-// Decimal text of the binary digits in `line`: only '1' counts, every other character is a
-// zero digit; "-1" when the value exceeds 2147483647.
+// Decimal text of the binary digits in `line`: only '1' counts, every other character is a zero
+// digit; "-1" when the value exceeds 2147483647.
 template <class Chars>
 std::string ReferenceDecimal(const Chars& line) {
   std::uint64_t value = 0;
@@ -114,51 +117,93 @@ Result ReferenceConversion(std::string_view fileBytes) {
   return result;
 }
 
-// ---- The program's functions, in the order of the batch run. ----
+// ---- The program's functions. ----
 
-Result BatchConversion(std::string_view fileBytes, std::u16string& trimmedText) {
-  std::u16string loadedText = DecodeUnicodeText(fileBytes);
+// The batch run: the file read, tested, split, limited and converted piece by piece, the text
+// decoded `pieceBytes` at a time.
+Result BatchConversion(const std::u16string& path, std::size_t pieceBytes) {
+  std::string written;
+  const std::optional<ConvertedInput> input = ConvertBatchInput(
+      path,
+      [&](std::string_view bytes) {
+        written += bytes;
+        return true;
+      },
+      pieceBytes);
+  FUZZ_CHECK(input.has_value());
+  FUZZ_CHECK(!input->resultFailed);
+  if (input->foreign) return {Outcome::kForeign, {}};
+  if (input->tooLong) return {Outcome::kTooLong, {}};
+  std::int64_t lines = 0;
+  for (std::size_t at = written.find("\r\n"); at != std::string::npos;
+       at = written.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  FUZZ_CHECK(input->numbers == lines);
+  return {Outcome::kConverted, written};
+}
+
+// The dialog's file conversion: the text read whole, tested, split into the number list, limited,
+// then each entry's decimal text as UTF-16. `trimmedText` receives the text as the split leaves it.
+Result DialogConversion(const std::u16string& loadedText, std::u16string& trimmedText) {
   if (HasNonBinaryChars(loadedText)) return {Outcome::kForeign, {}};
+  trimmedText = loadedText;
   LineList numberList;
   std::int64_t listLineCount = 0;
-  FUZZ_CHECK(SplitIntoNumberList(loadedText, numberList, listLineCount));
+  FUZZ_CHECK(SplitIntoNumberList(trimmedText, numberList, listLineCount));
   FUZZ_CHECK(listLineCount == numberList.Size());
-  trimmedText = loadedText;
   if (FindOverlongEntry(numberList, listLineCount) >= 0) return {Outcome::kTooLong, {}};
-  Result result;
+  std::u16string results;
   for (std::int64_t k = 0; k < listLineCount; ++k) {
-    AppendDecimalOf(result.bytes, numberList[k]);
-    result.bytes += "\r\n";
+    AppendDecimalOf(results, numberList[k]);
+    results += u"\r\n";
+  }
+  Result result;
+  for (char16_t c : results) {
+    FUZZ_CHECK(c < 0x80);
+    result.bytes.push_back(static_cast<char>(c));
   }
   return result;
 }
 
-// The dialog's split with its per-position step: a step that never cancels gives the batch
-// run's entries; one that cancels at `cancelAt` leaves the list empty.
-void CheckCancellableSplit(const std::u16string& decoded, std::int64_t cancelAt) {
+// The dialog's split with its progress step, run after every `stride`-th position and after
+// the last: a step that never cancels sees exactly those positions and changes nothing in the
+// entries; one that cancels at its first position at or after `cancelAt` leaves the list
+// empty.
+void CheckCancellableSplit(const std::u16string& decoded, std::int64_t stride,
+                           std::int64_t cancelAt) {
   std::u16string plainText = decoded;
   LineList plain;
   std::int64_t plainCount = 0;
   SplitIntoNumberList(plainText, plain, plainCount);
+  const auto length = static_cast<std::int64_t>(plainText.size());
+  std::vector<std::int64_t> expectedSteps;
+  for (std::int64_t end = stride; end - stride < length; end += stride) {
+    expectedSteps.push_back((end < length ? end : length) - 1);
+  }
 
   std::u16string steppedText = decoded;
   LineList stepped;
   std::int64_t steppedCount = 0;
-  std::int64_t lastPosition = -1;
-  const bool done = SplitIntoNumberList(steppedText, stepped, steppedCount, [&](std::int64_t i) {
-    FUZZ_CHECK(i == lastPosition + 1);
-    lastPosition = i;
-    return false;
-  });
+  std::vector<std::int64_t> steps;
+  const bool done = SplitIntoNumberList(
+      steppedText, stepped, steppedCount,
+      [&](std::int64_t i) {
+        steps.push_back(i);
+        return false;
+      },
+      stride);
   FUZZ_CHECK(done && steppedText == plainText && steppedCount == plainCount);
   for (std::int64_t k = 0; k < plainCount; ++k) FUZZ_CHECK(stepped[k] == plain[k]);
+  FUZZ_CHECK(steps == expectedSteps);
 
   std::u16string cancelledText = decoded;
   LineList cancelled;
   std::int64_t cancelledCount = 0;
-  const bool finished = SplitIntoNumberList(cancelledText, cancelled, cancelledCount,
-                                            [&](std::int64_t i) { return i == cancelAt; });
-  FUZZ_CHECK(finished == (cancelAt > lastPosition));
+  const bool finished = SplitIntoNumberList(
+      cancelledText, cancelled, cancelledCount, [&](std::int64_t i) { return i >= cancelAt; },
+      stride);
+  FUZZ_CHECK(finished == (cancelAt >= length));
   if (!finished) FUZZ_CHECK(cancelled.Empty());
 }
 
@@ -187,23 +232,39 @@ std::string Narrow(std::u16string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const fuzz::ScratchFile file("vornel-fuzz-pipeline");
   const std::string fileBytes = FileBytes(data, size);
-  std::u16string trimmedText;
-  const Result program = BatchConversion(fileBytes, trimmedText);
+  file.Write(fileBytes);
   const Result reference = ReferenceConversion(fileBytes);
-  FUZZ_CHECK(program.outcome == reference.outcome);
-  FUZZ_CHECK(program.bytes == reference.bytes);
 
-  const std::u16string decoded = DecodeUnicodeText(fileBytes);
-  if (program.outcome != Outcome::kForeign) {
+  // The batch run, in pieces as large as it reads them and in pieces of 4 to 35 bytes.
+  for (const std::size_t pieceBytes : {kTextPieceBytes, std::size_t{4} + size % 32}) {
+    const Result batch = BatchConversion(file.Path(), pieceBytes);
+    FUZZ_CHECK(batch.outcome == reference.outcome);
+    FUZZ_CHECK(batch.bytes == reference.bytes);
+  }
+
+  const std::optional<std::u16string> loadedText = ReadUnicodeTextFile(file.Path());
+  FUZZ_CHECK(loadedText.has_value());
+  const std::u16string& decoded = *loadedText;
+  FUZZ_CHECK(decoded == DecodeUnicodeText(fileBytes));
+  std::u16string trimmedText;
+  const Result dialog = DialogConversion(decoded, trimmedText);
+  FUZZ_CHECK(dialog.outcome == reference.outcome);
+  FUZZ_CHECK(dialog.bytes == reference.bytes);
+  if (dialog.outcome != Outcome::kForeign) {
     // The split leaves the text without its trailing line breaks.
     FUZZ_CHECK(!trimmedText.ends_with(u'\r') && !trimmedText.ends_with(u'\n'));
     FUZZ_CHECK(decoded.starts_with(trimmedText));
     for (std::size_t i = trimmedText.size(); i < decoded.size(); ++i) {
       FUZZ_CHECK(decoded[i] == u'\r' || decoded[i] == u'\n');
     }
+    // Steps after every position, at the dialog's throttled pace, and at a pace of 2 to 14.
     const std::int64_t cancelAt = size == 0 ? 0 : (data[0] >> 2) * 4;
-    CheckCancellableSplit(decoded, cancelAt);
+    for (const std::int64_t stride : {std::int64_t{1}, std::int64_t{1024},
+                                      std::int64_t{2} + static_cast<std::int64_t>(size % 13)}) {
+      CheckCancellableSplit(decoded, stride, cancelAt);
+    }
   }
 
   // Each line on its own, as typed into the single-number field: any characters, any length.

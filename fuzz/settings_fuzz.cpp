@@ -1,56 +1,24 @@
-// The settings file on arbitrary bytes: the file's bytes are read by ReadSettingsText and
-// the text is split by ParseSettingLines, as at start-up.
+// The settings file on arbitrary bytes: the file's bytes are read by ReadSettingsText and the text
+// is split by ParseSettingLines, as at start-up.
 //
-// What must hold for every input: no crash; the text read is the file's bytes up to the
-// first NUL, one character per byte, whatever longer file was read before into the same
-// buffer; a text of 10000 characters or more is refused and leaves the state untouched;
-// otherwise SettingLineCount is one more than the LFs that end a line, and the two lines
-// hold exactly the characters 0x01..0x7F other than CR of the first two lines, as computed
-// here independently. The split also runs on the raw bytes themselves (NULs included) and,
-// for inputs of 15 bytes modulo 16, on the text repeated to just below and just at the
-// length limit.
+// What must hold for every input: no crash; the text read is the file's bytes up to the first NUL,
+// one character per byte, whatever longer file was read before into the same buffer; a text of
+// 10000 characters or more is refused and leaves the state untouched; otherwise SettingLineCount is
+// one more than the LFs that end a line, and the two lines hold exactly the characters 0x01..0x7F
+// other than CR of the first two lines, as computed here independently. The split also runs on the
+// raw bytes themselves (NULs included) and, for inputs of 15 bytes modulo 16, on the text repeated
+// to just below and just at the length limit.
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/scratch_file.h"
 #include "storage/settings.h"
 
 namespace {
-
-// A settings file of this process's own in the temporary folder, removed at exit.
-class ScratchFile {
- public:
-  ScratchFile() {
-    const auto tag = std::to_string(std::random_device{}());
-    path_ = std::filesystem::temp_directory_path() / ("vornel-fuzz-settings-" + tag + ".tmp");
-  }
-  ~ScratchFile() {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-
-  void Write(std::string_view bytes) const {
-    // A new file each time: rewriting a truncated file makes some file systems flush it.
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-    std::ofstream out(path_, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    FUZZ_CHECK(out.good());
-  }
-  std::u16string Path() const { return path_.u16string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Each byte as one character.
 std::u16string Widened(std::string_view bytes) {
@@ -107,7 +75,7 @@ std::u16string RepeatedTo(std::u16string_view text, std::size_t length) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const ScratchFile file;
+  static const fuzz::ScratchFile file("vornel-fuzz-settings");
   // One reader for the whole run: its buffer keeps the bytes of earlier, longer files.
   static SettingsState reader;
 
