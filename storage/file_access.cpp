@@ -39,23 +39,64 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
   return held;
 }
 
-// Reads the rest of `file` through `decoder`, `pieceBytes` (at least 4) at a time, so that
-// the file's bytes are never held whole; after each piece calls `afterPiece` with whether it
-// was the last, and stops early when that returns false. false when a read fails.
-bool DecodeFile(platform::NativeFile& file, UnicodeTextDecoder& decoder, std::size_t pieceBytes,
-                const std::function<bool(bool last)>& afterPiece) {
-  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
-  const auto buffer = std::make_unique_for_overwrite<char[]>(pieceBytes);
-  std::size_t held = 0;
+// Bytes of a file mapped into memory at a time (more when a piece needs it).
+constexpr std::size_t kViewBytes = std::size_t{16} << 20;
+
+// Hands the `size` bytes of `file` to `take` as ReadFileInPieces does, straight from the
+// file's memory; nullopt when the file cannot be mapped (nothing is handed on then).
+std::optional<bool> TakeMapped(platform::NativeFile& file, std::uint64_t size,
+                               std::size_t pieceBytes, const PieceTaker& take) {
+  std::uint64_t used = 0;    // bytes `take` has used
+  std::uint64_t handed = 0;  // bytes handed to it so far
+  std::optional<platform::MappedView> view;
+  std::uint64_t viewStart = 0;
   for (;;) {
-    const auto filled = FillBuffer(file, buffer.get(), held, pieceBytes);
+    const std::uint64_t end = std::min(size, handed + pieceBytes);
+    if (!view || end > viewStart + view->Bytes().size()) {
+      // A new view from the granule where the unused bytes begin, so that they come again.
+      view.reset();
+      viewStart = used - used % platform::kMapGranularity;
+      const std::uint64_t wanted = std::max<std::uint64_t>(kViewBytes, end - viewStart);
+      auto mapped = file.MapForReading(
+          viewStart, static_cast<std::size_t>(std::min(wanted, size - viewStart)));
+      if (!mapped) return handed == 0 ? std::nullopt : std::optional<bool>(false);
+      view.emplace(std::move(*mapped));
+    }
+    const bool last = end == size;
+    const auto taken = take(view->Bytes().substr(used - viewStart, end - used), last);
+    if (!taken || last) return true;
+    used += *taken;
+    handed = end;
+  }
+}
+
+// Hands the rest of `file` to `take` as ReadFileInPieces does, from the file's memory where
+// the system allows it and read into a buffer otherwise. false when a read fails.
+bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTaker& take) {
+  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
+  if (const auto size = file.Size(); size && *size > 0) {
+    if (const auto taken = TakeMapped(file, *size, pieceBytes, take)) return *taken;
+  }
+  // Held as 16-bit units, so that the bytes line up for them.
+  std::unique_ptr<char16_t[]> buffer;
+  std::size_t capacity = 0;  // in bytes
+  std::size_t held = 0;      // bytes not used by `take`, at the front of the buffer
+  for (;;) {
+    if (held + pieceBytes > capacity) {
+      const std::size_t bigger = (held + pieceBytes + 1) / 2 * 2;
+      auto grown = std::make_unique_for_overwrite<char16_t[]>(bigger / 2);
+      if (held > 0) std::memcpy(grown.get(), buffer.get(), held);
+      buffer = std::move(grown);
+      capacity = bigger;
+    }
+    char* const bytes = reinterpret_cast<char*>(buffer.get());
+    const auto filled = FillBuffer(file, bytes, held, held + pieceBytes);
     if (!filled) return false;
-    const bool last = *filled < pieceBytes;
-    const std::size_t taken = decoder.Decode(std::string_view(buffer.get(), *filled), last);
-    if (!afterPiece(last) || last) return true;
-    // The bytes of an unfinished character go first into the next piece.
-    std::memmove(buffer.get(), buffer.get() + taken, *filled - taken);
-    held = *filled - taken;
+    const bool last = *filled < held + pieceBytes;
+    const auto taken = take(std::string_view(bytes, *filled), last);
+    if (!taken || last) return true;
+    std::memmove(bytes, bytes + *taken, *filled - *taken);
+    held = *filled - *taken;
   }
 }
 
@@ -137,7 +178,10 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  if (!DecodeFile(*file, decoder, kTextPieceBytes, [](bool) { return true; })) return std::nullopt;
+  const bool read = TakeFile(*file, kTextPieceBytes, [&](std::string_view bytes, bool last) {
+    return std::optional<std::size_t>(decoder.Decode(bytes, last));
+  });
+  if (!read) return std::nullopt;
   return text;
 }
 
@@ -149,7 +193,18 @@ bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
   std::u16string text;
   text.reserve(pieceBytes / 2 + 64);
   UnicodeTextDecoder decoder(text);
-  return DecodeFile(*file, decoder, pieceBytes, [&](bool last) { return take(text, last); });
+  return TakeFile(*file, pieceBytes,
+                  [&](std::string_view bytes, bool last) -> std::optional<std::size_t> {
+                    const std::size_t taken = decoder.Decode(bytes, last);
+                    if (!take(text, last)) return std::nullopt;
+                    return taken;
+                  });
+}
+
+bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
+                      std::size_t pieceBytes) {
+  auto file = OpenForReading(path, denyWriters);
+  return file && TakeFile(*file, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

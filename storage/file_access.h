@@ -90,6 +90,19 @@ bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
                              const std::function<bool(std::u16string& text, bool last)>& take,
                              std::size_t pieceBytes = kTextPieceBytes);
 
+// What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
+// file, and returns how many of them it used from the front, or nullopt to stop reading.
+using PieceTaker = std::function<std::optional<std::size_t>(std::string_view bytes, bool last)>;
+
+// Hands the bytes of the file at `path` to `take` in pieces, so that they are never held
+// whole: each call gets the bytes the call before did not use, followed by up to
+// `pieceBytes` (at least 4) more, straight from the file's memory where the system allows it.
+// A byte at an even offset of the file lies at an even address. With `last` set, the bytes
+// end the file. false when the file cannot be opened or read (as for ReadUnicodeTextFile);
+// throws std::bad_alloc when memory runs out.
+bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
+                      std::size_t pieceBytes = kTextPieceBytes);
+
 // Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
 std::u16string DecodeUnicodeText(std::string_view bytes);
 

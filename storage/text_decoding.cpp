@@ -40,17 +40,19 @@ bool NeedsMoreThanCopy(char16_t unit, char32_t previous) {
 
 UnicodeTextDecoder::UnicodeTextDecoder(std::u16string& out, Scan scan) : out_(out), scan_(scan) {}
 
+std::optional<TextEncoding> EncodingOf(std::string_view start, bool complete) {
+  if (start.size() < kUtf8Mark.size() && !complete) return std::nullopt;  // may be unfinished
+  if (start.starts_with(kUtf8Mark)) return TextEncoding{true, kUtf8Mark.size()};
+  return TextEncoding{false, start.starts_with(kUtf16LeMark) ? kUtf16LeMark.size() : 0};
+}
+
 std::size_t UnicodeTextDecoder::Decode(std::string_view bytes, bool last) {
   std::size_t taken = 0;
   if (encoding_ == Encoding::kUndecided) {
-    if (bytes.size() < kUtf8Mark.size() && !last) return 0;  // the mark may be unfinished
-    if (bytes.starts_with(kUtf8Mark)) {
-      encoding_ = Encoding::kUtf8;
-      taken = kUtf8Mark.size();
-    } else {
-      encoding_ = Encoding::kUtf16Le;
-      if (bytes.starts_with(kUtf16LeMark)) taken = kUtf16LeMark.size();
-    }
+    const std::optional<TextEncoding> encoding = EncodingOf(bytes, last);
+    if (!encoding) return 0;
+    encoding_ = encoding->utf8 ? Encoding::kUtf8 : Encoding::kUtf16Le;
+    taken = encoding->markBytes;
     bytes.remove_prefix(taken);
   }
   taken += encoding_ == Encoding::kUtf8 ? DecodeUtf8(bytes, last) : DecodeUtf16Le(bytes, last);

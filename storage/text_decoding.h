@@ -3,8 +3,20 @@
 // file is decoded while it is read, without holding its bytes and its text at once.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
+
+// How the text of a file is encoded, as its first bytes tell.
+struct TextEncoding {
+  bool utf8 = false;          // UTF-8; UTF-16LE otherwise
+  std::size_t markBytes = 0;  // length of the byte-order mark in front of the text
+};
+
+// The encoding `start`, the first bytes of a file, chooses: UTF-8 after the UTF-8 byte-order
+// mark, UTF-16LE otherwise (after its mark, if there is one). nullopt while fewer than three
+// bytes are known and `complete` is not set (more may follow).
+std::optional<TextEncoding> EncodingOf(std::string_view start, bool complete);
 
 class UnicodeTextDecoder {
  public:
