@@ -10,6 +10,7 @@
 #include "convert/piecewise_conversion.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
+#include "storage/text_decoding.h"
 #include "ui/message_gate.h"
 #include "ui/messages.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 constexpr int kBatchResult = -1;
 // Bytes of the result handed on at a time.
-constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
+constexpr std::size_t kResultRunBytes = std::size_t{1} << 20;
 // How long a start waits for another batch run on the same hand-off folder to finish.
 constexpr auto kLockWait = std::chrono::minutes(5);
 
@@ -67,25 +68,46 @@ std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
     std::size_t pieceBytes) {
   ConvertedInput input;
-  TextBuffer<char> bytes;  // the result of one piece at a time
+  TextBuffer<char> bytes;  // the result, handed on in runs
   PiecewiseConversion conversion(bytes);
-  const bool read = ReadUnicodeTextInPieces(
-      inputPath, /*denyWriters=*/true,
-      [&](std::u16string& text, bool last) {
-        text.erase(0, conversion.Take(text, last));
-        const bool goOn = !conversion.Foreign();
-        // Handed on in runs of some size: each write costs a call into the system.
-        if (bytes.Size() >= kResultRunBytes || last) {
-          if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
-            input.resultFailed = true;
-          }
-          bytes.Clear();
-        }
-        return goOn;
-      },
-      pieceBytes);
-  if (!read) return std::nullopt;
-  input.foreign = conversion.Foreign();
+  std::optional<TextEncoding> encoding;
+  std::u16string text;  // decoded text of a UTF-8 file not yet taken
+  std::optional<UnicodeTextDecoder> decoder;
+  bool oddByte = false;
+  const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
+    std::size_t used = 0;
+    if (!encoding) {
+      encoding = EncodingOf(piece, last);
+      if (!encoding) return 0;
+      if (encoding->utf8) decoder.emplace(text);
+      if (!encoding->utf8) used = encoding->markBytes;  // the decoder takes its mark itself
+    }
+    if (decoder) {
+      used += decoder->Decode(piece, last);
+      text.erase(0, conversion.Take(text, last));
+    } else {
+      // A UTF-16LE file's units are converted as they are, without decoding: what decoding
+      // changes (NUL and unpaired surrogates become U+FFFD, a lone LF gains a CR, the last
+      // line gains CR LF) changes neither which characters are foreign nor any line's
+      // digits. An odd byte at the end would decode to U+FFFD, which is foreign.
+      const std::string_view units = piece.substr(used);
+      oddByte = last && units.size() % 2 != 0;
+      const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
+                                       units.size() / 2);
+      used += 2 * conversion.Take(text16, last);
+    }
+    // Handed on in runs of some size: each write costs a call into the system.
+    if (bytes.Size() >= kResultRunBytes || last) {
+      if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
+        input.resultFailed = true;
+      }
+      bytes.Clear();
+    }
+    if (conversion.Foreign() || oddByte) return std::nullopt;  // refused: no need to read on
+    return used;
+  };
+  if (!ReadFileInPieces(inputPath, /*denyWriters=*/true, take, pieceBytes)) return std::nullopt;
+  input.foreign = conversion.Foreign() || oddByte;
   input.tooLong = conversion.TooLong();
   input.numbers = conversion.Numbers();
   return input;
