@@ -43,27 +43,19 @@ TEST_F(BatchTest, ConvertsTheInputAndDeletesIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder other;
-    FolderState f;
-    SettingsState s;
-    ConversionState cs;
-    FakeWindow w;
-    CVornelDlg d(w, f, s, cs);
-    w.dialog = &d;
-    const fs::path tavernic = other.path() / "Brindlecot" / "Tavernic";
-    fs::create_directories(tavernic / "AutoFile");
-    fs::create_directories(tavernic / "Result");
-    WriteBytes(tavernic / "Result" / "Ostrum.tbin", "an earlier and longer result\r\n");
-    WriteBytes(tavernic / "AutoFile" / "Quillet.tbin", c.inputBytes);
-    d.SetDocumentsLookup([&] { return other.u16(); });
-    ASSERT_TRUE(d.OnInitDialog());
-    EXPECT_EQ(w.endResult, -1);
-    EXPECT_EQ(ReadBytes(tavernic / "Result" / "Ostrum.tbin"), c.output);
-    EXPECT_FALSE(fs::exists(tavernic / "AutoFile" / "Quillet.tbin"));
-    EXPECT_TRUE(fs::is_directory(tavernic / "AutoFile"));
-    EXPECT_EQ(w.beeps, 1);
-    EXPECT_TRUE(w.boxes.empty());  // no settings file: the gate is closed
-    EXPECT_EQ(std::distance(fs::directory_iterator(tavernic / "Result"), {}), 1);
+    DialogRig rig;
+    fs::create_directories(rig.HandOff());
+    fs::create_directories(rig.Output().parent_path());
+    WriteBytes(rig.Output(), "an earlier and longer result\r\n");
+    WriteBytes(rig.Input(), c.inputBytes);
+    rig.Start();
+    EXPECT_EQ(rig.window.endResult, -1);
+    EXPECT_EQ(ReadBytes(rig.Output()), c.output);
+    EXPECT_FALSE(fs::exists(rig.Input()));
+    EXPECT_TRUE(fs::is_directory(rig.HandOff()));
+    EXPECT_EQ(rig.window.beeps, 1);
+    EXPECT_TRUE(rig.window.boxes.empty());  // no settings file: the gate is closed
+    EXPECT_EQ(std::distance(fs::directory_iterator(rig.Output().parent_path()), {}), 1);
   }
 }
 
@@ -100,35 +92,26 @@ TEST_F(BatchTest, RefusesUnusableInputsAndLeavesEverythingInPlace) {
   for (const auto& c : cases) {
     for (bool gateOpen : {true, false}) {
       SCOPED_TRACE(std::string(c.name) + (gateOpen ? ", gate open" : ", gate closed"));
-      TempFolder other;
-      FolderState f;
-      SettingsState s;
-      ConversionState cs;
-      FakeWindow w;
-      CVornelDlg d(w, f, s, cs);
-      w.dialog = &d;
-      const fs::path tavernic = other.path() / "Brindlecot" / "Tavernic";
-      fs::create_directories(tavernic / "AutoFile");
-      fs::create_directories(tavernic / "Result");
-      fs::create_directories(tavernic / "temp");
-      WriteBytes(tavernic / "temp" / "Pellow.tmp", gateOpen ? "1\r\n1" : "1\r\n0");
-      WriteBytes(tavernic / "Result" / "Ostrum.tbin", "earlier");
+      DialogRig rig;
+      fs::create_directories(rig.HandOff());
+      fs::create_directories(rig.Output().parent_path());
+      rig.WriteSettings(gateOpen ? "1\r\n1" : "1\r\n0");
+      WriteBytes(rig.Output(), "earlier");
       const bool hasInput = std::string(c.name) != "missing";
-      if (hasInput) WriteBytes(tavernic / "AutoFile" / "Quillet.tbin", c.inputBytes);
-      d.SetDocumentsLookup([&] { return other.u16(); });
-      ASSERT_TRUE(d.OnInitDialog());
-      EXPECT_EQ(w.endResult, -1);
-      EXPECT_EQ(ReadBytes(tavernic / "Result" / "Ostrum.tbin"), "earlier");
+      if (hasInput) WriteBytes(rig.Input(), c.inputBytes);
+      rig.Start();
+      EXPECT_EQ(rig.window.endResult, -1);
+      EXPECT_EQ(ReadBytes(rig.Output()), "earlier");
       if (hasInput) {
-        EXPECT_EQ(ReadBytes(tavernic / "AutoFile" / "Quillet.tbin"), c.inputBytes);
+        EXPECT_EQ(ReadBytes(rig.Input()), c.inputBytes);
       }
-      EXPECT_EQ(w.beeps, 0);
+      EXPECT_EQ(rig.window.beeps, 0);
       if (gateOpen) {
-        ASSERT_EQ(w.boxes.size(), 1u);
-        EXPECT_EQ(w.boxes[0].text, c.message);
-        EXPECT_EQ(w.boxes[0].type, kIconError);
+        ASSERT_EQ(rig.window.boxes.size(), 1u);
+        EXPECT_EQ(rig.window.boxes[0].text, c.message);
+        EXPECT_EQ(rig.window.boxes[0].type, kIconError);
       } else {
-        EXPECT_TRUE(w.boxes.empty());
+        EXPECT_TRUE(rig.window.boxes.empty());
       }
     }
   }

@@ -1,6 +1,6 @@
 #pragma once
-// A dialog on the fake window, with a private Documents folder that holds the maker's
-// folder "Brindlecot" (which the program never creates itself).
+// A dialog on the fake window with its own program-wide state and a private Documents folder
+// that holds the maker's folder "Brindlecot" (which the program never creates itself).
 
 #include <gtest/gtest.h>
 
@@ -15,13 +15,12 @@
 #include "tests/temp_folder.h"
 #include "ui/vornel_dlg.h"
 
-class DialogTest : public ::testing::Test {
- protected:
-  DialogTest() : dialog(window, folders, settings, conversion) {
+struct DialogRig {
+  DialogRig()
+      : documents(temp.path() / "Documents"), dialog(window, folders, settings, conversion) {
     window.dialog = &dialog;
     dialog.SetProgressThrottling(false);
     dialog.SetDocumentsLookup([this] { return documents.u16string(); });
-    documents = temp.path() / "Documents";
     std::filesystem::create_directories(documents / "Brindlecot");
   }
 
@@ -46,3 +45,5 @@ class DialogTest : public ::testing::Test {
   FakeWindow window;
   CVornelDlg dialog;
 };
+
+class DialogTest : public ::testing::Test, protected DialogRig {};

@@ -68,22 +68,13 @@ TEST_F(DialogTest, TheSettingsFileSetsTheHiddenMessagesBox) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes);
-    TempFolder other;
-    FolderState f;
-    SettingsState s;
-    ConversionState cs;
-    FakeWindow w;
-    CVornelDlg d(w, f, s, cs);
-    w.dialog = &d;
-    const fs::path docs = other.path();
-    fs::create_directories(docs / "Brindlecot" / "Tavernic" / "temp");
-    WriteBytes(docs / "Brindlecot" / "Tavernic" / "temp" / "Pellow.tmp", c.bytes);
-    d.SetDocumentsLookup([&] { return docs.u16string(); });
-    ASSERT_TRUE(d.OnInitDialog());
-    EXPECT_EQ(w[IDC_CHK_AUTO].check, 0);  // an interactive start always unchecks it
-    EXPECT_FALSE(w[IDC_CHK_MESSAGES].visible);
-    EXPECT_EQ(w[IDC_CHK_MESSAGES].check, c.messagesCheck);
-    EXPECT_EQ(s.SettingLines[1], c.line1);
+    DialogRig rig;
+    rig.WriteSettings(c.bytes);
+    rig.Start();
+    EXPECT_EQ(rig.window[IDC_CHK_AUTO].check, 0);  // an interactive start always unchecks it
+    EXPECT_FALSE(rig.window[IDC_CHK_MESSAGES].visible);
+    EXPECT_EQ(rig.window[IDC_CHK_MESSAGES].check, c.messagesCheck);
+    EXPECT_EQ(rig.settings.SettingLines[1], c.line1);
   }
 }
 
@@ -175,25 +166,15 @@ TEST_F(DialogTest, ExitKeepsOrRemovesTheHandOffFolderAndSavesTheSettings) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder other;
-    FolderState f;
-    SettingsState s;
-    ConversionState cs;
-    FakeWindow w;
-    CVornelDlg d(w, f, s, cs);
-    w.dialog = &d;
-    const fs::path docs = other.path();
-    const fs::path handOff = docs / "Brindlecot" / "Tavernic" / "AutoFile";
-    fs::create_directories(docs / "Brindlecot");
-    d.SetDocumentsLookup([&] { return docs.u16string(); });
-    ASSERT_TRUE(d.OnInitDialog());
-    for (int id : c.clicks) ASSERT_TRUE(w.Click(id));
-    fs::create_directories(handOff);  // appeared during the run, with an input in it
-    WriteBytes(handOff / "Quillet.tbin", Utf16Bytes("1\r\n"));
-    ASSERT_TRUE(w.Click(IDC_BTN_EXIT));
-    EXPECT_EQ(w.endResult, 1);
-    EXPECT_EQ(fs::exists(handOff), c.handOffKept);
-    EXPECT_EQ(ReadBytes(docs / "Brindlecot" / "Tavernic" / "temp" / "Pellow.tmp"), c.settingsBytes);
+    DialogRig rig;
+    rig.Start();
+    for (int id : c.clicks) ASSERT_TRUE(rig.window.Click(id));
+    fs::create_directories(rig.HandOff());  // appeared during the run, with an input in it
+    WriteBytes(rig.Input(), Utf16Bytes("1\r\n"));
+    ASSERT_TRUE(rig.window.Click(IDC_BTN_EXIT));
+    EXPECT_EQ(rig.window.endResult, 1);
+    EXPECT_EQ(fs::exists(rig.HandOff()), c.handOffKept);
+    EXPECT_EQ(ReadBytes(rig.SettingsFile()), c.settingsBytes);
   }
 }
 
