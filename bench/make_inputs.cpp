@@ -1,0 +1,67 @@
+// Writes the benchmark's inputs into a folder: random binary numbers of 1 to 31 digits, one a
+// line with CR LF, as UTF-16LE with its byte-order mark (numbers-<MiB>.tbin, what the program
+// reads) and as ASCII (numbers-<MiB>.txt, what perl and python read), about <MiB> MiB of
+// UTF-16LE each; and one-line.tbin, a single short number. The numbers are the same on every
+// run.
+//
+//   vornel_bench_inputs FOLDER MIB...
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace {
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
+
+std::string Utf16LeWithMark(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  bytes.reserve(2 + 2 * ascii.size());
+  for (char c : ascii) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  return bytes;
+}
+
+// ASCII lines of random binary numbers whose UTF-16LE form takes about `utf16Bytes` bytes.
+std::string RandomNumberLines(std::uint64_t utf16Bytes, std::uint64_t seed) {
+  std::mt19937_64 random(seed);
+  std::uniform_int_distribution<int> digitCount(1, 31);
+  std::string ascii;
+  ascii.reserve(utf16Bytes / 2 + 64);
+  while (2 * ascii.size() < utf16Bytes) {
+    const int digits = digitCount(random);
+    const std::uint64_t bits = random();
+    for (int k = 0; k < digits; ++k) ascii.push_back((bits >> k) & 1 ? '1' : '0');
+    ascii += "\r\n";
+  }
+  return ascii;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s FOLDER MIB...\n", argv[0]);
+    return 2;
+  }
+  const std::string folder = argv[1];
+  if (!WriteFile(folder + "/one-line.tbin", Utf16LeWithMark("101\r\n"))) return 1;
+  for (int k = 2; k < argc; ++k) {
+    const std::uint64_t mib = std::strtoull(argv[k], nullptr, 10);
+    const std::string ascii = RandomNumberLines(mib << 20, 0x5eed0000 + mib);
+    const std::string name = folder + "/numbers-" + std::to_string(mib);
+    if (!WriteFile(name + ".txt", ascii) || !WriteFile(name + ".tbin", Utf16LeWithMark(ascii))) {
+      std::fprintf(stderr, "cannot write %s\n", name.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

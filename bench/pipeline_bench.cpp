@@ -1,0 +1,142 @@
+// Times the conversion pipeline of a file conversion against what a user would run instead,
+// side by side on the same numbers: the program's own routines in this process (read and
+// decode, check the characters, split, apply the length limit, convert, format, write) on the
+// UTF-16LE file, and perl and python3 on its ASCII form, each writing to a file. Every
+// variant's output must be byte for byte the same. Each writes to a file that does not exist
+// yet. Prints key=value lines (seconds, the median of the runs) for bench/run.sh.
+//
+//   vornel_bench_pipeline UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/batch_run.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const char* const kPerlScript = "tr/\\r\\n//d; print oct(\"0b$_\"),\"\\r\\n\"";
+const char* const kPythonScript =
+    "import sys\n"
+    "write = sys.stdout.buffer.write\n"
+    "for line in sys.stdin.buffer:\n"
+    "    write(b\"%d\\r\\n\" % int(line, 2))\n";
+
+std::u16string U16(const std::string& path) { return std::u16string(path.begin(), path.end()); }
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// One pass of the program's pipeline, writing the result as perl and python do (no flush to
+// the disk, no replacement in one step); false when any step fails.
+bool OurPipeline(const std::string& input, const std::string& output) {
+  const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const std::optional<ConvertedInput> converted =
+      ConvertBatchInput(U16(input), [fd](std::string_view bytes) {
+        while (!bytes.empty()) {
+          const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+          if (written <= 0) return false;
+          bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+        return true;
+      });
+  const bool closed = ::close(fd) == 0;
+  return closed && converted && !converted->foreign && !converted->tooLong &&
+         !converted->resultFailed;
+}
+
+// Runs `argv` with stdin from `input` and stdout to `output`; its wall time, nullopt when it
+// fails.
+std::optional<double> RunPeer(std::vector<const char*> argv, const std::string& input,
+                              const std::string& output) {
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, input.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&files, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const auto start = Clock::now();
+  const int spawned =
+      posix_spawnp(&pid, argv[0], &files, nullptr, const_cast<char* const*>(argv.data()), environ);
+  posix_spawn_file_actions_destroy(&files);
+  if (spawned != 0) return std::nullopt;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return std::nullopt;
+  const auto end = Clock::now();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return std::chrono::duration<double>(end - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 6) {
+    std::fprintf(stderr, "usage: %s UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3\n", argv[0]);
+    return 2;
+  }
+  const std::string utf16 = argv[1];
+  const std::string ascii = argv[2];
+  const std::string folder = argv[3];
+  const int runs = std::max(1, std::atoi(argv[4]));
+  const char* const python3 = argv[5];
+  const std::string ours = folder + "/ours.out";
+  const std::string perl = folder + "/perl.out";
+  const std::string python = folder + "/python.out";
+
+  // One untimed pass each warms the file cache and checks that everything works.
+  if (!OurPipeline(utf16, ours)) {
+    std::fprintf(stderr, "the program's pipeline failed on %s\n", utf16.c_str());
+    return 1;
+  }
+  std::vector<double> ourTimes;
+  std::vector<double> perlTimes;
+  std::vector<double> pythonTimes;
+  for (int run = 0; run < runs; ++run) {
+    for (const std::string& output : {ours, perl, python}) ::unlink(output.c_str());
+    const auto start = Clock::now();
+    if (!OurPipeline(utf16, ours)) return 1;
+    ourTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    const auto p = RunPeer({"perl", "-ne", kPerlScript}, ascii, perl);
+    const auto y = RunPeer({python3, "-c", kPythonScript}, ascii, python);
+    if (!p || !y) {
+      std::fprintf(stderr, "perl or python3 failed\n");
+      return 1;
+    }
+    perlTimes.push_back(*p);
+    pythonTimes.push_back(*y);
+  }
+
+  const std::string expected = ReadBytes(ours);
+  const bool same = ReadBytes(perl) == expected && ReadBytes(python) == expected;
+  std::size_t lines = static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n'));
+  std::printf("numbers=%zu\n", lines);
+  std::printf("input_bytes=%lld\n", static_cast<long long>(ReadBytes(utf16).size()));
+  std::printf("ours_s=%.6f\nperl_s=%.6f\npython_s=%.6f\n", Median(ourTimes), Median(perlTimes),
+              Median(pythonTimes));
+  std::printf("same_output=%d\n", same ? 1 : 0);
+  if (!same) std::fprintf(stderr, "the outputs differ\n");
+  return same ? 0 : 1;
+}

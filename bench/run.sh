@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Measures the file conversions against what a user would run instead (perl and python3) and
+# prints a table: each measure, ours, perl's, python's, the ratio, the target, met or not.
+#
+# It builds what it needs in Release (build/bench/native and build/bench/windows), generates
+# its inputs into a temporary folder (random binary numbers of 1 to 31 digits, one a line
+# with CR LF, as UTF-16LE of 10 and 200 MiB, and their ASCII forms for perl and python3), and
+# runs the Windows program under wine in a wine prefix of its own (build/bench/wine) on a
+# virtual display. Takes a few minutes; needs about 1 GB of disk below build/.
+#
+#   bench/run.sh            # everything
+#   BENCH_RUNS=5 bench/run.sh   # runs per timing (median); default 3 (5 for 10 MiB)
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+. scripts/common.sh
+
+RUNS="${BENCH_RUNS:-3}"
+SMALL_RUNS="${BENCH_RUNS:-5}"
+BUILD="$ROOT/build/bench"
+export VORNEL_WINEPREFIX="$BUILD/wine/prefix"
+export VORNEL_WINE_HOME="$BUILD/wine/home"
+
+# ---- Set-up and builds ----
+
+VORNEL_PACKAGES+=(perl python3 time)
+install_packages
+# The ordinary python3 of the system when there is one (no version-manager shims in the way).
+PYTHON="$(command -v /usr/bin/python3 || command -v python3)"
+
+log "building the native benchmark programs (Release)"
+cmake -S . -B "$BUILD/native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNEL_TESTS=OFF \
+  -DVORNEL_BENCH=ON >/dev/null
+cmake --build "$BUILD/native" -- -j"$(nproc)" >/dev/null
+log "building Vornel.exe and the wine drivers (Release)"
+cmake -S . -B "$BUILD/windows" -G Ninja --toolchain cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DVORNEL_TESTS=OFF -DVORNEL_BENCH=ON >/dev/null
+cmake --build "$BUILD/windows" --target Vornel vornel_bench_wine_batch vornel_bench_wine_dialog \
+  -- -j"$(nproc)" >/dev/null
+
+NATIVE="$BUILD/native/bench"
+WINDOWS="$BUILD/windows"
+mkdir -p "$BUILD"
+TMP="$(mktemp -d "$BUILD/tmp.XXXXXX")"
+cleanup() {
+  stop_xvfb
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+log "generating the inputs"
+"$NATIVE/vornel_bench_inputs" "$TMP" 10 200
+SIZE10=$(stat -c %s "$TMP/numbers-10.tbin")
+SIZE200=$(stat -c %s "$TMP/numbers-200.tbin")
+
+# key=value lines of a measuring program, as shell variables with a prefix: "P_key=value".
+collect() {
+  local prefix="$1"
+  shift
+  local line
+  while IFS= read -r line; do
+    line="${line%$'\r'}"
+    [[ "$line" == *=* ]] && printf -v "${prefix}_${line%%=*}" '%s' "${line#*=}"
+  done < <("$@")
+}
+
+# Peak resident size in bytes of a command, by /usr/bin/time.
+peak_rss() {
+  local report="$TMP/time.txt"
+  /usr/bin/time -f '%M' -o "$report" "$@" >/dev/null
+  echo $(($(tail -n 1 "$report") * 1024))
+}
+
+# ---- Native: the conversion pipeline side by side with perl and python3 ----
+
+log "pipeline, 10 MiB: ours, perl, python3 ($SMALL_RUNS runs each)"
+collect P10 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-10.tbin" "$TMP/numbers-10.txt" "$TMP" \
+  "$SMALL_RUNS" "$PYTHON"
+log "pipeline, 200 MiB: ours, perl, python3 ($RUNS runs each)"
+collect P200 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-200.tbin" "$TMP/numbers-200.txt" \
+  "$TMP" "$RUNS" "$PYTHON"
+
+# ---- Native: peak memory of a batch run ----
+
+log "native batch run, 200 MiB: peak resident size"
+documents="$TMP/documents"
+mkdir -p "$documents/Brindlecot/Tavernic/AutoFile" "$documents/Brindlecot/Tavernic/Result"
+ln -f "$TMP/numbers-200.tbin" "$documents/Brindlecot/Tavernic/AutoFile/Quillet.tbin"
+NATIVE_PEAK=$(peak_rss "$NATIVE/vornel_bench_batch" "$documents")
+[ ! -e "$documents/Brindlecot/Tavernic/AutoFile/Quillet.tbin" ] || {
+  log "the native batch run did not convert its input"
+  exit 1
+}
+PERL_PEAK=$(peak_rss perl -ne 'tr/\r\n//d; print oct("0b$_"),"\r\n"' "$TMP/numbers-200.txt")
+PYTHON_PEAK=$(peak_rss "$PYTHON" -c 'import sys
+write = sys.stdout.buffer.write
+for line in open(sys.argv[1], "rb"):
+    write(b"%d\r\n" % int(line, 2))' "$TMP/numbers-200.txt")
+
+# ---- Windows program under wine ----
+
+ensure_wine_prefix
+start_xvfb
+wine_exec() { "$ROOT/scripts/wine-exec.sh" "$@"; }
+win() { HOME="$VORNEL_WINE_HOME" WINEPREFIX="$VORNEL_WINEPREFIX" winepath -w "$1" 2>/dev/null; }
+
+tavernic="$VORNEL_WINE_HOME/Documents/Brindlecot/Tavernic"
+rm -rf "$VORNEL_WINE_HOME/Documents/Brindlecot"
+mkdir -p "$tavernic/AutoFile" "$tavernic/Result"
+EXE="$(win "$WINDOWS/Vornel.exe")"
+batch_runs() {  # prefix, input, runs
+  collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_batch.exe" "$EXE" "$(win "$2")" \
+    "$(win "$tavernic/AutoFile")\\Quillet.tbin" "$(win "$tavernic/Result")\\Ostrum.tbin" "$3"
+}
+log "batch runs of Vornel.exe under wine: one line, 10 MiB, 200 MiB"
+batch_runs W1 "$TMP/one-line.tbin" 5
+batch_runs W10 "$TMP/numbers-10.tbin" "$SMALL_RUNS"
+batch_runs W200 "$TMP/numbers-200.tbin" "$RUNS"
+
+log "interactive conversion of 10 MiB under wine"
+rm -rf "$tavernic/AutoFile"
+collect D wine_exec "$WINDOWS/bench/vornel_bench_wine_dialog.exe" "$EXE" \
+  "$(win "$TMP/numbers-10.tbin")" 5
+
+# ---- The table ----
+
+row() {  # measure ours perl python ratio target met
+  printf '| %-44s | %12s | %10s | %10s | %9s | %8s | %-4s |\n' "$@"
+}
+ms() { awk -v s="$1" 'BEGIN { printf "%.0f ms", s * 1000 }'; }
+mb() { awk -v b="$1" 'BEGIN { printf "%.0f MB", b / 1000000 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) print "-"; else printf "%.1f×", a / b }'; }
+met() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN {
+  ok = (op == ">=") ? v >= t : v <= t; print ok ? "met" : "NOT met" }'; }
+
+W200_BEYOND=$(awk -v a="$W200_seconds" -v b="$W1_seconds" 'BEGIN { print a - b }')
+W10_BEYOND=$(awk -v a="$W10_seconds" -v b="$W1_seconds" 'BEGIN { print a - b }')
+r10=$(awk -v p="$P10_perl_s" -v o="$P10_ours_s" 'BEGIN { print p / o }')
+r200=$(awk -v p="$P200_perl_s" -v o="$P200_ours_s" 'BEGIN { print p / o }')
+rw=$(awk -v p="$P200_perl_s" -v o="$W200_BEYOND" 'BEGIN { print o > 0 ? p / o : 0 }')
+mem_native=$(awk -v m="$NATIVE_PEAK" -v s="$SIZE200" 'BEGIN { print m / s }')
+mem_wine=$(awk -v m="$W200_peak_working_set_bytes" -v s="$SIZE200" 'BEGIN { print m / s }')
+dialog_ratio=$(awk -v c="$D_convert_seconds" -v b="$W10_BEYOND" 'BEGIN { print b > 0 ? c / b : 0 }')
+
+echo
+echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores;" \
+  "$(date -u +%Y-%m-%d)"
+echo "Inputs: $P10_numbers and $P200_numbers random binary numbers of 1 to 31 digits" \
+  "($(mb "$SIZE10") and $(mb "$SIZE200") of UTF-16LE); times are medians."
+echo
+row "Measure" "Ours" "perl" "python3" "Ratio" "Target" "Met"
+row "--------------------------------------------" "------------" "----------" "----------" \
+  "---------" "--------" "----"
+row "Pipeline, 10 MiB (native)" "$(ms "$P10_ours_s")" "$(ms "$P10_perl_s")" \
+  "$(ms "$P10_python_s")" "$(ratio "$P10_perl_s" "$P10_ours_s")" ">= 20×" "$(met "$r10" ">=" 20)"
+row "Pipeline, 200 MiB (native)" "$(ms "$P200_ours_s")" "$(ms "$P200_perl_s")" \
+  "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$P200_ours_s")" ">= 20×" \
+  "$(met "$r200" ">=" 20)"
+row "Vornel.exe batch under wine, 200 MiB, beyond start-up" "$(ms "$W200_BEYOND")" \
+  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$W200_BEYOND")" \
+  ">= 10×" "$(met "$rw" ">=" 10)"
+row "  (start-up: one-line run; whole 200 MiB run)" "$(ms "$W1_seconds")" "" "" "" "" ""
+row "  ($(ms "$W200_seconds") for the whole 200 MiB run)" "" "" "" "" "" ""
+row "Peak memory, native batch run, 200 MiB" "$(mb "$NATIVE_PEAK")" "$(mb "$PERL_PEAK")" \
+  "$(mb "$PYTHON_PEAK")" "$(awk -v r="$mem_native" 'BEGIN { printf "%.2f× in", r }')" \
+  "<= 2.5×" "$(met "$mem_native" "<=" 2.5)"
+row "Peak working set, Vornel.exe under wine, 200 MiB" "$(mb "$W200_peak_working_set_bytes")" \
+  "" "" "$(awk -v r="$mem_wine" 'BEGIN { printf "%.2f× in", r }')" "<= 2.5×" \
+  "$(met "$mem_wine" "<=" 2.5)"
+row "Convert file data, 10 MiB, click to results" "$(ms "$D_convert_seconds")" "" "" \
+  "$(awk -v r="$dialog_ratio" 'BEGIN { printf "%.1f× b.", r }')" "<= 3×" \
+  "$(met "$dialog_ratio" "<=" 3)"
+row "  (batch under wine, 10 MiB, beyond start-up)" "$(ms "$W10_BEYOND")" "" "" "" "" ""
+row "Read file, 10 MiB, click to text shown" "$(ms "$D_read_seconds")" "" "" "" "-" ""
+row "Cancel answered, splitting phase" \
+  "$([ "$D_cancel_split_hit" = 1 ] && ms "$D_cancel_split_seconds" || echo "no run")" "" "" "" \
+  "<= 100 ms" "$([ "$D_cancel_split_hit" = 1 ] && met "$D_cancel_split_seconds" "<=" 0.1 || echo "NOT met")"
+row "Cancel answered, conversion phase" \
+  "$([ "$D_cancel_convert_hit" = 1 ] && ms "$D_cancel_convert_seconds" || echo "no run")" "" "" \
+  "" "<= 100 ms" \
+  "$([ "$D_cancel_convert_hit" = 1 ] && met "$D_cancel_convert_seconds" "<=" 0.1 || echo "NOT met")"
+echo
+echo "Ratios: perl's time over ours (memory: peak over the input's size; the dialog: its time" \
+  "over the batch run's time beyond start-up). Every output matched perl's and python's" \
+  "byte for byte: $([ "$P10_same_output$P200_same_output" = 11 ] && echo yes || echo NO)."

@@ -1,0 +1,33 @@
+#pragma once
+// Window services that show nothing and answer every question as an idle dialog would, for
+// running the dialog's start-up (and with it a batch run) without a window system.
+
+#include "ui/window_services.h"
+
+class SilentWindow : public WindowServices {
+ public:
+  bool ShowControl(int, bool) override { return false; }
+  void EnableControl(int, bool) override {}
+  std::u16string GetText(int) override { return {}; }
+  void SetText(int, std::u16string_view) override {}
+  int GetCheck(int) override { return 0; }
+  void SetCheck(int, int) override {}
+  void SetProgressRange(int, std::int64_t) override {}
+  void SetProgressPos(int, std::int64_t) override {}
+  void MessageBox(std::u16string_view, int) override { ++messages; }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  bool PumpMessages() override { return true; }
+  void EndDialog(int result) override { endResult = result; }
+  std::optional<std::u16string> ChooseSaveFile(const SaveDialogOptions&) override {
+    return std::nullopt;
+  }
+  std::optional<std::u16string> ChooseOpenFile() override { return std::nullopt; }
+  std::u16string ProgramPath() override { return {}; }
+  void SetWindowIcons() override {}
+  void ShowVersionDialog() override {}
+  void Beep() override {}
+
+  int messages = 0;   // message boxes shown
+  int endResult = 0;  // what the dialog ended with; 0 while it has not ended
+};

@@ -1,0 +1,237 @@
+// Drives the interactive file conversion of the real Vornel.exe from outside, as a user
+// would, and times it: Read file on a given file, Convert file data on the file already read
+// (from the click until the results show and the buttons are enabled again), and how soon
+// Cancel's message box appears after a click on Cancel, once in the splitting phase and once
+// in the conversion phase (tried at up to CONVERSION_PHASE_TRIES moments). Prints key=value
+// lines for bench/run.sh.
+//
+//   vornel_bench_wine_dialog VORNEL_EXE INPUT_FILE CONVERSION_PHASE_TRIES
+// Paths are Windows paths. The hand-off folder must not exist (the start is interactive).
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+
+#include "res/resource.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 10 * 60 * 1000;
+constexpr UINT kSendTimeoutMs = 2000;
+
+double Now() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Polls `condition` about every `pauseMs` until it holds or `timeoutMs` passed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs,
+               DWORD pauseMs = 1) {
+  const double deadline = Now() + timeoutMs / 1000.0;
+  while (!condition()) {
+    if (Now() > deadline) return false;
+    Sleep(pauseMs);
+  }
+  return true;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+struct Search {
+  DWORD process = 0;
+  HWND owner = nullptr;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<Search*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search.process || !IsWindowVisible(window) || ClassOf(window) != L"#32770" ||
+      GetWindow(window, GW_OWNER) != nullptr) {
+    return TRUE;
+  }
+  search.found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<Search*>(parameter);
+  if (GetWindow(window, GW_OWNER) != search.owner || !IsWindowVisible(window) ||
+      ClassOf(window) != L"#32770") {
+    return TRUE;
+  }
+  search.found = window;
+  return FALSE;
+}
+
+// A visible message box (or other dialog) owned by `dialog`; nullptr when there is none.
+HWND OwnedBox(HWND dialog) {
+  Search search;
+  search.owner = dialog;
+  EnumWindows(FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
+bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// The length of a control's text; -1 while the program does not answer.
+long long TextLength(HWND dialog, int id) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL,
+                           kSendTimeoutMs, &length)) {
+    return -1;
+  }
+  return static_cast<long long>(length);
+}
+
+// The percentage the progress text shows; -1 while there is none or no answer.
+int ShownPercent(HWND dialog) {
+  wchar_t text[64] = {};
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(GetDlgItem(dialog, IDC_EDIT_PROGRESS), WM_GETTEXT, 64,
+                           reinterpret_cast<LPARAM>(text), SMTO_NORMAL, kSendTimeoutMs, &copied)) {
+    return -1;
+  }
+  // "進捗率　N %": the number follows the fourth character.
+  if (copied < 5) return -1;
+  return _wtoi(text + 4);
+}
+
+// Whether a run is over: the results are there and the commands are back.
+bool RunOver(HWND dialog) {
+  return !Visible(dialog, IDC_BTN_CANCEL) && Enabled(dialog, IDC_BTN_SAVE) &&
+         Enabled(dialog, IDC_BTN_READ_FILE);
+}
+
+struct CancelTiming {
+  bool hit = false;
+  double seconds = 0;
+  int percent = -1;  // shown when the message box appeared
+};
+
+// Clicks Cancel once `ready` holds during a run, and times its message box.
+CancelTiming CancelWhen(HWND dialog, const std::function<bool()>& ready) {
+  CancelTiming timing;
+  Click(dialog, IDC_BTN_CONVERT_FILE);
+  // The run has begun once Cancel shows.
+  if (!WaitUntil([&] { return Visible(dialog, IDC_BTN_CANCEL); }, kTimeoutMs, 0)) return timing;
+  bool clicked = false;
+  WaitUntil(
+      [&] {
+        if (!Visible(dialog, IDC_BTN_CANCEL)) return true;  // the run ended first
+        if (!ready()) return false;
+        clicked = true;
+        return true;
+      },
+      kTimeoutMs, 0);
+  if (clicked) {
+    const double start = Now();
+    Click(dialog, IDC_BTN_CANCEL);
+    HWND box = nullptr;
+    if (WaitUntil([&] { return (box = OwnedBox(dialog)) != nullptr; }, kTimeoutMs, 0)) {
+      timing.hit = true;
+      timing.seconds = Now() - start;
+      timing.percent = ShownPercent(dialog);
+      PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    }
+  }
+  WaitUntil([&] { return RunOver(dialog); });
+  return timing;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    std::fwprintf(stderr, L"usage: %ls VORNEL_EXE INPUT_FILE CONVERSION_PHASE_TRIES\n", argv[0]);
+    return 2;
+  }
+  const std::wstring program = argv[1];
+  const std::wstring input = argv[2];
+  const int tries = _wtoi(argv[3]);
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info)) {
+    std::fwprintf(stderr, L"cannot start %ls\n", program.c_str());
+    return 1;
+  }
+  Search search;
+  search.process = info.dwProcessId;
+  WaitUntil(
+      [&] {
+        EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      60000, 20);
+  const HWND dialog = search.found;
+  int status = 1;
+  if (dialog == nullptr) {
+    std::fwprintf(stderr, L"the dialog did not appear\n");
+  } else {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, IDC_BROWSE_FILE), WM_SETTEXT, 0,
+                        reinterpret_cast<LPARAM>(input.c_str()), SMTO_NORMAL, kTimeoutMs, &ignored);
+
+    double start = Now();
+    Click(dialog, IDC_BTN_READ_FILE);
+    const bool read = WaitUntil([&] { return Visible(dialog, IDC_BTN_CONVERT_FILE); });
+    const double readSeconds = Now() - start;
+
+    start = Now();
+    Click(dialog, IDC_BTN_CONVERT_FILE);
+    const bool converted = read && WaitUntil([&] {
+                             return RunOver(dialog) && TextLength(dialog, IDC_EDIT_RESULT) > 0;
+                           });
+    const double convertSeconds = Now() - start;
+
+    const long long fileChars = TextLength(dialog, IDC_EDIT_FILE_TEXT);
+    const long long resultChars = TextLength(dialog, IDC_EDIT_RESULT);
+
+    // Splitting phase: Cancel as soon as the run shows it (the split begins right after).
+    const CancelTiming split = CancelWhen(dialog, [] { return true; });
+    // Conversion phase: the program answers no question from outside while it converts, so
+    // the click comes at a share of the whole run's time; the percentage shown with the
+    // message box tells the phase (the splitting phase never passes 33 %).
+    CancelTiming conversion;
+    for (int k = 1; k <= tries && !conversion.hit; ++k) {
+      const double clickAt = convertSeconds * k / (tries + 1);
+      double begun = 0;
+      const CancelTiming timing = CancelWhen(dialog, [&] {
+        if (begun == 0) begun = Now();
+        return Now() - begun >= clickAt;
+      });
+      if (timing.hit && timing.percent >= 34) conversion = timing;
+    }
+
+    std::printf("read_seconds=%.6f\nconvert_seconds=%.6f\n", readSeconds, convertSeconds);
+    std::printf("file_text_chars=%lld\nresult_chars=%lld\n", fileChars, resultChars);
+    std::printf("cancel_split_hit=%d\ncancel_split_seconds=%.6f\ncancel_split_percent=%d\n",
+                split.hit ? 1 : 0, split.seconds, split.percent);
+    std::printf("cancel_convert_hit=%d\ncancel_convert_seconds=%.6f\ncancel_convert_percent=%d\n",
+                conversion.hit ? 1 : 0, conversion.seconds, conversion.percent);
+    status = read && converted ? 0 : 1;
+    Click(dialog, IDC_BTN_EXIT);
+  }
+  if (WaitForSingleObject(info.hProcess, 30000) != WAIT_OBJECT_0)
+    TerminateProcess(info.hProcess, 1);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return status;
+}
