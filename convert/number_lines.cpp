@@ -73,8 +73,7 @@ NumberLinesOutcome ConvertNumberLinesPlain(std::u16string_view text, TextBuffer<
 
 namespace {
 
-constexpr std::ptrdiff_t kBlock = 64;   // characters looked at together
-constexpr std::ptrdiff_t kWindow = 32;  // characters read before a line's end
+constexpr std::ptrdiff_t kBlock = 64;  // characters looked at together
 
 __m128i Load8(const char16_t* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
@@ -84,10 +83,22 @@ std::uint32_t Mask16(__m128i low, __m128i high) {
 }
 
 struct BlockScan {
-  std::uint64_t lineFeeds = 0;  // bit k: block[k] is LF
-  bool loneReturn = false;      // a CR that is not followed by LF
-  bool foreign = false;         // a character other than '0', '1', CR and LF
+  std::uint64_t lineFeeds = 0;      // bit k: block[k] is LF
+  std::uint64_t onesLastFirst = 0;  // bit 63 - k: block[k] is '1'
+  bool loneReturn = false;          // a CR that is not followed by LF
+  bool foreign = false;             // a character other than '0', '1', CR and LF
 };
+
+__extension__ typedef unsigned __int128 Uint128;
+
+std::uint64_t ReverseBits(std::uint64_t m) {
+  m = ((m >> 1) & 0x5555555555555555u) | ((m & 0x5555555555555555u) << 1);
+  m = ((m >> 2) & 0x3333333333333333u) | ((m & 0x3333333333333333u) << 2);
+  m = ((m >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((m & 0x0F0F0F0F0F0F0F0Fu) << 4);
+  m = ((m >> 8) & 0x00FF00FF00FF00FFu) | ((m & 0x00FF00FF00FF00FFu) << 8);
+  m = ((m >> 16) & 0x0000FFFF0000FFFFu) | ((m & 0x0000FFFF0000FFFFu) << 16);
+  return (m >> 32) | (m << 32);
+}
 
 // Looks at the kBlock characters at `block` and the one after them.
 BlockScan ScanBlock(const char16_t* block) {
@@ -96,46 +107,30 @@ BlockScan ScanBlock(const char16_t* block) {
   const __m128i one = _mm_set1_epi16(u'1');
   const __m128i lowBit = _mm_set1_epi16(1);
   __m128i accepted = _mm_set1_epi16(-1);
-  __m128i lone = _mm_setzero_si128();
-  __m128i lineFeeds[kBlock / 8];
   BlockScan scan;
-  for (int k = 0; k < kBlock / 8; ++k) {
-    const char16_t* const at = block + 8 * k;
-    const __m128i c = Load8(at);
-    const __m128i isLf = _mm_cmpeq_epi16(c, lf);
-    const __m128i isCr = _mm_cmpeq_epi16(c, cr);
-    // c | 1 is '1' exactly for '0' and '1'.
-    const __m128i isDigit = _mm_cmpeq_epi16(_mm_or_si128(c, lowBit), one);
-    accepted = _mm_and_si128(accepted, _mm_or_si128(isDigit, _mm_or_si128(isLf, isCr)));
-    lone = _mm_or_si128(lone, _mm_andnot_si128(_mm_cmpeq_epi16(Load8(at + 1), lf), isCr));
-    lineFeeds[k] = isLf;
-  }
+  std::uint64_t returns = 0;
+  std::uint64_t ones = 0;
   for (int k = 0; k < kBlock / 16; ++k) {
-    scan.lineFeeds |= std::uint64_t{Mask16(lineFeeds[2 * k], lineFeeds[2 * k + 1])} << (16 * k);
+    const __m128i a = Load8(block + 16 * k);
+    const __m128i b = Load8(block + 16 * k + 8);
+    const __m128i lfA = _mm_cmpeq_epi16(a, lf), lfB = _mm_cmpeq_epi16(b, lf);
+    const __m128i crA = _mm_cmpeq_epi16(a, cr), crB = _mm_cmpeq_epi16(b, cr);
+    const __m128i oneA = _mm_cmpeq_epi16(a, one), oneB = _mm_cmpeq_epi16(b, one);
+    const __m128i digitA = _mm_cmpeq_epi16(_mm_or_si128(a, lowBit), one);
+    const __m128i digitB = _mm_cmpeq_epi16(_mm_or_si128(b, lowBit), one);
+    accepted = _mm_and_si128(accepted, _mm_or_si128(digitA, _mm_or_si128(lfA, crA)));
+    accepted = _mm_and_si128(accepted, _mm_or_si128(digitB, _mm_or_si128(lfB, crB)));
+    scan.lineFeeds |= std::uint64_t{Mask16(lfA, lfB)} << (16 * k);
+    returns |= std::uint64_t{Mask16(crA, crB)} << (16 * k);
+    ones |= std::uint64_t{Mask16(oneA, oneB)} << (16 * k);
   }
-  scan.loneReturn = _mm_movemask_epi8(lone) != 0;
+  // A CR is lone unless an LF follows it, in this block or as the first of the next.
+  const std::uint64_t followedByLf =
+      (scan.lineFeeds >> 1) | (std::uint64_t{block[kBlock] == u'\n'} << 63);
+  scan.loneReturn = (returns & ~followedByLf) != 0;
   scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
+  scan.onesLastFirst = ReverseBits(ones);
   return scan;
-}
-
-std::uint32_t ReverseBits(std::uint32_t m) {
-  m = ((m >> 1) & 0x55555555u) | ((m & 0x55555555u) << 1);
-  m = ((m >> 2) & 0x33333333u) | ((m & 0x33333333u) << 2);
-  m = ((m >> 4) & 0x0F0F0F0Fu) | ((m & 0x0F0F0F0Fu) << 4);
-  m = ((m >> 8) & 0x00FF00FFu) | ((m & 0x00FF00FFu) << 8);
-  return (m >> 16) | (m << 16);
-}
-
-// The value of the `count` (1..31) digits before `end`, read in one go from the kWindow
-// characters before it.
-std::uint32_t WindowValue(const char16_t* end, std::size_t count) {
-  const char16_t* const window = end - kWindow;
-  const __m128i one = _mm_set1_epi16(u'1');
-  const auto ones = [&](int k) { return _mm_cmpeq_epi16(Load8(window + 8 * k), one); };
-  // Bit k stands for window[k]; reversed, the last character is bit 0 and every digit lands
-  // on its own weight.
-  const std::uint32_t mask = Mask16(ones(0), ones(1)) | Mask16(ones(2), ones(3)) << 16;
-  return ReverseBits(mask) & ((1u << count) - 1);
 }
 
 }  // namespace
@@ -145,10 +140,8 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
   const char16_t* const begin = text.data();
   const char16_t* const end = begin + text.size();
   const char16_t* lineStart = begin;
-  // Lines that start before this hold a CR that does not end them: they are read one
-  // character at a time.
   const char16_t* returnsBefore = begin;
-  // Each block is looked at with the character after it, so the last full one is left over.
+  std::uint64_t previousOnes = 0;  // of the block before, as onesLastFirst
   for (const char16_t* block = begin; end - block > kBlock; block += kBlock) {
     const BlockScan scan = ScanBlock(block);
     if (scan.foreign) {
@@ -156,6 +149,10 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
       return outcome;
     }
     if (scan.loneReturn) returnsBefore = block + kBlock;
+    // The '1's of this block and the one before: bit 127 - p stands for the character p
+    // places after the start of the block before.
+    const Uint128 ones = Uint128{previousOnes} << 64 | scan.onesLastFirst;
+    previousOnes = scan.onesLastFirst;
     std::uint64_t feeds = scan.lineFeeds;
     if (feeds == 0) continue;
     char* put = out.Room(kBlock * kLineRoom);
@@ -168,10 +165,11 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
       bool convert = count > 0;
       if (convert) {
         std::uint32_t value = 0;
-        if (count <= kLongestLine && digitsEnd - begin >= kWindow && lineStart >= returnsBefore) {
-          value = WindowValue(digitsEnd, count);
+        if (count <= kLongestLine && lineStart >= returnsBefore) {
+          // The last digit's bit moves to bit 0; each digit lands on its own weight.
+          const auto after = static_cast<unsigned>(digitsEnd - block + kBlock);
+          value = static_cast<std::uint32_t>(ones >> (2 * kBlock - after)) & ((1u << count) - 1);
         } else {
-          // A long line, one at the very start, or one with a CR inside.
           const LineValue line = PlainLineValue(lineStart, lf);
           if (line.digits > kLongestLine) {
             out.Commit(put);
@@ -191,7 +189,6 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
     } while (feeds != 0);
     out.Commit(put);
   }
-  // The lines that end in the last blocks.
   const NumberLinesOutcome rest =
       ConvertNumberLinesPlain(std::u16string_view(lineStart, end - lineStart), out);
   outcome.numbers += rest.numbers;
