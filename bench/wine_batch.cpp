@@ -56,11 +56,11 @@ bool RunOnce(const std::wstring& program, Run& run) {
     }
   };
   bool ended = false;
-  for (int waited = 0; !ended && waited < 10 * 60 * 1000; waited += 5) {
+  do {
     ended = WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0;
     if (!ended) samplePeak();
-  }
-  QueryPerformanceCounter(&end);
+    QueryPerformanceCounter(&end);
+  } while (!ended && Seconds(start, end) < 10 * 60);
   samplePeak();
   if (!ended) TerminateProcess(info.hProcess, 1);
   CloseHandle(info.hThread);
