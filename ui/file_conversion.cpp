@@ -4,6 +4,7 @@
 
 #include "convert/binary.h"
 #include "convert/split.h"
+#include "convert/text_buffer.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
 #include "ui/message_gate.h"
@@ -136,19 +137,23 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   window_.SetProgressPos(IDC_PROGRESS, 0);
   const std::int64_t convertMax = conversion_.ListLineCount + len + 3;
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
-  std::u16string results;
-  results.reserve(static_cast<std::size_t>(conversion_.ListLineCount) * 12);
+  TextBuffer<char16_t> results;
   const std::int64_t count = conversion_.ListLineCount;
   for (std::int64_t from = 0; from < count; from += progress.Stride()) {
     const std::int64_t to = std::min(from + progress.Stride(), count);
+    // Every entry fits the limit, so its value is at most kLargestValue.
+    char16_t* put = results.Room(static_cast<std::size_t>(to - from) * kDecimalScratch);
     for (std::int64_t k = from; k < to; ++k) {
-      AppendDecimalOf(results, conversion_.NumberList[k]);
-      results += u"\r\n";
+      put = WriteDecimal(put, static_cast<std::uint32_t>(BinaryValue(conversion_.NumberList[k])));
+      put[0] = u'\r';
+      put[1] = u'\n';
+      put += 2;
     }
+    results.Commit(put);
     if (progress.Step(len + to, convertMax)) return RunOutcome::kCancelled;
   }
   if (progress.StepAlwaysShown(convertMax - 1, convertMax)) return RunOutcome::kCancelled;
-  window_.SetText(IDC_EDIT_RESULT, results);
+  window_.SetText(IDC_EDIT_RESULT, results.View());
   if (progress.StepAlwaysShown(convertMax, convertMax)) return RunOutcome::kCancelled;
   if (progress.StepAlwaysShown(convertMax + 1, convertMax)) return RunOutcome::kCancelled;
   return RunOutcome::kCompleted;
