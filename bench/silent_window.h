@@ -1,6 +1,8 @@
 #pragma once
 // Window services that show nothing and answer every question as an idle dialog would, for
-// running the dialog's start-up (and with it a batch run) without a window system.
+// running the dialog's handlers without a window system: texts are kept, nothing else is.
+
+#include <map>
 
 #include "ui/window_services.h"
 
@@ -8,8 +10,8 @@ class SilentWindow : public WindowServices {
  public:
   bool ShowControl(int, bool) override { return false; }
   void EnableControl(int, bool) override {}
-  std::u16string GetText(int) override { return {}; }
-  void SetText(int, std::u16string_view) override {}
+  std::u16string GetText(int id) override { return texts[id]; }
+  void SetText(int id, std::u16string_view text) override { texts[id] = text; }
   int GetCheck(int) override { return 0; }
   void SetCheck(int, int) override {}
   void SetProgressRange(int, std::int64_t) override {}
@@ -28,6 +30,7 @@ class SilentWindow : public WindowServices {
   void ShowVersionDialog() override {}
   void Beep() override {}
 
-  int messages = 0;   // message boxes shown
-  int endResult = 0;  // what the dialog ended with; 0 while it has not ended
+  std::map<int, std::u16string> texts;  // of the controls, by id
+  int messages = 0;                     // message boxes shown
+  int endResult = 0;                    // what the dialog ended with; 0 while it has not ended
 };
