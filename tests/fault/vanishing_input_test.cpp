@@ -1,0 +1,55 @@
+// An input that the calling program deletes while a batch run works on it, at the moments
+// the dialog's window services expose: before the start, and after the input was read and
+// converted but before the run deletes it. Either way nothing is lost: the result is the
+// complete conversion of what was read, or the earlier result stays.
+#include <gtest/gtest.h>
+
+#include "batch/batch_messages.h"
+#include "tests/fault/dialog_run.h"
+#include "tests/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The fake window, with a calling program that acts when the run shows its wait cursor:
+// the input has been read and converted then, and the result is not yet in place.
+class WindowWithCaller : public FakeWindow {
+ public:
+  std::function<void()> whenBusy;
+  void BeginWaitCursor() override {
+    FakeWindow::BeginWaitCursor();
+    if (whenBusy) whenBusy();
+  }
+};
+
+TEST(VanishingInputTest, AnInputDeletedAfterItWasReadIsConvertedAndNotMissed) {
+  TempFolder temp;
+  const fs::path documents = temp.path() / "Documents";
+  const ProgramFolders program(documents);
+  fs::create_directories(program.handOff);
+  fs::create_directories(program.temp);
+  WriteBytes(program.settings, "1\r\n1");
+  WriteBytes(program.output, "an earlier result");
+  WriteBytes(program.input, Utf16Bytes("110\r\n1\r\n"));
+
+  FolderState folders;
+  SettingsState settings;
+  ConversionState conversion;
+  WindowWithCaller window;
+  CVornelDlg dialog(window, folders, settings, conversion);
+  window.dialog = &dialog;
+  dialog.SetDocumentsLookup([&] { return documents.u16string(); });
+  bool deleted = false;
+  window.whenBusy = [&] { deleted = fs::remove(program.input); };
+  ASSERT_TRUE(dialog.OnInitDialog());
+  ASSERT_TRUE(deleted) << "the run never showed its wait cursor with the input in place";
+  EXPECT_EQ(window.endResult, -1);
+  EXPECT_EQ(ReadBytes(program.output), "6\r\n1\r\n");
+  EXPECT_FALSE(fs::exists(program.input));
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, batch_msg::kCompleted);
+  EXPECT_EQ(std::distance(fs::directory_iterator(program.result), {}), 1);
+}
+
+}  // namespace
