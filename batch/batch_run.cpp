@@ -43,11 +43,13 @@ void Refuse(WindowServices& window, const SettingsState& settings, std::u16strin
   window.EndDialog(kBatchResult);
 }
 
+// Deletes the input; true when it is gone afterwards, also when the calling program removed
+// it meanwhile.
 bool DeleteInput(const std::u16string& inputPath) {
   const std::optional<FileStatus> status = GetFileStatus(inputPath);
   if (!status) return true;  // already gone: nothing left to delete
   if (status->readOnly) ClearReadOnly(inputPath);
-  return RemoveFile(inputPath);
+  return RemoveFile(inputPath) || !GetFileStatus(inputPath);
 }
 
 // Puts the result in place and deletes the input. The message of the failure that stopped
