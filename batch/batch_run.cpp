@@ -133,6 +133,9 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
     return Refuse(window, settings, batch_msg::kInputEmpty);
   }
 
+  // Results that runs killed or crashed before their end left beside the result file are of
+  // no use: while this run holds the lock, no other run is writing one.
+  RemoveLeftoverReplacements(BatchOutputFileOf(folders.ResultDir));
   // The result goes beside the result file while the input is converted.
   FileReplacement result(BatchOutputFileOf(folders.ResultDir));
   std::optional<ConvertedInput> input;

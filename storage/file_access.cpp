@@ -11,6 +11,10 @@
 
 namespace {
 
+// What a replacement's file beside its target is called: the target's name, this, and the id
+// of the process that writes it.
+constexpr std::u16string_view kReplacementSuffix = u".part-";
+
 // `folder` and `name` joined by exactly one separator.
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
   std::u16string joined = folder;
@@ -135,7 +139,7 @@ int WriteTextFile(const std::u16string& path, std::string_view bytes) {
 
 FileReplacement::FileReplacement(const std::u16string& path) : path_(path) {
   const std::string pid = std::to_string(platform::CurrentProcessId());
-  temporary_ = path + u".part-" + std::u16string(pid.begin(), pid.end());
+  temporary_ = path + std::u16string(kReplacementSuffix) + std::u16string(pid.begin(), pid.end());
   auto file = platform::NativeFile::Open(temporary_, platform::OpenMode::kWriteDenyWriters);
   if (file) file_ = std::make_unique<platform::NativeFile>(std::move(*file));
 }
@@ -167,6 +171,28 @@ bool FileReplacement::Commit() {
 bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
   FileReplacement replacement(path);
   return replacement.Write(bytes) && replacement.Commit();
+}
+
+int RemoveLeftoverReplacements(const std::u16string& path) {
+  const std::size_t cut = path.find_last_of(kPathSeparator == u'\\' ? u"\\/" : u"/");
+  if (cut == std::u16string::npos) return 0;
+  const std::u16string folder = path.substr(0, std::max<std::size_t>(cut, 1));  // "/" stays
+  const std::u16string prefix = path.substr(cut + 1) + std::u16string(kReplacementSuffix);
+  const auto entries = platform::ListFolder(folder);
+  if (!entries) return 0;
+  int removed = 0;
+  for (const platform::EntryInfo& entry : *entries) {
+    // Only names a replacement gives: the prefix and a process id.
+    const std::u16string_view name = entry.name;
+    if (entry.isLink || entry.isDirectory || !name.starts_with(prefix) ||
+        name.size() == prefix.size() ||
+        !std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+      continue;
+    }
+    if (platform::DeleteOneFile(JoinPath(folder, entry.name))) ++removed;
+  }
+  return removed;
 }
 
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bool denyWriters) {

@@ -68,6 +68,11 @@ class FileReplacement {
   bool failed_ = false;
 };
 
+// Deletes the files that replacements of `path` left beside it when their process ended
+// before they finished (killed or crashed); to be called only while no other process is
+// replacing `path`. The number of files deleted.
+int RemoveLeftoverReplacements(const std::u16string& path);
+
 // The whole text of a Unicode text file, every line followed by CR LF: UTF-8 after a UTF-8
 // byte-order mark, UTF-16LE after a UTF-16LE mark or without a mark. Malformed content
 // decodes to characters other than digits. nullopt when the file cannot be opened or read

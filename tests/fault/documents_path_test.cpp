@@ -42,6 +42,8 @@ struct DocumentsCase {
   bool longPath = false;
 };
 
+void PrintTo(const DocumentsCase& c, std::ostream* out) { *out << c.name; }
+
 fs::path Repeated(const std::u16string& component, int times) {
   fs::path path;
   for (int k = 0; k < times; ++k) path /= fs::path(component + std::u16string(1, u'a' + k));

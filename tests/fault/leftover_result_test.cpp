@@ -1,0 +1,54 @@
+// A run that was killed or crashed leaves its unfinished result beside the result file. The
+// next run that writes a result removes such files, and nothing else.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "batch/batch_messages.h"
+#include "tests/fault/dialog_run.h"
+#include "tests/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
+  TempFolder temp;
+  const fs::path documents = temp.path() / "Documents";
+  const ProgramFolders program(documents);
+  fs::create_directories(program.handOff);
+  fs::create_directories(program.result);
+  for (const char* leftover : {"Ostrum.tbin.part-123", "Ostrum.tbin.part-4294967295"}) {
+    WriteBytes(program.result / leftover, "an unfinished result\r\n");
+  }
+  const std::set<std::string> others = {"Ostrum.tbin.part-",   "Ostrum.tbin.part-12a",
+                                        "Ostrum.tbin.partial", "Other.tbin.part-1",
+                                        "Ostrum.tbin.part-9",  "ostrum.tbin.copy"};
+  for (const std::string& name : others) {
+    if (name == "Ostrum.tbin.part-9") {
+      fs::create_directories(program.result / name / "inside");
+    } else {
+      WriteBytes(program.result / name, "not a result of this program");
+    }
+  }
+  WriteBytes(program.input, Utf16Bytes("11\r\n"));
+
+  DialogRun run(documents);
+  ASSERT_TRUE(run.dialog.OnInitDialog());
+  EXPECT_EQ(ReadBytes(program.output), "3\r\n");
+  EXPECT_FALSE(fs::exists(program.input));
+  std::set<std::string> expected = others;
+  expected.insert("Ostrum.tbin");
+  EXPECT_EQ(Names(program.result), expected);
+  EXPECT_TRUE(fs::is_directory(program.result / "Ostrum.tbin.part-9" / "inside"));
+}
+
+}  // namespace
