@@ -197,9 +197,11 @@ TEST_F(ProgramTest, FileIsReadAndConvertedWithTheResultsShown) {
 
 TEST_F(ProgramTest, CancelStopsALongConversion) {
   Start();
-  // Long enough that the run is still in its first phase when the click arrives.
+  // Long enough that the run is still going when the click arrives: in its splitting or
+  // conversion, or while its results are put into their box.
+  constexpr std::size_t kLines = 50000;
   std::wstring content;
-  for (int i = 0; i < 100000; ++i) content += L"1011001110001111\r\n";
+  for (std::size_t i = 0; i < kLines; ++i) content += L"1011001110001111\r\n";
   ReadFile(documents_.Scratch() / L"long.txt", content);
   Click(dialog_, IDC_BTN_CONVERT_FILE);
   // The run shows Cancel first and then disables the other commands.
@@ -214,7 +216,11 @@ TEST_F(ProgramTest, CancelStopsALongConversion) {
   Click(dialog_, IDC_BTN_CANCEL);
   ExpectMessage(kCancelClicked);
   ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
-  EXPECT_EQ(ControlTextLength(dialog_, IDC_EDIT_RESULT), 0u) << "results despite the cancel";
+  // A click taken before the results are placed leaves none; one taken while they are put in
+  // is answered at the next step, with all of them in place. Never a part of them.
+  const std::size_t shown = ControlTextLength(dialog_, IDC_EDIT_RESULT);
+  EXPECT_TRUE(shown == 0 || shown == kLines * std::wstring(L"45967\r\n").size())
+      << shown << " characters of results";
   ExpectIdleControls();
   Exit();
 }
