@@ -83,11 +83,12 @@ std::optional<std::u16string> RunSaveFileDialog(HWND owner, const SaveDialogOpti
     texts.push_back(ToWide(filter.name));
     texts.push_back(ToWide(filter.pattern));
   }
-  std::vector<COMDLG_FILTERSPEC> specs;
+  std::vector<COMDLG_FILTERSPEC> fileTypes;
   for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
-    specs.push_back({texts[i].c_str(), texts[i + 1].c_str()});
+    fileTypes.push_back({texts[i].c_str(), texts[i + 1].c_str()});
   }
-  if (!specs.empty()) dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+  if (!fileTypes.empty())
+    dialog->SetFileTypes(static_cast<UINT>(fileTypes.size()), fileTypes.data());
   if (!options.defaultExtension.empty()) {
     dialog->SetDefaultExtension(ToWide(options.defaultExtension).c_str());
   }
