@@ -363,4 +363,42 @@ TEST_F(ProcessFaultTest, InputsOfTwoGigabytesAndMoreAreRefusedWithoutHarm) {
   }
 }
 
+// A real input of more than 2 GiB, converted in full. It takes about 15 seconds and
+// 2.5 GB of disk here, so it runs only when asked for with VORNEL_FAULT_REAL_2GB=1.
+TEST_F(ProcessFaultTest, ARealInputOfMoreThanTwoGigabytesIsConvertedInFull) {
+  const char* wanted = std::getenv("VORNEL_FAULT_REAL_2GB");
+  if (wanted == nullptr || std::string(wanted) != "1") {
+    GTEST_SKIP() << "takes about 15 s and 2.5 GB of disk: set VORNEL_FAULT_REAL_2GB=1 to run it";
+  }
+  const std::size_t lineBytes = 2 * kLargestLine.size();
+  const std::size_t lines = ((std::size_t{1} << 31) + (1 << 16)) / lineBytes + 1;
+  WriteLargestLines(program.input, lines);
+  ASSERT_GT(fs::file_size(program.input), std::uintmax_t{1} << 31);
+  WriteBytes(program.output, kEarlier);
+  const auto began = std::chrono::steady_clock::now();
+  ChildProcess child({VORNEL_BATCH_DRIVER, documents.string()});
+  ASSERT_TRUE(child.Started());
+  const ChildEnd end = child.Wait();
+  const auto took = std::chrono::duration<double>(std::chrono::steady_clock::now() - began);
+  ASSERT_TRUE(end.exited) << "ended by signal " << end.signal;
+  EXPECT_EQ(Parse(end.output).boxes, std::vector<std::string>{Printed(batch_msg::kCompleted)});
+  EXPECT_FALSE(fs::exists(program.input));
+  ExpectResultAlone();
+  // The result, compared in blocks of whole lines.
+  ASSERT_EQ(fs::file_size(program.output), lines * kLargestValue.size());
+  const std::string block = Repeat(kLargestValue, 1 << 16);
+  std::ifstream in(program.output, std::ios::binary);
+  std::string got(block.size(), '\0');
+  for (std::size_t left = lines; left > 0;) {
+    const std::size_t take = std::min<std::size_t>(left, 1 << 16) * kLargestValue.size();
+    in.read(got.data(), static_cast<std::streamsize>(take));
+    ASSERT_EQ(in.gcount(), static_cast<std::streamsize>(take));
+    ASSERT_EQ(std::string_view(got).substr(0, take), std::string_view(block).substr(0, take));
+    left -= take / kLargestValue.size();
+  }
+  std::printf("%zu lines (%.2f GiB) converted in %.1f s, peak memory %ld MiB\n", lines,
+              static_cast<double>(lines * lineBytes) / (1 << 30), took.count(),
+              end.peakMemoryKb / 1024);
+}
+
 }  // namespace

@@ -1,0 +1,313 @@
+// The real Vornel.exe under faults, as a calling program and a user meet it (under wine):
+// a batch run ended by TerminateProcess at several moments, and Documents folders whose
+// paths hold Japanese characters or run longer than 260 characters.
+#include <gtest/gtest.h>
+#include <windows.h>
+// windows.h first: the shell headers rely on its types.
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "tests/e2e/private_documents.h"
+#include "tests/e2e/program_driver.h"
+#include "tests/e2e_batch/calling_program.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::wstring kCaption = L"Vornel Ver2";
+const std::wstring kShellFolders =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+// Shared with every test program that points Documents elsewhere.
+constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
+const std::string kLargestLine = std::string(31, '1') + "\r\n";
+const std::string kLargestValue = "2147483647\r\n";
+const std::string kEarlier = "an earlier result\r\n";
+
+// The form of a path that the C++ library and the file API take at any length.
+fs::path Long(const fs::path& path) { return fs::path(L"\\\\?\\" + path.wstring()); }
+
+std::uintmax_t SizeOf(const fs::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  return error ? 0 : size;
+}
+
+std::string Repeat(const std::string& text, std::size_t count) {
+  std::string out;
+  out.reserve(text.size() * count);
+  for (std::size_t k = 0; k < count; ++k) out += text;
+  return out;
+}
+
+// --- killed in the middle of a batch run -------------------------------------------------
+
+enum class KillWhen { kAtOnce, kResultBegun, kFirstRunWritten, kHalfWritten, kResultInPlace };
+
+struct KillCase {
+  const char* name;
+  KillWhen when;
+};
+
+TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFinishes) {
+  HandOffDocuments documents;
+  ASSERT_TRUE(documents.Ready()) << "could not set up a private Documents folder";
+  constexpr std::size_t kLines = 4'000'000;  // 250 MB of input, 48 MB of result
+  const std::string input = "\xFF\xFE" + Repeat(Utf16Le(kLargestLine, false), kLines);
+  const std::string result = Repeat(kLargestValue, kLines);
+  const KillCase cases[] = {
+      {"at once", KillWhen::kAtOnce},
+      {"when the new result has begun", KillWhen::kResultBegun},
+      {"after the first run of the result was written", KillWhen::kFirstRunWritten},
+      {"with half of the result written", KillWhen::kHalfWritten},
+      {"with the result in place", KillWhen::kResultInPlace},
+  };
+  int terminatedBeforeTheEnd = 0;
+  for (const KillCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!fs::exists(documents.Input())) {
+      ASSERT_TRUE(WriteBytes(documents.Input(), input));
+    }
+    ASSERT_TRUE(WriteBytes(documents.Output(), kEarlier));
+    {
+      VornelRun run;
+      ASSERT_TRUE(run.Started()) << "Vornel.exe did not start";
+      const auto deadline = std::chrono::steady_clock::now() + kWaitTimeout;
+      for (;;) {
+        // The result file is always the earlier one or the complete new one.
+        const std::uintmax_t shown = SizeOf(documents.Output());
+        ASSERT_TRUE(shown == kEarlier.size() || shown == result.size()) << shown << " bytes";
+        std::uintmax_t beside = 0;
+        bool begun = false;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(documents.ResultFolder(), error)) {
+          if (entry.path().filename() == L"Ostrum.tbin") continue;
+          begun = true;
+          beside = std::max(beside, SizeOf(entry.path()));
+        }
+        const bool now = c.when == KillWhen::kAtOnce ||
+                         (c.when == KillWhen::kResultBegun && begun) ||
+                         (c.when == KillWhen::kFirstRunWritten && beside >= (1u << 20)) ||
+                         (c.when == KillWhen::kHalfWritten && beside >= result.size() / 2) ||
+                         (c.when == KillWhen::kResultInPlace && shown == result.size());
+        if (now) break;
+        ASSERT_FALSE(run.Ended()) << "the run ended before the moment came";
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the moment never came";
+        Sleep(1);
+      }
+      if (!run.Ended()) {
+        ASSERT_TRUE(TerminateProcess(run.Process(), 9));
+        ++terminatedBeforeTheEnd;
+      }
+      ASSERT_TRUE(run.WaitForEndWatchingWindows());
+    }
+    const std::optional<std::string> shown = ReadShared(documents.Output());
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_TRUE(*shown == kEarlier || *shown == result) << shown->size() << " bytes";
+    if (fs::exists(documents.Input())) {
+      EXPECT_EQ(ReadShared(documents.Input()), input);
+      // The next start finishes the job.
+      VornelRun next;
+      ASSERT_TRUE(next.Started());
+      ASSERT_TRUE(next.WaitForEndWatchingWindows()) << "the next start did not end by itself";
+      EXPECT_FALSE(fs::exists(documents.Input()));
+    }
+    EXPECT_TRUE(ReadShared(documents.Output()) == result) << "the result is not complete";
+    EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
+  }
+  EXPECT_GE(terminatedBeforeTheEnd, 4);
+  std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(cases),
+              terminatedBeforeTheEnd);
+}
+
+// --- unusual Documents folders -------------------------------------------------------------
+
+bool SetDocumentsValue(const std::wstring& value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders.c_str(), 0, KEY_SET_VALUE, &key) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExW(key, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
+
+// Removes a folder tree at any path length; links go as links.
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data{};
+  const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveTree(path);
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryW(path.c_str());
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+// The Documents folder as programs look it up right now; empty when the lookup fails.
+std::wstring DocumentsLookedUp() {
+  PWSTR path = nullptr;
+  std::wstring found;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_DONT_VERIFY, nullptr, &path))) {
+    found = path;
+  }
+  CoTaskMemFree(path);
+  return found;
+}
+
+// Holds the test lock and points the user's Documents folder at `below` inside a private
+// folder while it lives, with the maker's folder "Brindlecot" in it. With `length`, the last
+// folder's name is padded so that the Documents path has that many characters.
+class DocumentsAt {
+ public:
+  DocumentsAt(const fs::path& below, std::size_t length) {
+    lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
+    if (lock_ == nullptr) return;
+    const DWORD waited = WaitForSingleObject(lock_, 15 * 60 * 1000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+      CloseHandle(lock_);
+      lock_ = nullptr;
+      return;
+    }
+    base_ = std::make_unique<PrivateDocuments>();  // keeps the user's value to put back
+    if (!base_->Active()) return;
+    top_ = base_->Scratch() / below.begin()->wstring();
+    std::wstring path = (base_->Scratch() / below).wstring();
+    if (path.size() < length) path += std::wstring(length - path.size(), L'_');
+    path_ = path;
+    std::error_code error;
+    fs::create_directories(Long(path_ / L"Brindlecot"), error);
+    // Only when programs will find exactly this folder: never the user's own.
+    ready_ = !error && SetDocumentsValue(path_.wstring()) && DocumentsLookedUp() == path;
+  }
+  ~DocumentsAt() {
+    if (!top_.empty()) RemoveTree(Long(top_).wstring());
+    base_.reset();  // Documents points back before the lock goes
+    if (lock_ != nullptr) {
+      ReleaseMutex(lock_);
+      CloseHandle(lock_);
+    }
+  }
+  DocumentsAt(const DocumentsAt&) = delete;
+  DocumentsAt& operator=(const DocumentsAt&) = delete;
+
+  bool Ready() const { return ready_; }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  HANDLE lock_ = nullptr;
+  std::unique_ptr<PrivateDocuments> base_;
+  fs::path top_;
+  fs::path path_;
+  bool ready_ = false;
+};
+
+// The longest Documents folder that can be set up here: wine's known-folder lookup gives at
+// most 259 characters and falls back to the default folder for a longer value. The
+// program's own paths below it run past 300 characters.
+constexpr std::size_t kLongestDocuments = 259;
+
+fs::path Repeated(const std::wstring& component, int times) {
+  fs::path path;
+  for (int k = 0; k < times; ++k)
+    path /= component + std::wstring(1, static_cast<wchar_t>(L'a' + k));
+  return path;
+}
+
+struct DocumentsCase {
+  const char* name;
+  fs::path below;
+  std::size_t length = 0;  // of the Documents path; 0: as it comes
+};
+
+class DocumentsE2eTest : public ::testing::TestWithParam<DocumentsCase> {};
+
+void PrintTo(const DocumentsCase& c, std::ostream* out) { *out << c.name; }
+
+TEST_P(DocumentsE2eTest, TheProgramWorksThere) {
+  DocumentsAt documents(GetParam().below, GetParam().length);
+  ASSERT_TRUE(documents.Ready()) << "could not point Documents at the folder";
+  if (GetParam().length != 0) {
+    ASSERT_EQ(documents.Path().wstring().size(), GetParam().length);
+  }
+  const fs::path appData = documents.Path() / L"Brindlecot" / L"Tavernic";
+  const fs::path handOff = appData / L"AutoFile";
+  const fs::path settings = appData / L"temp" / L"Pellow.tmp";
+  const fs::path output = appData / L"Result" / L"Ostrum.tbin";
+  {
+    SCOPED_TRACE("first start: the folders, switching automatic processing on, Exit");
+    RunningProgram program(ProgramPath());
+    ASSERT_TRUE(program.Started());
+    const HWND dialog = program.WaitForDialog(kCaption);
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    EXPECT_TRUE(fs::is_directory(Long(appData / L"Result")));
+    EXPECT_TRUE(fs::is_directory(Long(appData / L"temp")));
+    Click(dialog, IDC_CHK_AUTO);
+    const std::optional<OwnedDialog> box = WaitForMessageBox(dialog);
+    ASSERT_TRUE(box.has_value()) << "no message box appeared";
+    EXPECT_EQ(box->text, L"自動処理設定用ディレクトリーを作成しました。");
+    ASSERT_TRUE(PressOk(box->window));
+    ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog, IDC_CHK_MESSAGES); }));
+    Click(dialog, IDC_BTN_EXIT);
+    ASSERT_TRUE(program.WaitForExit()) << "the program did not end after Exit";
+    EXPECT_TRUE(fs::is_directory(Long(handOff)));
+    EXPECT_EQ(ReadBytes(Long(settings)), "1\r\n0");
+  }
+  {
+    SCOPED_TRACE("second start: a batch run");
+    ASSERT_TRUE(WriteBytes(Long(handOff / L"Quillet.tbin"), Utf16Le("1101\r\n\r\n10\r\n")));
+    VornelRun run;
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.WaitForEndWatchingWindows()) << "the batch run did not end by itself";
+    EXPECT_TRUE(run.WindowsSeen().empty()) << "a window appeared";
+    EXPECT_EQ(ReadBytes(Long(output)), "13\r\n2\r\n");
+    EXPECT_FALSE(fs::exists(Long(handOff / L"Quillet.tbin")));
+  }
+  {
+    SCOPED_TRACE("third start, the hand-off folder removed: Exit saves the settings");
+    ASSERT_TRUE(fs::remove(Long(handOff)));
+    RunningProgram program(ProgramPath());
+    ASSERT_TRUE(program.Started());
+    const HWND dialog = program.WaitForDialog(kCaption);
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    EXPECT_EQ(ControlCheck(dialog, IDC_CHK_AUTO), BST_UNCHECKED);
+    Click(dialog, IDC_BTN_EXIT);
+    ASSERT_TRUE(program.WaitForExit()) << "the program did not end after Exit";
+    EXPECT_EQ(ReadBytes(Long(settings)), "0\r\n0");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fault, DocumentsE2eTest,
+    ::testing::Values(DocumentsCase{"Japanese", fs::path(L"ユーザー 山田") / L"ドキュメント"},
+                      DocumentsCase{"Long",
+                                    Repeated(L"a-folder-name-of-forty-six-characters-in-all-", 4),
+                                    kLongestDocuments},
+                      DocumentsCase{"LongJapanese",
+                                    Repeated(L"とても長い名前のフォルダーです番号", 10),
+                                    kLongestDocuments}),
+    [](const ::testing::TestParamInfo<DocumentsCase>& info) { return info.param.name; });
+
+}  // namespace
