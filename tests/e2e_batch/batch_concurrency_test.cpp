@@ -82,7 +82,8 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
     std::vector<std::unique_ptr<VornelRun>> runs;
     for (int i = 0; i < kStartsPerRound; ++i) {
       runs.push_back(std::make_unique<VornelRun>());
-      ASSERT_TRUE(runs.back()->Started()) << "Vornel.exe did not start";
+      ASSERT_TRUE(runs.back()->Started())
+          << "Vornel.exe did not start: error " << runs.back()->StartError();
     }
     const std::vector<HANDLE> handles = HandlesOf(runs);
 

@@ -162,12 +162,19 @@ VornelRun::VornelRun() {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + path + L"\"";
-  if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                     &startup, &info)) {
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
-    id_ = info.dwProcessId;
+  // Under a loaded wine a start can fail for a moment (many processes starting at once);
+  // a calling program would try again, and so does this one, a few times.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::wstring commandLine = L"\"" + path + L"\"";
+    if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info)) {
+      CloseHandle(info.hThread);
+      process_ = info.hProcess;
+      id_ = info.dwProcessId;
+      return;
+    }
+    startError_ = GetLastError();
+    Sleep(200);
   }
 }
 

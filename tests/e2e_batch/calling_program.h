@@ -83,6 +83,8 @@ class VornelRun {
   VornelRun& operator=(const VornelRun&) = delete;
 
   bool Started() const { return process_ != nullptr; }
+  // The system's error code of the last failed start (0 when none failed).
+  DWORD StartError() const { return startError_; }
   DWORD Id() const { return id_; }
   HANDLE Process() const { return process_; }
   bool Ended() const;
@@ -102,5 +104,6 @@ class VornelRun {
 
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  DWORD startError_ = 0;
   std::vector<std::wstring> windowsSeen_;
 };
