@@ -72,6 +72,13 @@ ChildProcess::~ChildProcess() {
   if (output_ >= 0) ::close(output_);
 }
 
+bool ChildProcess::Ended() const {
+  siginfo_t info{};
+  return pid_ > 0 &&
+         ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == pid_;
+}
+
 void ChildProcess::Kill() {
   if (pid_ > 0) ::kill(pid_, SIGKILL);
 }

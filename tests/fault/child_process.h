@@ -45,6 +45,8 @@ class ChildProcess {
 
   bool Started() const { return pid_ > 0; }
   pid_t Id() const { return pid_; }
+  // Whether the child has ended (it is left to Wait to collect).
+  bool Ended() const;
   // Ends the child at once with SIGKILL.
   void Kill();
   // Reads the child's output to its end and waits for the child to end.
