@@ -7,7 +7,7 @@ VORNEL_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 VORNEL_PACKAGES=(
   cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-utils fonts-noto-cjk imagemagick
+  wine wine64 xvfb xauth x11-utils fonts-noto-cjk imagemagick nsis
 )
 
 log() { printf '==> %s\n' "$*" >&2; }
