@@ -25,5 +25,7 @@
 #define IDC_EDIT_RESULT 1017
 // The browse button beside the file edit box (the edit box and its button form the browse control).
 #define IDC_BTN_BROWSE 1018
+// Window class of the read-only text views (the file's text and the results).
+#define TEXT_VIEW_CLASS "VornelTextView"
 // The Exit button is the dialog's IDOK (1).
 #define IDC_BTN_EXIT 1

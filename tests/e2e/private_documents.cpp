@@ -20,6 +20,12 @@ constexpr wchar_t kDefaultDocuments[] = L"%USERPROFILE%\\Documents";
 
 std::atomic<int> folderCounter{0};
 
+// Every test program that points Documents elsewhere holds this lock meanwhile, so that test
+// programs running side by side never see each other's folders.
+constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
+// Another test program may hold the lock for the whole of its run.
+constexpr DWORD kDocumentsLockWaitMs = 15 * 60 * 1000;
+
 bool SetDocumentsValue(DWORD type, const std::wstring& value) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
@@ -35,6 +41,14 @@ bool SetDocumentsValue(DWORD type, const std::wstring& value) {
 }  // namespace
 
 PrivateDocuments::PrivateDocuments() {
+  lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
+  if (lock_ == nullptr) return;
+  const DWORD waited = WaitForSingleObject(lock_, kDocumentsLockWaitMs);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    CloseHandle(lock_);
+    lock_ = nullptr;
+    return;
+  }
   wchar_t temp[MAX_PATH + 1] = {};
   if (GetTempPathW(MAX_PATH + 1, temp) == 0) return;
   root_ = std::filesystem::path(temp) / (kFolderPrefix + std::to_wstring(GetCurrentProcessId()) +
@@ -87,6 +101,10 @@ PrivateDocuments::~PrivateDocuments() {
   }
   std::error_code error;
   if (!root_.empty()) std::filesystem::remove_all(root_, error);
+  if (lock_ != nullptr) {
+    ReleaseMutex(lock_);
+    CloseHandle(lock_);
+  }
 }
 
 std::filesystem::path PrivateDocuments::AppData() const {

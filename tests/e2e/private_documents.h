@@ -2,13 +2,16 @@
 // A Documents folder of its own for one test: a fresh temporary folder that the current
 // user's Documents folder points at while the object lives (through the registry value
 // "Personal" of the user's shell folders), and the files a test reads and writes there.
+// Test programs running side by side take turns: each holds a named lock while its object
+// lives (the lock is recursive, so one thread may nest them).
 
 #include <filesystem>
 #include <string>
 
 class PrivateDocuments {
  public:
-  // Creates the folder and points Documents at it; check Active() for the outcome.
+  // Waits for the other test programs' turns, creates the folder and points Documents at it;
+  // check Active() for the outcome.
   PrivateDocuments();
   // Points Documents back where it was and removes the folder with everything in it.
   ~PrivateDocuments();
@@ -31,6 +34,7 @@ class PrivateDocuments {
   std::wstring savedValue_;
   bool hadValue_ = false;
   bool active_ = false;
+  void* lock_ = nullptr;  // the named mutex held while the object lives
 };
 
 // The bytes of a file; empty when it cannot be read.

@@ -7,10 +7,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Shared with every test program that points Documents elsewhere.
-constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
-// Another test program may hold the lock for the whole of its run.
-constexpr DWORD kDocumentsLockWaitMs = 15 * 60 * 1000;
 constexpr DWORD kPollMs = 10;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
@@ -58,28 +54,12 @@ std::vector<HWND> VisibleWindowsOf(DWORD id) {
 }  // namespace
 
 HandOffDocuments::HandOffDocuments() {
-  lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
-  if (lock_ == nullptr) return;
-  const DWORD waited = WaitForSingleObject(lock_, kDocumentsLockWaitMs);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-    CloseHandle(lock_);
-    lock_ = nullptr;
-    return;
-  }
   documents_.emplace();
   if (!documents_->Active()) return;
   std::error_code error;
   fs::create_directories(HandOffFolder(), error);
   fs::create_directories(ResultFolder(), error);
   ready_ = fs::is_directory(HandOffFolder()) && fs::is_directory(ResultFolder());
-}
-
-HandOffDocuments::~HandOffDocuments() {
-  documents_.reset();  // Documents points back before the lock goes
-  if (lock_ != nullptr) {
-    ReleaseMutex(lock_);
-    CloseHandle(lock_);
-  }
 }
 
 bool HandOffDocuments::WriteSettings(const std::string& bytes) const {

@@ -15,14 +15,11 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 
-// Holds the machine-wide test lock and, inside it, a private Documents folder with the
-// program's folders for automatic processing: Brindlecot\Tavernic\AutoFile and Result.
-// Test programs that point Documents elsewhere take the lock first, so that two of them
-// never change the user's Documents folder at the same time.
+// A private Documents folder (which holds the test programs' shared lock) with the program's
+// folders for automatic processing: Brindlecot\Tavernic\AutoFile and Result.
 class HandOffDocuments {
  public:
   HandOffDocuments();
-  ~HandOffDocuments();
   HandOffDocuments(const HandOffDocuments&) = delete;
   HandOffDocuments& operator=(const HandOffDocuments&) = delete;
 
@@ -41,7 +38,6 @@ class HandOffDocuments {
   std::vector<std::wstring> ResultFolderNames() const;
 
  private:
-  HANDLE lock_ = nullptr;
   std::optional<PrivateDocuments> documents_;
   bool ready_ = false;
 };

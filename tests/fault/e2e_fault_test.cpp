@@ -26,7 +26,6 @@ const std::wstring kCaption = L"Vornel Ver2";
 const std::wstring kShellFolders =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 // Shared with every test program that points Documents elsewhere.
-constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
 const std::string kLargestLine = std::string(31, '1') + "\r\n";
 const std::string kLargestValue = "2147483647\r\n";
 const std::string kEarlier = "an earlier result\r\n";
@@ -177,21 +176,13 @@ std::wstring DocumentsLookedUp() {
   return found;
 }
 
-// Holds the test lock and points the user's Documents folder at `below` inside a private
+// Points the user's Documents folder at `below` inside a private
 // folder while it lives, with the maker's folder "Brindlecot" in it. With `length`, the last
 // folder's name is padded so that the Documents path has that many characters.
 class DocumentsAt {
  public:
   DocumentsAt(const fs::path& below, std::size_t length) {
-    lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
-    if (lock_ == nullptr) return;
-    const DWORD waited = WaitForSingleObject(lock_, 15 * 60 * 1000);
-    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
-      CloseHandle(lock_);
-      lock_ = nullptr;
-      return;
-    }
-    base_ = std::make_unique<PrivateDocuments>();  // keeps the user's value to put back
+    base_ = std::make_unique<PrivateDocuments>();  // holds the lock, keeps the user's value
     if (!base_->Active()) return;
     top_ = base_->Scratch() / below.begin()->wstring();
     std::wstring path = (base_->Scratch() / below).wstring();
@@ -204,11 +195,7 @@ class DocumentsAt {
   }
   ~DocumentsAt() {
     if (!top_.empty()) RemoveTree(Long(top_).wstring());
-    base_.reset();  // Documents points back before the lock goes
-    if (lock_ != nullptr) {
-      ReleaseMutex(lock_);
-      CloseHandle(lock_);
-    }
+    base_.reset();  // Documents points back, then the lock goes
   }
   DocumentsAt(const DocumentsAt&) = delete;
   DocumentsAt& operator=(const DocumentsAt&) = delete;
@@ -217,7 +204,6 @@ class DocumentsAt {
   const fs::path& Path() const { return path_; }
 
  private:
-  HANDLE lock_ = nullptr;
   std::unique_ptr<PrivateDocuments> base_;
   fs::path top_;
   fs::path path_;

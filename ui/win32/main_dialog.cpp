@@ -8,6 +8,7 @@
 #include "res/resource.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/link_targets.h"
+#include "ui/win32/text_view.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/window_position.h"
 
@@ -115,7 +116,7 @@ std::vector<unsigned char> HiddenTemplate(HINSTANCE instance) {
 
 int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
   const std::vector<unsigned char> dialogTemplate = HiddenTemplate(window.Instance());
-  if (dialogTemplate.empty()) return -1;
+  if (dialogTemplate.empty() || !RegisterTextView(window.Instance())) return -1;
   MainDialogContext context{window, dialog};
   const HWND hwnd = CreateDialogIndirectParamW(
       window.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), nullptr,

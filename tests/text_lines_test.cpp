@@ -1,0 +1,71 @@
+// The line index of the read-only text view: where lines start and end for every kind of
+// line break, which line a position falls in, and which lines are the longest.
+#include "ui/win32/text_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> AllLines(const TextLines& lines) {
+  std::vector<std::wstring> all;
+  for (std::size_t i = 0; i < lines.LineCount(); ++i) all.emplace_back(lines.Line(i));
+  return all;
+}
+
+TEST(TextLines, SplitsAtEveryKindOfLineBreakAndKeepsTheText) {
+  struct Case {
+    std::wstring text;
+    std::vector<std::wstring> lines;
+  };
+  const std::vector<Case> cases = {
+      {L"", {L""}},
+      {L"101", {L"101"}},
+      {L"1\r\n10\r\n", {L"1", L"10", L""}},
+      {L"a\r\nb\nc\rd", {L"a", L"b", L"c", L"d"}},
+      {L"\r\n", {L"", L""}},
+      {L"\n\n", {L"", L"", L""}},
+      {L"\r\r\n", {L"", L"", L""}},    // a lone CR, then CR LF
+      {L"x\n\ry", {L"x", L"", L"y"}},  // LF CR is two breaks
+  };
+  for (const Case& c : cases) {
+    TextLines lines;
+    lines.Assign(c.text);
+    EXPECT_EQ(AllLines(lines), c.lines) << testing::PrintToString(c.text);
+    EXPECT_EQ(lines.Text(), c.text);
+    EXPECT_TRUE(lines.Line(lines.LineCount()).empty());
+    EXPECT_EQ(lines.LineStart(lines.LineCount()), c.text.size());
+  }
+}
+
+TEST(TextLines, PositionsBelongToTheLineTheyAreIn) {
+  TextLines lines;
+  lines.Assign(L"ab\r\nc\n\nde");  // lines start at 0, 4, 6, 7
+  struct Case {
+    std::size_t position;
+    std::size_t line;
+  };
+  for (const Case& c : {Case{0, 0}, Case{2, 0}, Case{3, 0}, Case{4, 1}, Case{5, 1}, Case{6, 2},
+                        Case{7, 3}, Case{9, 3}, Case{100, 3}}) {
+    EXPECT_EQ(lines.LineOf(c.position), c.line) << c.position;
+  }
+  EXPECT_EQ(lines.LineStart(3), 7u);
+}
+
+TEST(TextLines, LongestLinesComeFirst) {
+  TextLines lines;
+  lines.Assign(L"1\r\n10110\r\n\r\n111\r\n1010101\r\n");
+  EXPECT_EQ(lines.LongestLines(3), (std::vector<std::size_t>{4, 1, 3}));
+  EXPECT_EQ(lines.LongestLines(100).size(), lines.LineCount());
+}
+
+TEST(TextLines, ANewTextReplacesTheOldOne) {
+  TextLines lines;
+  lines.Assign(L"1\r\n0\r\n1");
+  lines.Assign(L"11");
+  EXPECT_EQ(AllLines(lines), std::vector<std::wstring>{L"11"});
+}
+
+}  // namespace

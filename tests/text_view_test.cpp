@@ -1,0 +1,152 @@
+// The read-only text view as a real window: it gives back exactly the text it was given,
+// copies exactly the selection, and scrolls over all lines of a long text.
+#include "ui/win32/text_view.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class TextViewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(RegisterTextView(GetModuleHandleW(nullptr)));
+    view_ = CreateWindowExW(0, kTextViewClass, L"", WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                            0, 0, 240, 160, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(view_, nullptr);
+    SendMessageW(view_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+  }
+  void TearDown() override {
+    if (view_ != nullptr) DestroyWindow(view_);
+  }
+
+  std::wstring Text() const {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(view_)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(view_, text.data(), static_cast<int>(text.size()))));
+    return text;
+  }
+
+  SCROLLINFO Scroll(int bar) const {
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(view_, bar, &info);
+    return info;
+  }
+
+  HWND view_ = nullptr;
+};
+
+std::wstring Lines(int count, const std::wstring& line) {
+  std::wstring text;
+  for (int i = 0; i < count; ++i) text += line + L"\r\n";
+  return text;
+}
+
+bool PutOnClipboard(HWND owner, const std::wstring& text) {
+  if (!OpenClipboard(owner)) return false;
+  EmptyClipboard();
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
+  GlobalUnlock(memory);
+  const bool put = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  CloseClipboard();
+  return put;
+}
+
+std::wstring ClipboardText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return L"<clipboard busy>";
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+TEST_F(TextViewTest, GivesBackExactlyTheTextItWasGiven) {
+  const std::wstring texts[] = {
+      L"",
+      L"1\r\n10\r\n11\r\n",
+      L"a\nb\rc\r\n\r\n",
+      L"１０進数\r\n変換\r\n",
+      Lines(300000, L"1011011101111011111") + L"no break at the end",
+  };
+  for (const std::wstring& text : texts) {
+    ASSERT_TRUE(SetWindowTextW(view_, text.c_str()));
+    EXPECT_EQ(GetWindowTextLengthW(view_), static_cast<int>(text.size()));
+    EXPECT_TRUE(Text() == text) << text.size() << " characters";
+  }
+}
+
+TEST_F(TextViewTest, AShortBufferGetsTheStartOfTheTextAndItsEnd) {
+  SetWindowTextW(view_, L"10101\r\n");
+  wchar_t buffer[4] = {L'x', L'x', L'x', L'x'};
+  EXPECT_EQ(SendMessageW(view_, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), 3);
+  EXPECT_EQ(std::wstring(buffer), L"101");
+  EXPECT_EQ(SendMessageW(view_, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buffer)), 0);
+}
+
+TEST_F(TextViewTest, CopiesExactlyTheSelection) {
+  const std::wstring text = L"110\r\n111\r\n1000\r\n";
+  SetWindowTextW(view_, text.c_str());
+  struct Case {
+    WPARAM start;
+    LPARAM end;
+    std::wstring copied;
+  };
+  for (const Case& c : {Case{2, 7, text.substr(2, 5)}, Case{0, -1, text},
+                        Case{7, 2, text.substr(2, 5)}, Case{5, 500, text.substr(5)}}) {
+    ASSERT_TRUE(PutOnClipboard(view_, L"before"));
+    SendMessageW(view_, EM_SETSEL, c.start, c.end);
+    SendMessageW(view_, WM_COPY, 0, 0);
+    EXPECT_EQ(ClipboardText(view_), c.copied) << c.start << ".." << c.end;
+  }
+  // Nothing selected: the clipboard keeps what it had.
+  SendMessageW(view_, EM_SETSEL, static_cast<WPARAM>(-1), 0);
+  ASSERT_TRUE(PutOnClipboard(view_, L"kept"));
+  SendMessageW(view_, WM_COPY, 0, 0);
+  EXPECT_EQ(ClipboardText(view_), L"kept");
+}
+
+TEST_F(TextViewTest, ANewTextStartsUnselectedAtItsTop) {
+  SetWindowTextW(view_, Lines(1000, L"1").c_str());
+  SendMessageW(view_, EM_SETSEL, 0, -1);
+  SendMessageW(view_, WM_VSCROLL, SB_BOTTOM, 0);
+  ASSERT_GT(Scroll(SB_VERT).nPos, 0);
+  SetWindowTextW(view_, Lines(10, L"0").c_str());
+  DWORD start = 99;
+  DWORD end = 99;
+  SendMessageW(view_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 0u);
+  EXPECT_EQ(end, 0u);
+  EXPECT_EQ(Scroll(SB_VERT).nPos, 0);
+}
+
+TEST_F(TextViewTest, ScrollsOverEveryLineAndTheWidestLine) {
+  SetWindowTextW(view_, Lines(1000, L"1").c_str());  // 1000 lines and an empty last one
+  SCROLLINFO vertical = Scroll(SB_VERT);
+  EXPECT_EQ(vertical.nMax, 1000);
+  ASSERT_GT(vertical.nPage, 0u);
+  SendMessageW(view_, WM_VSCROLL, SB_BOTTOM, 0);
+  vertical = Scroll(SB_VERT);
+  EXPECT_EQ(vertical.nPos + static_cast<int>(vertical.nPage), 1001);
+  SendMessageW(view_, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(Scroll(SB_VERT).nPos, vertical.nPos);  // not past the last line
+  SendMessageW(view_, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(Scroll(SB_VERT).nPos, 0);
+
+  RECT client;
+  GetClientRect(view_, &client);
+  SetWindowTextW(view_, (L"1\r\n" + std::wstring(400, L'0')).c_str());
+  EXPECT_GT(Scroll(SB_HORZ).nMax, client.right);
+  SendMessageW(view_, WM_HSCROLL, SB_RIGHT, 0);
+  const SCROLLINFO horizontal = Scroll(SB_HORZ);
+  EXPECT_GT(horizontal.nPos, 0);
+  EXPECT_EQ(horizontal.nPos + static_cast<int>(horizontal.nPage), horizontal.nMax + 1);
+}
+
+}  // namespace

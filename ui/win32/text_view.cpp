@@ -1,0 +1,596 @@
+#include "ui/win32/text_view.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "ui/win32/text_lines.h"
+
+namespace {
+
+constexpr int kMargin = 2;  // pixels between the border and the text
+// Characters of one line that are measured and drawn; the rest of a longer line stays in
+// the text (and is copied) but is not shown.
+constexpr std::size_t kMaxShownChars = 4096;
+// How many of the longest lines are measured for the width of the horizontal scroll range.
+constexpr std::size_t kMeasuredLines = 64;
+constexpr UINT kCommandCopy = 1;
+constexpr UINT kCommandSelectAll = 2;
+
+struct TextView {
+  HWND hwnd = nullptr;
+  TextLines lines;
+  HFONT font = nullptr;
+  int lineHeight = 16;
+  int charWidth = 8;
+  int textWidth = 0;  // the widest line in pixels
+  std::size_t topLine = 0;
+  int left = 0;  // horizontal scroll offset in pixels
+  std::size_t anchor = 0;
+  std::size_t caret = 0;
+  bool selecting = false;
+  int wheelRest = 0;
+  bool updatingBars = false;
+};
+
+TextView* ViewOf(HWND hwnd) { return reinterpret_cast<TextView*>(GetWindowLongPtrW(hwnd, 0)); }
+
+std::wstring_view ShownPart(std::wstring_view line) {
+  return line.substr(0, std::min(line.size(), kMaxShownChars));
+}
+
+int Count(std::wstring_view text) { return static_cast<int>(text.size()); }
+
+RECT ClientRect(const TextView& view) {
+  RECT client;
+  GetClientRect(view.hwnd, &client);
+  return client;
+}
+
+std::size_t VisibleRows(const TextView& view) {
+  const RECT client = ClientRect(view);
+  return static_cast<std::size_t>(std::max(1L, (client.bottom - client.top) / view.lineHeight));
+}
+
+std::size_t SelectionBegin(const TextView& view) { return std::min(view.anchor, view.caret); }
+std::size_t SelectionEnd(const TextView& view) { return std::max(view.anchor, view.caret); }
+
+// A device context of the view with its font selected; released on destruction.
+class ViewDC {
+ public:
+  explicit ViewDC(const TextView& view)
+      : hwnd_(view.hwnd),
+        dc_(GetDC(hwnd_)),
+        oldFont_(view.font != nullptr ? SelectObject(dc_, view.font) : nullptr) {}
+  ~ViewDC() {
+    if (oldFont_ != nullptr) SelectObject(dc_, oldFont_);
+    ReleaseDC(hwnd_, dc_);
+  }
+  ViewDC(const ViewDC&) = delete;
+  ViewDC& operator=(const ViewDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+  HGDIOBJ oldFont_;
+};
+
+int TextWidth(HDC dc, std::wstring_view text) {
+  SIZE size{};
+  if (text.empty() || !GetTextExtentPoint32W(dc, text.data(), Count(text), &size)) return 0;
+  return size.cx;
+}
+
+void MeasureText(TextView& view) {
+  const ViewDC dc(view);
+  TEXTMETRICW metrics;
+  if (GetTextMetricsW(dc.Get(), &metrics)) {
+    view.lineHeight = std::max(1, static_cast<int>(metrics.tmHeight));
+    view.charWidth = std::max(1, static_cast<int>(metrics.tmAveCharWidth));
+  }
+  int widest = 0;
+  for (const std::size_t line : view.lines.LongestLines(kMeasuredLines)) {
+    widest = std::max(widest, TextWidth(dc.Get(), ShownPart(view.lines.Line(line))));
+  }
+  // Lines not measured may be a little wider than the measured ones of the same length.
+  view.textWidth = widest > 0 ? widest + view.charWidth : 0;
+}
+
+std::size_t MaxTopLine(const TextView& view) {
+  const std::size_t rows = VisibleRows(view);
+  const std::size_t count = view.lines.LineCount();
+  return count > rows ? count - rows : 0;
+}
+
+int MaxLeft(const TextView& view) {
+  const RECT client = ClientRect(view);
+  return std::max(0, view.textWidth + 2 * kMargin - static_cast<int>(client.right));
+}
+
+int ClampToInt(std::size_t value) {
+  return static_cast<int>(std::min<std::size_t>(value, INT_MAX));
+}
+
+void UpdateScrollBars(TextView& view) {
+  // Showing or hiding a bar resizes the client area, which comes back here through WM_SIZE.
+  if (view.updatingBars) return;
+  view.updatingBars = true;
+  SCROLLINFO vertical{sizeof(SCROLLINFO),
+                      SIF_RANGE | SIF_PAGE | SIF_POS,
+                      0,
+                      ClampToInt(view.lines.LineCount() - 1),
+                      static_cast<UINT>(std::min<std::size_t>(VisibleRows(view), INT_MAX)),
+                      ClampToInt(view.topLine),
+                      0};
+  SetScrollInfo(view.hwnd, SB_VERT, &vertical, TRUE);
+  const RECT client = ClientRect(view);
+  SCROLLINFO horizontal{sizeof(SCROLLINFO),
+                        SIF_RANGE | SIF_PAGE | SIF_POS,
+                        0,
+                        std::max(0, view.textWidth + 2 * kMargin - 1),
+                        static_cast<UINT>(std::max(0L, client.right)),
+                        view.left,
+                        0};
+  SetScrollInfo(view.hwnd, SB_HORZ, &horizontal, TRUE);
+  view.updatingBars = false;
+}
+
+void ScrollTo(TextView& view, std::size_t topLine, int left) {
+  topLine = std::min(topLine, MaxTopLine(view));
+  left = std::clamp(left, 0, MaxLeft(view));
+  if (topLine == view.topLine && left == view.left) return;
+  view.topLine = topLine;
+  view.left = left;
+  UpdateScrollBars(view);
+  InvalidateRect(view.hwnd, nullptr, FALSE);
+}
+
+void ScrollLines(TextView& view, long long lines) {
+  const long long target = static_cast<long long>(view.topLine) + lines;
+  ScrollTo(view, target < 0 ? 0 : static_cast<std::size_t>(target), view.left);
+}
+
+void Select(TextView& view, std::size_t anchor, std::size_t caret) {
+  const std::size_t size = view.lines.Text().size();
+  view.anchor = std::min(anchor, size);
+  view.caret = std::min(caret, size);
+  InvalidateRect(view.hwnd, nullptr, FALSE);
+}
+
+// The text position nearest to the client point (x, y).
+std::size_t PositionAt(const TextView& view, int x, int y) {
+  const long long row = y < 0 ? -1 : y / view.lineHeight;
+  const long long line = std::clamp<long long>(static_cast<long long>(view.topLine) + row, 0,
+                                               static_cast<long long>(view.lines.LineCount()) - 1);
+  const std::wstring_view shown = ShownPart(view.lines.Line(static_cast<std::size_t>(line)));
+  const std::size_t start = view.lines.LineStart(static_cast<std::size_t>(line));
+  const int target = x - kMargin + view.left;
+  if (target <= 0 || shown.empty()) return start;
+  const ViewDC dc(view);
+  std::vector<int> ends(shown.size());
+  SIZE size{};
+  int fit = 0;
+  if (!GetTextExtentExPointW(dc.Get(), shown.data(), Count(shown), INT_MAX, &fit, ends.data(),
+                             &size)) {
+    return start;
+  }
+  // The first character whose middle lies right of the point starts the position.
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const int begin = i == 0 ? 0 : ends[i - 1];
+    if (target < (begin + ends[i]) / 2) return start + i;
+  }
+  return start + shown.size();
+}
+
+void CopySelection(const TextView& view) {
+  const std::size_t begin = SelectionBegin(view);
+  const std::size_t length = SelectionEnd(view) - begin;
+  if (length == 0 || !OpenClipboard(view.hwnd)) return;
+  EmptyClipboard();
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t));
+  if (memory != nullptr) {
+    auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+    if (target != nullptr) {
+      std::memcpy(target, view.lines.Text().data() + begin, length * sizeof(wchar_t));
+      target[length] = L'\0';
+      GlobalUnlock(memory);
+    }
+    if (target == nullptr || SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
+      GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+}
+
+void SelectAll(TextView& view) { Select(view, 0, view.lines.Text().size()); }
+
+// Draws `text` at (x, y), the part from `selBegin` to `selEnd` in the selection's colours.
+void DrawLine(HDC dc, int x, int y, std::wstring_view text, std::size_t selBegin,
+              std::size_t selEnd) {
+  ExtTextOutW(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  if (selBegin >= selEnd) return;
+  const std::wstring_view selected = text.substr(selBegin, selEnd - selBegin);
+  const int from = x + TextWidth(dc, text.substr(0, selBegin));
+  const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  const COLORREF oldBack = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+  const int oldMode = SetBkMode(dc, OPAQUE);
+  ExtTextOutW(dc, from, y, 0, nullptr, selected.data(), static_cast<UINT>(selected.size()),
+              nullptr);
+  SetBkMode(dc, oldMode);
+  SetBkColor(dc, oldBack);
+  SetTextColor(dc, oldText);
+}
+
+void PaintLines(const TextView& view, HDC dc, const RECT& client) {
+  // Read-only boxes take their colours from the dialog, as read-only edit boxes do.
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(view.hwnd), WM_CTLCOLORSTATIC,
+                                                     reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(view.hwnd)));
+  if (brush == nullptr) brush = GetSysColorBrush(COLOR_3DFACE);
+  FillRect(dc, &client, brush);
+  if (!IsWindowEnabled(view.hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  SetBkMode(dc, TRANSPARENT);
+  if (view.font != nullptr) SelectObject(dc, view.font);
+
+  const bool showSelection = GetFocus() == view.hwnd;
+  const std::size_t selBegin = SelectionBegin(view);
+  const std::size_t selEnd = SelectionEnd(view);
+  const std::size_t rows = VisibleRows(view) + 1;
+  for (std::size_t row = 0; row < rows; ++row) {
+    const std::size_t line = view.topLine + row;
+    if (line >= view.lines.LineCount()) break;
+    const std::wstring_view text = ShownPart(view.lines.Line(line));
+    const std::size_t start = view.lines.LineStart(line);
+    std::size_t from = 0;
+    std::size_t to = 0;
+    if (showSelection && selBegin < start + text.size() && selEnd > start) {
+      from = selBegin > start ? selBegin - start : 0;
+      to = std::min(selEnd - start, text.size());
+    }
+    DrawLine(dc, kMargin - view.left, static_cast<int>(row) * view.lineHeight, text, from, to);
+  }
+}
+
+void Paint(const TextView& view) {
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(view.hwnd, &paint);
+  const RECT client = ClientRect(view);
+  // Drawn off screen first, so that scrolling does not flicker.
+  const HDC memory = CreateCompatibleDC(dc);
+  const HBITMAP bitmap =
+      CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
+  if (memory != nullptr && bitmap != nullptr) {
+    const HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    const HGDIOBJ oldFont = SelectObject(memory, GetStockObject(DEFAULT_GUI_FONT));
+    PaintLines(view, memory, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldFont);
+    SelectObject(memory, oldBitmap);
+  } else {
+    PaintLines(view, dc, client);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
+  if (memory != nullptr) DeleteDC(memory);
+  EndPaint(view.hwnd, &paint);
+}
+
+void OnVScroll(TextView& view, int code) {
+  const auto rows = static_cast<long long>(VisibleRows(view));
+  switch (code) {
+    case SB_LINEUP:
+      ScrollLines(view, -1);
+      break;
+    case SB_LINEDOWN:
+      ScrollLines(view, 1);
+      break;
+    case SB_PAGEUP:
+      ScrollLines(view, -rows);
+      break;
+    case SB_PAGEDOWN:
+      ScrollLines(view, rows);
+      break;
+    case SB_TOP:
+      ScrollTo(view, 0, view.left);
+      break;
+    case SB_BOTTOM:
+      ScrollTo(view, MaxTopLine(view), view.left);
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      // The 32-bit track position; the message's own is only 16 bits.
+      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      GetScrollInfo(view.hwnd, SB_VERT, &info);
+      ScrollTo(view, static_cast<std::size_t>(std::max(0, info.nTrackPos)), view.left);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void OnHScroll(TextView& view, int code) {
+  const int page = static_cast<int>(ClientRect(view).right);
+  switch (code) {
+    case SB_LINELEFT:
+      ScrollTo(view, view.topLine, view.left - view.charWidth);
+      break;
+    case SB_LINERIGHT:
+      ScrollTo(view, view.topLine, view.left + view.charWidth);
+      break;
+    case SB_PAGELEFT:
+      ScrollTo(view, view.topLine, view.left - page);
+      break;
+    case SB_PAGERIGHT:
+      ScrollTo(view, view.topLine, view.left + page);
+      break;
+    case SB_LEFT:
+      ScrollTo(view, view.topLine, 0);
+      break;
+    case SB_RIGHT:
+      ScrollTo(view, view.topLine, MaxLeft(view));
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      GetScrollInfo(view.hwnd, SB_HORZ, &info);
+      ScrollTo(view, view.topLine, info.nTrackPos);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void OnKeyDown(TextView& view, WPARAM key) {
+  const bool control = GetKeyState(VK_CONTROL) < 0;
+  const auto rows = static_cast<long long>(VisibleRows(view));
+  switch (key) {
+    case VK_UP:
+      ScrollLines(view, -1);
+      break;
+    case VK_DOWN:
+      ScrollLines(view, 1);
+      break;
+    case VK_PRIOR:
+      ScrollLines(view, -rows);
+      break;
+    case VK_NEXT:
+      ScrollLines(view, rows);
+      break;
+    case VK_HOME:
+      ScrollTo(view, control ? 0 : view.topLine, 0);
+      break;
+    case VK_END:
+      ScrollTo(view, control ? MaxTopLine(view) : view.topLine, control ? 0 : MaxLeft(view));
+      break;
+    case VK_LEFT:
+      OnHScroll(view, SB_LINELEFT);
+      break;
+    case VK_RIGHT:
+      OnHScroll(view, SB_LINERIGHT);
+      break;
+    case 'A':
+      if (control) SelectAll(view);
+      break;
+    case 'C':
+    case VK_INSERT:
+      if (control) CopySelection(view);
+      break;
+    default:
+      break;
+  }
+}
+
+void OnMouseWheel(TextView& view, int delta) {
+  UINT linesPerNotch = 3;
+  SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
+  view.wheelRest += delta;
+  const int notches = view.wheelRest / WHEEL_DELTA;
+  view.wheelRest -= notches * WHEEL_DELTA;
+  if (notches == 0) return;
+  const long long lines = linesPerNotch == WHEEL_PAGESCROLL
+                              ? static_cast<long long>(VisibleRows(view))
+                              : static_cast<long long>(linesPerNotch);
+  ScrollLines(view, -notches * lines);
+}
+
+void OnContextMenu(TextView& view, LPARAM position) {
+  POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  if (position == -1) {  // from the keyboard: at the view's top left corner
+    at = POINT{0, 0};
+    ClientToScreen(view.hwnd, &at);
+  }
+  SetFocus(view.hwnd);
+  const HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return;
+  const UINT copyState = SelectionBegin(view) < SelectionEnd(view) ? MF_ENABLED : MF_GRAYED;
+  AppendMenuW(menu, MF_STRING | copyState, kCommandCopy, L"コピー(&C)");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kCommandSelectAll, L"すべて選択(&A)");
+  const auto command = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, view.hwnd, nullptr));
+  DestroyMenu(menu);
+  if (command == kCommandCopy) CopySelection(view);
+  if (command == kCommandSelectAll) SelectAll(view);
+}
+
+void OnMouseMove(TextView& view, int x, int y) {
+  if (!view.selecting) return;
+  // Dragging above or below the view scrolls it.
+  if (y < 0) ScrollLines(view, -1);
+  if (y >= ClientRect(view).bottom) ScrollLines(view, 1);
+  Select(view, view.anchor, PositionAt(view, x, y));
+}
+
+void OnButtonDown(TextView& view, int x, int y, bool extend) {
+  SetFocus(view.hwnd);
+  const std::size_t position = PositionAt(view, x, y);
+  Select(view, extend ? view.anchor : position, position);
+  view.selecting = true;
+  SetCapture(view.hwnd);
+}
+
+void SelectLineAt(TextView& view, int x, int y) {
+  const std::size_t line = view.lines.LineOf(PositionAt(view, x, y));
+  const std::size_t start = view.lines.LineStart(line);
+  Select(view, start, start + view.lines.Line(line).size());
+}
+
+// WM_SETTEXT: takes the new text, scrolled to its start with nothing selected.
+LRESULT OnSetText(TextView& view, const wchar_t* text) {
+  try {
+    view.lines.Assign(text != nullptr ? std::wstring(text) : std::wstring());
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+  view.topLine = 0;
+  view.left = 0;
+  view.anchor = view.caret = 0;
+  MeasureText(view);
+  UpdateScrollBars(view);
+  InvalidateRect(view.hwnd, nullptr, FALSE);
+  return TRUE;
+}
+
+// WM_GETTEXT: copies as much of the text as fits with its terminating zero.
+LRESULT OnGetText(const TextView& view, WPARAM capacity, wchar_t* buffer) {
+  if (buffer == nullptr || capacity == 0) return 0;
+  const std::size_t count = std::min<std::size_t>(view.lines.Text().size(), capacity - 1);
+  std::memcpy(buffer, view.lines.Text().data(), count * sizeof(wchar_t));
+  buffer[count] = L'\0';
+  return static_cast<LRESULT>(count);
+}
+
+LRESULT OnSetSelection(TextView& view, WPARAM start, LPARAM end) {
+  const std::size_t size = view.lines.Text().size();
+  // As an edit box: a start of -1 removes the selection, an end of -1 means the end.
+  if (static_cast<int>(start) == -1) {
+    Select(view, view.caret, view.caret);
+  } else {
+    const std::size_t last = end == -1 ? size : static_cast<std::size_t>(end);
+    Select(view, static_cast<std::size_t>(start), last);
+  }
+  return 0;
+}
+
+LRESULT OnGetSelection(const TextView& view, WPARAM start, LPARAM end) {
+  const auto begin = static_cast<DWORD>(std::min<std::size_t>(SelectionBegin(view), UINT_MAX));
+  const auto finish = static_cast<DWORD>(std::min<std::size_t>(SelectionEnd(view), UINT_MAX));
+  if (start != 0) *reinterpret_cast<DWORD*>(start) = begin;
+  if (end != 0) *reinterpret_cast<DWORD*>(end) = finish;
+  return MAKELRESULT(std::min<DWORD>(begin, 0xFFFF), std::min<DWORD>(finish, 0xFFFF));
+}
+
+LRESULT OnSetFont(TextView& view, HFONT font, bool redraw) {
+  view.font = font;
+  MeasureText(view);
+  UpdateScrollBars(view);
+  if (redraw) InvalidateRect(view.hwnd, nullptr, FALSE);
+  return 0;
+}
+
+LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* created = new (std::nothrow) TextView;
+    if (created == nullptr) return FALSE;
+    created->hwnd = hwnd;
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(created));
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+  TextView* view = ViewOf(hwnd);
+  if (view == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  switch (message) {
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd, 0, 0);
+      delete view;
+      return 0;
+    case WM_SETTEXT:
+      return OnSetText(*view, reinterpret_cast<const wchar_t*>(lParam));
+    case WM_GETTEXT:
+      return OnGetText(*view, wParam, reinterpret_cast<wchar_t*>(lParam));
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(std::min<std::size_t>(view->lines.Text().size(), INT_MAX));
+    case WM_SETFONT:
+      return OnSetFont(*view, reinterpret_cast<HFONT>(wParam), LOWORD(lParam));
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(view->font);
+    case WM_SIZE:
+      UpdateScrollBars(*view);
+      ScrollTo(*view, view->topLine, view->left);
+      return 0;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT:
+      Paint(*view);
+      return 0;
+    case WM_VSCROLL:
+      OnVScroll(*view, LOWORD(wParam));
+      return 0;
+    case WM_HSCROLL:
+      OnHScroll(*view, LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnMouseWheel(*view, GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(*view, wParam);
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
+    case WM_LBUTTONDOWN:
+      OnButtonDown(*view, x, y, (wParam & MK_SHIFT) != 0);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      SelectLineAt(*view, x, y);
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(*view, x, y);
+      return 0;
+    case WM_LBUTTONUP:
+      if (view->selecting) ReleaseCapture();
+      return 0;
+    case WM_CAPTURECHANGED:
+      view->selecting = false;
+      return 0;
+    case WM_CONTEXTMENU:
+      OnContextMenu(*view, lParam);
+      return 0;
+    case WM_COPY:
+      CopySelection(*view);
+      return 0;
+    case EM_SETSEL:
+      return OnSetSelection(*view, wParam, lParam);
+    case EM_GETSEL:
+      return OnGetSelection(*view, wParam, lParam);
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+bool RegisterTextView(HINSTANCE instance) {
+  WNDCLASSEXW viewClass{};
+  if (GetClassInfoExW(instance, kTextViewClass, &viewClass)) return true;
+  viewClass.cbSize = sizeof viewClass;
+  viewClass.style = CS_DBLCLKS;
+  viewClass.lpfnWndProc = TextViewProc;
+  viewClass.cbWndExtra = sizeof(TextView*);
+  viewClass.hInstance = instance;
+  viewClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
+  viewClass.lpszClassName = kTextViewClass;
+  return RegisterClassExW(&viewClass) != 0;
+}
