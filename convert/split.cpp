@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 void TrimTrailingLineBreaks(std::u16string& text) {
   std::size_t end = text.size();
@@ -34,7 +35,8 @@ bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
                          std::int64_t& listLineCount, const SplitStep& step,
                          std::int64_t stepEvery) {
   TrimTrailingLineBreaks(loadedText);
-  LineList lines;
+  LineList lines = std::move(numberList);  // empty, but it may bring memory to use
+  numberList.Clear();
   lines.Reserve(loadedText.size(), loadedText.size() / 16);
   std::int64_t line = 0;
   const auto length = static_cast<std::int64_t>(loadedText.size());

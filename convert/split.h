@@ -12,11 +12,11 @@
 using SplitStep = std::function<bool(std::int64_t position)>;
 
 // Removes every trailing CR and LF from `loadedText` itself, then appends to `numberList`
-// (expected empty) each non-empty line of the rest, split at LF with every CR dropped, in
-// order, and sets `listLineCount` to their number. `step`, when given, runs after every
-// `stepEvery`-th position and after the last one (after every position by default). Returns
-// false when the step cancelled: `numberList` then stays empty and `listLineCount` holds the
-// index of the line being collected.
+// (expected empty; memory it holds from LineList::ReuseStorage is used) each non-empty line of the
+// rest, split at LF with every CR dropped, in order, and sets `listLineCount` to their number.
+// `step`, when given, runs after every `stepEvery`-th position and after the last one (after every
+// position by default). Returns false when the step cancelled: `numberList` then stays empty and
+// `listLineCount` holds the index of the line being collected.
 bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
                          std::int64_t& listLineCount, const SplitStep& step = {},
                          std::int64_t stepEvery = 1);

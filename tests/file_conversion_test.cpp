@@ -316,7 +316,10 @@ TEST_F(FileConversionTest, ThrottledProgressShowsLittleAndStillEndsAtFullAndCanc
   window.onPump = [&](int) { window.Click(IDC_BTN_CANCEL); };
   window.Click(IDC_BTN_CONVERT_FILE);
   EXPECT_EQ(window[IDC_EDIT_RESULT].text, u"earlier");
-  EXPECT_TRUE(conversion.NumberList.Empty());
+  // The first pump comes after a while: in the splitting, which leaves no numbers, or later,
+  // when all of them are there.
+  EXPECT_TRUE(conversion.NumberList.Empty() || conversion.NumberList.Size() == 200000)
+      << conversion.NumberList.Size();
   ExpectIdle();
 }
 

@@ -32,7 +32,7 @@ TEST(TextLines, SplitsAtEveryKindOfLineBreakAndKeepsTheText) {
   };
   for (const Case& c : cases) {
     TextLines lines;
-    lines.Assign(c.text);
+    lines.Assign(std::wstring(c.text));
     EXPECT_EQ(AllLines(lines), c.lines) << testing::PrintToString(c.text);
     EXPECT_EQ(lines.Text(), c.text);
     EXPECT_TRUE(lines.Line(lines.LineCount()).empty());
@@ -59,6 +59,9 @@ TEST(TextLines, LongestLinesComeFirst) {
   lines.Assign(L"1\r\n10110\r\n\r\n111\r\n1010101\r\n");
   EXPECT_EQ(lines.LongestLines(3), (std::vector<std::size_t>{4, 1, 3}));
   EXPECT_EQ(lines.LongestLines(100).size(), lines.LineCount());
+  EXPECT_TRUE(lines.LongestLines(0).empty());
+  lines.Assign(L"10\r\n1\r\n01\r\n11");  // among lines of one length, the earlier first
+  EXPECT_EQ(lines.LongestLines(2), (std::vector<std::size_t>{0, 2}));
 }
 
 TEST(TextLines, ANewTextReplacesTheOldOne) {

@@ -82,6 +82,23 @@ TEST_F(TextViewTest, GivesBackExactlyTheTextItWasGiven) {
   }
 }
 
+TEST_F(TextViewTest, TakesATextWithoutCopyingOnlyWhenItIsAView) {
+  std::wstring text = Lines(1000, L"10");
+  const std::wstring expected = text;
+  ASSERT_TRUE(TakeTextViewText(view_, text));
+  EXPECT_TRUE(text.empty());
+  EXPECT_TRUE(Text() == expected);
+
+  const HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(button, nullptr);
+  text = L"101";
+  EXPECT_FALSE(TakeTextViewText(button, text));
+  EXPECT_EQ(text, L"101");
+  EXPECT_FALSE(TakeTextViewText(nullptr, text));
+  DestroyWindow(button);
+}
+
 TEST_F(TextViewTest, AShortBufferGetsTheStartOfTheTextAndItsEnd) {
   SetWindowTextW(view_, L"10101\r\n");
   wchar_t buffer[4] = {L'x', L'x', L'x', L'x'};

@@ -1,6 +1,7 @@
 // Reading a file into the dialog and converting all its lines with progress and Cancel.
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "convert/binary.h"
 #include "convert/split.h"
@@ -48,8 +49,9 @@ void CVornelDlg::OnBnClickedReadFile() {
 
 void CVornelDlg::OnBnClickedConvertFile() {
   std::u16string_view refusal;
+  std::u16string shown;
   try {
-    const std::u16string shown = window_.GetText(IDC_EDIT_FILE_TEXT);
+    shown = window_.GetText(IDC_EDIT_FILE_TEXT);
     if (shown.empty()) {
       refusal = msg::kNoFileLoaded;
     } else if (shown == u"\r\n" || shown == u"\n") {
@@ -64,7 +66,8 @@ void CVornelDlg::OnBnClickedConvertFile() {
     window_.MessageBox(refusal, kIconError);
     return;
   }
-  ConvertLoadedText();
+  // The shown text is as long as the numbers together: its memory holds them next.
+  ConvertLoadedText(std::move(shown));
 }
 
 void CVornelDlg::OnBnClickedCancel() {
@@ -72,8 +75,9 @@ void CVornelDlg::OnBnClickedCancel() {
   conversion_.CancelFlag = 1;
 }
 
-void CVornelDlg::ConvertLoadedText() {
+void CVornelDlg::ConvertLoadedText(std::u16string workspace) {
   conversion_.NumberList.Clear();
+  conversion_.NumberList.ReuseStorage(std::move(workspace));
   conversion_.CancelFlag = 0;
   conversion_.ListLineCount = 0;
   settings_.SettingLineCount = 0;
@@ -139,6 +143,11 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
   TextBuffer<char16_t> results;
   const std::int64_t count = conversion_.ListLineCount;
+  // Room for the longest results at once: the text is never moved while it grows, and the
+  // part of the room left unused is never touched.
+  constexpr std::size_t kLongestResultLine = 10 + 2;  // 2147483647 CR LF
+  results.Reserve(static_cast<std::size_t>(count) * kLongestResultLine +
+                  static_cast<std::size_t>(progress.Stride()) * kDecimalScratch);
   for (std::int64_t from = 0; from < count; from += progress.Stride()) {
     const std::int64_t to = std::min(from + progress.Stride(), count);
     // Every entry fits the limit, so its value is at most kLargestValue.

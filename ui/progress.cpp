@@ -44,15 +44,14 @@ void ProgressDisplay::Show(std::int64_t pos, int percent) {
 
 bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
   if (!throttle_) return StepAlwaysShown(pos, max);
-  const int percent = ProgressPercent(pos, max);
-  const bool newPercent = percent != pumpedPercent_;
-  if (!newPercent && ++stepsSinceClock_ < kStepsPerClockCheck) return false;
+  if (++stepsSinceClock_ < kStepsPerClockCheck) return false;
   stepsSinceClock_ = 0;
   const auto now = Clock::now();
-  if (!newPercent && now - lastPump_ < kPumpInterval) return false;
+  // Every pump costs a repaint of what changed: often enough for Cancel, no more.
+  if (now - lastPump_ < kPumpInterval) return false;
   Pump();
   lastPump_ = now;
-  pumpedPercent_ = percent;
+  const int percent = ProgressPercent(pos, max);
   if (percent != shownPercent_ && now - lastShow_ >= kShowInterval) {
     Show(pos, percent);
     lastShow_ = now;

@@ -17,8 +17,8 @@ std::u16string ProgressText(int percent);
 class ProgressDisplay {
  public:
   // `cancelFlag` is set by the Cancel handler from inside the pump. Without throttling every
-  // step pumps and updates the display; with it, the pump runs at least every 20 ms and
-  // whenever the percentage changes, and the display at most about 30 times a second.
+  // step pumps and updates the display; with it, the pump runs about every 20 ms and the
+  // display, when its percentage changed, at most about 30 times a second.
   ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag, bool throttle);
 
   // One step of the run at `pos` of `max`; true when the run has been cancelled.
@@ -39,7 +39,6 @@ class ProgressDisplay {
   const std::int32_t& cancelFlag_;
   const bool throttle_;
   int shownPercent_ = -1;
-  int pumpedPercent_ = -1;
   std::uint32_t stepsSinceClock_ = 0;
   Clock::time_point lastPump_;
   Clock::time_point lastShow_;

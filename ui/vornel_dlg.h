@@ -49,7 +49,9 @@ class CVornelDlg {
  private:
   enum class RunOutcome { kCompleted, kCancelled, kLimitExceeded, kOutOfMemory };
 
-  void ConvertLoadedText();
+  // A file conversion's run; `workspace` is memory (its text is of no account) that the run
+  // may use for the numbers.
+  void ConvertLoadedText(std::u16string workspace = {});
   // The splitting, the limit check and the conversion of a file conversion's run.
   RunOutcome SplitCheckAndConvert(ProgressDisplay& progress);
   void RestoreIdleControls();

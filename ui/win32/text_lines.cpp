@@ -3,18 +3,31 @@
 #include <algorithm>
 #include <utility>
 
-void TextLines::Assign(std::wstring text) {
-  std::vector<std::size_t> starts{0};
+namespace {
+
+// Calls `found` with the position after each line break of `text`; returns their number.
+template <class Found>
+std::size_t ForEachLineBreak(const std::wstring& text, Found found) {
+  std::size_t count = 0;
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size; ++i) {
     const wchar_t c = text[i];
-    if (c == L'\r') {
-      if (i + 1 < size && text[i + 1] == L'\n') ++i;
-      starts.push_back(i + 1);
-    } else if (c == L'\n') {
-      starts.push_back(i + 1);
-    }
+    if (c != L'\r' && c != L'\n') continue;
+    if (c == L'\r' && i + 1 < size && text[i + 1] == L'\n') ++i;
+    found(i + 1);
+    ++count;
   }
+  return count;
+}
+
+}  // namespace
+
+void TextLines::Assign(std::wstring&& text) {
+  // Counted first, so that the index is allocated once at its final size.
+  std::vector<std::size_t> starts;
+  starts.reserve(ForEachLineBreak(text, [](std::size_t) {}) + 1);
+  starts.push_back(0);
+  ForEachLineBreak(text, [&starts](std::size_t start) { starts.push_back(start); });
   starts_ = std::move(starts);
   text_ = std::move(text);
 }
@@ -38,14 +51,25 @@ std::size_t TextLines::LineOf(std::size_t position) const {
 }
 
 std::vector<std::size_t> TextLines::LongestLines(std::size_t count) const {
-  std::vector<std::size_t> lines(starts_.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = i;
-  count = std::min(count, lines.size());
+  // A heap of the longest lines so far, the shortest of them on top; among lines of the same
+  // length the earlier one counts as longer.
   const auto longer = [this](std::size_t a, std::size_t b) {
-    return Line(a).size() > Line(b).size();
+    const std::size_t lengthA = Line(a).size();
+    const std::size_t lengthB = Line(b).size();
+    return lengthA != lengthB ? lengthA > lengthB : a < b;
   };
-  std::partial_sort(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(count), lines.end(),
-                    longer);
-  lines.resize(count);
-  return lines;
+  std::vector<std::size_t> longest;
+  longest.reserve(std::min(count, starts_.size()));
+  for (std::size_t line = 0; line < starts_.size() && count > 0; ++line) {
+    if (longest.size() < count) {
+      longest.push_back(line);
+      std::push_heap(longest.begin(), longest.end(), longer);
+    } else if (longer(line, longest.front())) {
+      std::pop_heap(longest.begin(), longest.end(), longer);
+      longest.back() = line;
+      std::push_heap(longest.begin(), longest.end(), longer);
+    }
+  }
+  std::sort_heap(longest.begin(), longest.end(), longer);
+  return longest;
 }

@@ -9,9 +9,9 @@
 
 class TextLines {
  public:
-  // Takes `text` and indexes its lines; throws std::bad_alloc when memory runs out (the
-  // previous text is then kept).
-  void Assign(std::wstring text);
+  // Takes `text` (leaving it empty) and indexes its lines; throws std::bad_alloc when memory
+  // runs out (both texts are then left as they were).
+  void Assign(std::wstring&& text);
 
   const std::wstring& Text() const { return text_; }
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
@@ -23,7 +23,8 @@ class TextLines {
   // The line that holds `position`; a position inside a line break belongs to the line it
   // ends, a position past the end to the last line.
   std::size_t LineOf(std::size_t position) const;
-  // The lines with the most characters, longest first, at most `count` of them.
+  // The lines with the most characters, longest first, at most `count` of them (no more
+  // memory than for those).
   std::vector<std::size_t> LongestLines(std::size_t count) const;
 
  private:

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/win32/text_lines.h"
@@ -442,12 +443,12 @@ void SelectLineAt(TextView& view, int x, int y) {
   Select(view, start, start + view.lines.Line(line).size());
 }
 
-// WM_SETTEXT: takes the new text, scrolled to its start with nothing selected.
-LRESULT OnSetText(TextView& view, const wchar_t* text) {
+// Takes the new text, scrolled to its start with nothing selected.
+bool ShowNewText(TextView& view, std::wstring&& text) {
   try {
-    view.lines.Assign(text != nullptr ? std::wstring(text) : std::wstring());
+    view.lines.Assign(std::move(text));
   } catch (const std::bad_alloc&) {
-    return FALSE;
+    return false;
   }
   view.topLine = 0;
   view.left = 0;
@@ -455,7 +456,16 @@ LRESULT OnSetText(TextView& view, const wchar_t* text) {
   MeasureText(view);
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
-  return TRUE;
+  return true;
+}
+
+LRESULT OnSetText(TextView& view, const wchar_t* text) {
+  try {
+    std::wstring copy = text != nullptr ? std::wstring(text) : std::wstring();
+    return ShowNewText(view, std::move(copy)) ? TRUE : FALSE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
 }
 
 // WM_GETTEXT: copies as much of the text as fits with its terminating zero.
@@ -581,6 +591,16 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 }  // namespace
+
+bool TakeTextViewText(HWND window, std::wstring& text) {
+  if (window == nullptr ||
+      GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(TextViewProc)) {
+    return false;
+  }
+  TextView* view = ViewOf(window);
+  if (view == nullptr) return false;
+  return ShowNewText(*view, std::move(text));
+}
 
 bool RegisterTextView(HINSTANCE instance) {
   WNDCLASSEXW viewClass{};

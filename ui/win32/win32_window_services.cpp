@@ -3,12 +3,15 @@
 #include <commctrl.h>
 
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "res/resource.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/file_dialogs.h"
 #include "ui/win32/module_path.h"
 #include "ui/win32/progress_scale.h"
+#include "ui/win32/text_view.h"
 #include "ui/win32/version_dialog.h"
 #include "ui/win32/wide_text.h"
 
@@ -48,14 +51,17 @@ std::u16string Win32WindowServices::GetText(int id) {
   const HWND control = Control(id);
   const int length = GetWindowTextLengthW(control);
   if (length <= 0) return {};
-  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(control, buffer.data(), length + 1);
+  // Straight into the program's own string: a long text is copied once.
+  std::u16string buffer(static_cast<std::size_t>(length) + 1, u'\0');
+  const int copied = GetWindowTextW(control, reinterpret_cast<wchar_t*>(buffer.data()), length + 1);
   buffer.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
-  return FromWide(buffer);
+  return buffer;
 }
 
 void Win32WindowServices::SetText(int id, std::u16string_view text) {
-  SetWindowTextW(Control(id), ToWide(text).c_str());
+  std::wstring wide = ToWide(text);
+  // A text view takes this copy itself instead of copying it once more.
+  if (!TakeTextViewText(Control(id), wide)) SetWindowTextW(Control(id), wide.c_str());
 }
 
 int Win32WindowServices::GetCheck(int id) {
@@ -129,4 +135,11 @@ void Win32WindowServices::SetWindowIcons() {
 
 void Win32WindowServices::ShowVersionDialog() { RunVersionDialog(instance_, dialog_); }
 
-void Win32WindowServices::Beep() { MessageBeep(MB_ICONINFORMATION); }
+void Win32WindowServices::Beep() {
+  // The first sound of a process may load the sound system for a while: never wait for it.
+  try {
+    std::thread([] { MessageBeep(MB_ICONINFORMATION); }).detach();
+  } catch (const std::system_error&) {
+    MessageBeep(MB_ICONINFORMATION);
+  }
+}
