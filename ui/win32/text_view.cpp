@@ -256,6 +256,8 @@ void PaintLines(const TextView& view, HDC dc, const RECT& client) {
     }
     DrawLine(dc, kMargin - view.left, static_cast<int>(row) * view.lineHeight, text, from, to);
   }
+  // The view shows no caret: a focus frame tells the keyboard user where the keys go.
+  if (showSelection) DrawFocusRect(dc, &client);
 }
 
 void Paint(const TextView& view) {
