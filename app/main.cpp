@@ -3,7 +3,8 @@
 #include "app/vornel_app.h"
 #include "ui/win32/windows_api.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/,
+                    int /*show*/) {
   ProgramState state;
   CVornelApp app(instance, state);
   app.InitInstance();

@@ -64,6 +64,19 @@ std::optional<std::u16string_view> HandOver(FileReplacement& result,
   return std::nullopt;
 }
 
+// Hands the UTF-16LE units of `units` to `conversion` as they are, without decoding: what
+// decoding changes (NUL and unpaired surrogates become U+FFFD, a lone LF gains a CR, the last
+// line gains CR LF) changes neither which characters are foreign nor any line's digits. Sets
+// `oddByte` when the last piece ends in half a unit, which would decode to U+FFFD, foreign.
+// Returns the bytes taken.
+std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last,
+                      bool& oddByte) {
+  oddByte = last && units.size() % 2 != 0;
+  const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
+                                   units.size() / 2);
+  return 2 * conversion.Take(text16, last);
+}
+
 }  // namespace
 
 std::optional<ConvertedInput> ConvertBatchInput(
@@ -81,22 +94,17 @@ std::optional<ConvertedInput> ConvertBatchInput(
     if (!encoding) {
       encoding = EncodingOf(piece, last);
       if (!encoding) return 0;
-      if (encoding->utf8) decoder.emplace(text);
-      if (!encoding->utf8) used = encoding->markBytes;  // the decoder takes its mark itself
+      if (encoding->utf8) {
+        decoder.emplace(text);  // the decoder takes its mark itself
+      } else {
+        used = encoding->markBytes;
+      }
     }
     if (decoder) {
       used += decoder->Decode(piece, last);
       text.erase(0, conversion.Take(text, last));
     } else {
-      // A UTF-16LE file's units are converted as they are, without decoding: what decoding
-      // changes (NUL and unpaired surrogates become U+FFFD, a lone LF gains a CR, the last
-      // line gains CR LF) changes neither which characters are foreign nor any line's
-      // digits. An odd byte at the end would decode to U+FFFD, which is foreign.
-      const std::string_view units = piece.substr(used);
-      oddByte = last && units.size() % 2 != 0;
-      const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
-                                       units.size() / 2);
-      used += 2 * conversion.Take(text16, last);
+      used += TakeUnits(conversion, piece.substr(used), last, oddByte);
     }
     // Handed on in runs of some size: each write costs a call into the system.
     if (bytes.Size() >= kResultRunBytes || last) {
@@ -159,7 +167,7 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
 }
 
 void RunAutoProcessing(WindowServices& window, FileReplacement& result,
-                       const std::u16string& inputPath, FolderState& folders,
+                       const std::u16string& inputPath, const FolderState& folders,
                        SettingsState& settings, ConversionState& conversion,
                        const ConvertedInput& input, std::optional<RunLock>* handOffLock) {
   conversion.ListLineCount = input.numbers;

@@ -46,6 +46,6 @@ std::optional<ConvertedInput> ConvertBatchInput(
 // sets conversion.ListLineCount; ends the dialog with -1 on every path. `handOffLock`, when
 // given, is released as soon as the files are done, before the run waits for anything.
 void RunAutoProcessing(WindowServices& window, FileReplacement& result,
-                       const std::u16string& inputPath, FolderState& folders,
+                       const std::u16string& inputPath, const FolderState& folders,
                        SettingsState& settings, ConversionState& conversion,
                        const ConvertedInput& input, std::optional<RunLock>* handOffLock = nullptr);

@@ -18,8 +18,8 @@ inline constexpr std::uint32_t kPowersOfTen[10] = {
 
 // The two ASCII digits of 0..99, the first in the low byte.
 struct DigitPairs {
-  std::uint16_t pair[100];
-  constexpr DigitPairs() : pair() {
+  std::uint16_t pair[100]{};
+  constexpr DigitPairs() {
     for (int k = 0; k < 100; ++k) {
       pair[k] = static_cast<std::uint16_t>(('0' + k % 10) << 8 | ('0' + k / 10));
     }
@@ -30,7 +30,7 @@ inline constexpr DigitPairs kDigitPairs;
 // Number of decimal digits of `value` (1 for 0).
 inline int DigitCount(std::uint32_t value) {
   const std::uint32_t odd = value | 1;  // the same count; keeps 0 at one digit
-  const int estimate = (std::bit_width(odd) * 1233) >> 12;
+  const int estimate = (static_cast<int>(std::bit_width(odd)) * 1233) >> 12;
   return estimate + (odd >= kPowersOfTen[estimate] ? 1 : 0);
 }
 

@@ -89,7 +89,7 @@ struct BlockScan {
   bool foreign = false;             // a character other than '0', '1', CR and LF
 };
 
-__extension__ typedef unsigned __int128 Uint128;
+__extension__ using Uint128 = unsigned __int128;
 
 std::uint64_t ReverseBits(std::uint64_t m) {
   m = ((m >> 1) & 0x5555555555555555u) | ((m & 0x5555555555555555u) << 1);
@@ -110,12 +110,15 @@ BlockScan ScanBlock(const char16_t* block) {
   BlockScan scan;
   std::uint64_t returns = 0;
   std::uint64_t ones = 0;
-  for (int k = 0; k < kBlock / 16; ++k) {
+  for (std::ptrdiff_t k = 0; k < kBlock / 16; ++k) {
     const __m128i a = Load8(block + 16 * k);
     const __m128i b = Load8(block + 16 * k + 8);
-    const __m128i lfA = _mm_cmpeq_epi16(a, lf), lfB = _mm_cmpeq_epi16(b, lf);
-    const __m128i crA = _mm_cmpeq_epi16(a, cr), crB = _mm_cmpeq_epi16(b, cr);
-    const __m128i oneA = _mm_cmpeq_epi16(a, one), oneB = _mm_cmpeq_epi16(b, one);
+    const __m128i lfA = _mm_cmpeq_epi16(a, lf);
+    const __m128i lfB = _mm_cmpeq_epi16(b, lf);
+    const __m128i crA = _mm_cmpeq_epi16(a, cr);
+    const __m128i crB = _mm_cmpeq_epi16(b, cr);
+    const __m128i oneA = _mm_cmpeq_epi16(a, one);
+    const __m128i oneB = _mm_cmpeq_epi16(b, one);
     const __m128i digitA = _mm_cmpeq_epi16(_mm_or_si128(a, lowBit), one);
     const __m128i digitB = _mm_cmpeq_epi16(_mm_or_si128(b, lowBit), one);
     accepted = _mm_and_si128(accepted, _mm_or_si128(digitA, _mm_or_si128(lfA, crA)));
@@ -126,11 +129,16 @@ BlockScan ScanBlock(const char16_t* block) {
   }
   // A CR is lone unless an LF follows it, in this block or as the first of the next.
   const std::uint64_t followedByLf =
-      (scan.lineFeeds >> 1) | (std::uint64_t{block[kBlock] == u'\n'} << 63);
+      (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(block[kBlock] == u'\n') << 63);
   scan.loneReturn = (returns & ~followedByLf) != 0;
   scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
   scan.onesLastFirst = ReverseBits(ones);
   return scan;
+}
+
+// Where the digits of the line from `lineStart` to its LF at `lf` end: before its CR.
+const char16_t* DigitsEnd(const char16_t* lineStart, const char16_t* lf) {
+  return lf != lineStart && lf[-1] == u'\r' ? lf - 1 : lf;
 }
 
 }  // namespace
@@ -159,29 +167,25 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
     do {
       const char16_t* const lf = block + std::countr_zero(feeds);
       feeds &= feeds - 1;
-      const char16_t* digitsEnd = lf;
-      if (digitsEnd != lineStart && digitsEnd[-1] == u'\r') --digitsEnd;
+      const char16_t* const digitsEnd = DigitsEnd(lineStart, lf);
       const auto count = static_cast<std::size_t>(digitsEnd - lineStart);
-      bool convert = count > 0;
-      if (convert) {
-        std::uint32_t value = 0;
-        if (count <= kLongestLine && lineStart >= returnsBefore) {
-          // The last digit's bit moves to bit 0; each digit lands on its own weight.
-          const auto after = static_cast<unsigned>(digitsEnd - block + kBlock);
-          value = static_cast<std::uint32_t>(ones >> (2 * kBlock - after)) & ((1u << count) - 1);
-        } else {
-          const LineValue line = PlainLineValue(lineStart, lf);
-          if (line.digits > kLongestLine) {
-            out.Commit(put);
-            outcome.foreign = HasNonBinaryChars(std::u16string_view(block, end - block)) == 1;
-            outcome.tooLong = !outcome.foreign;
-            return outcome;
-          }
-          value = line.value;
-          convert = line.digits > 0;
+      if (count > 0 && count <= kLongestLine && lineStart >= returnsBefore) {
+        // The last digit's bit moves to bit 0; each digit lands on its own weight.
+        const auto after = static_cast<unsigned>(digitsEnd - block + kBlock);
+        const std::uint32_t value =
+            static_cast<std::uint32_t>(ones >> (2 * kBlock - after)) & ((1u << count) - 1);
+        put = PutNumber(put, value);
+        ++outcome.numbers;
+      } else if (count > 0) {
+        const LineValue line = PlainLineValue(lineStart, lf);
+        if (line.digits > kLongestLine) {
+          out.Commit(put);
+          outcome.foreign = HasNonBinaryChars(std::u16string_view(block, end - block)) == 1;
+          outcome.tooLong = !outcome.foreign;
+          return outcome;
         }
-        if (convert) {
-          put = PutNumber(put, value);
+        if (line.digits > 0) {
+          put = PutNumber(put, line.value);
           ++outcome.numbers;
         }
       }

@@ -36,7 +36,7 @@ bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
                          std::int64_t stepEvery) {
   TrimTrailingLineBreaks(loadedText);
   LineList lines = std::move(numberList);  // empty, but it may bring memory to use
-  numberList.Clear();
+  numberList = LineList();
   lines.Reserve(loadedText.size(), loadedText.size() / 16);
   std::int64_t line = 0;
   const auto length = static_cast<std::int64_t>(loadedText.size());

@@ -210,7 +210,7 @@ void CheckCancellableSplit(const std::u16string& decoded, std::int64_t stride,
 // The file's bytes for one input (see the top of this file).
 std::string FileBytes(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
-  const std::string rest = fuzz::Bytes(data + 1, size - 1);
+  std::string rest = fuzz::Bytes(data + 1, size - 1);
   const unsigned mode = data[0] % 4;
   if (mode == 0) return rest;
   // '0', '1', CR and LF map to themselves.

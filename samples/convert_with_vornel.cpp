@@ -92,7 +92,9 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
   char buffer[65536];
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+  for (;;) {
+    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
     bytes.append(buffer, got);
   }
   CloseHandle(file);
@@ -125,9 +127,11 @@ DWORD HandOver(const std::wstring& inputPath, const std::wstring& text) {
   if (file == INVALID_HANDLE_VALUE) return GetLastError();
   const wchar_t mark = 0xFEFF;  // written as the bytes FF FE
   DWORD written = 0;
-  const DWORD textBytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  bool ok = WriteFile(file, &mark, sizeof mark, &written, nullptr) && written == sizeof mark;
-  ok = ok && WriteFile(file, text.data(), textBytes, &written, nullptr) && written == textBytes;
+  const auto textBytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  bool ok =
+      WriteFile(file, &mark, sizeof mark, &written, nullptr) != FALSE && written == sizeof mark;
+  ok = ok && WriteFile(file, text.data(), textBytes, &written, nullptr) != FALSE &&
+       written == textBytes;
   const DWORD error = ok ? 0 : GetLastError();
   CloseHandle(file);
   if (!ok) DeleteFileW(inputPath.c_str());  // never leave a partial input behind

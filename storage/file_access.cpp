@@ -174,7 +174,7 @@ bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
 }
 
 int RemoveLeftoverReplacements(const std::u16string& path) {
-  const std::size_t cut = path.find_last_of(kPathSeparator == u'\\' ? u"\\/" : u"/");
+  const std::size_t cut = path.find_last_of(kPathSeparators);
   if (cut == std::u16string::npos) return 0;
   const std::u16string folder = path.substr(0, std::max<std::size_t>(cut, 1));  // "/" stays
   const std::u16string prefix = path.substr(cut + 1) + std::u16string(kReplacementSuffix);

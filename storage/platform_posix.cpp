@@ -68,6 +68,32 @@ void Describe(EntryInfo& entry, const struct stat& linkInfo, const struct stat* 
       entry.isLink ? followed != nullptr && S_ISDIR(followed->st_mode) : S_ISDIR(linkInfo.st_mode);
 }
 
+// Drops the spaces and tabs at the start of `text`.
+void SkipBlanks(std::string_view& text) {
+  text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+}
+
+// The quoted value of an XDG_DOCUMENTS_DIR="..." line of a user-dirs.dirs file, backslash
+// escapes resolved; nullopt for any other line and for a value without its closing quote.
+std::optional<std::string> DocumentsEntryOf(std::string_view line) {
+  static constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR";
+  SkipBlanks(line);
+  if (!line.starts_with(kKey)) return std::nullopt;
+  line.remove_prefix(kKey.size());
+  SkipBlanks(line);
+  if (!line.starts_with('=')) return std::nullopt;
+  line.remove_prefix(1);
+  SkipBlanks(line);
+  if (!line.starts_with('"')) return std::nullopt;
+  std::string value;
+  for (std::size_t k = 1; k < line.size(); ++k) {
+    if (line[k] == '"') return value;
+    if (line[k] == '\\' && k + 1 < line.size()) ++k;
+    value.push_back(line[k]);
+  }
+  return std::nullopt;
+}
+
 // Value of XDG_DOCUMENTS_DIR in a user-dirs.dirs file, "$HOME" replaced; empty when the file
 // or the entry is missing or does not name an absolute path.
 std::string DocumentsFromUserDirs(const std::string& file, const std::string& home) {
@@ -75,33 +101,15 @@ std::string DocumentsFromUserDirs(const std::string& file, const std::string& ho
   std::string line;
   std::string found;
   while (std::getline(in, line)) {
-    std::string_view rest(line);
-    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
-    static constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR";
-    if (!rest.starts_with(kKey)) continue;
-    rest.remove_prefix(kKey.size());
-    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
-    if (!rest.starts_with('=')) continue;
-    rest.remove_prefix(1);
-    rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
-    if (!rest.starts_with('"')) continue;
-    std::string value;
-    bool closed = false;
-    for (std::size_t k = 1; k < rest.size(); ++k) {
-      if (rest[k] == '"') {
-        closed = true;
-        break;
-      }
-      if (rest[k] == '\\' && k + 1 < rest.size()) ++k;
-      value.push_back(rest[k]);
-    }
-    if (!closed) continue;
+    std::optional<std::string> value = DocumentsEntryOf(line);
+    if (!value) continue;
     static constexpr std::string_view kHome = "$HOME";
-    if (value.starts_with(kHome) && (value.size() == kHome.size() || value[kHome.size()] == '/')) {
+    if (value->starts_with(kHome) &&
+        (value->size() == kHome.size() || (*value)[kHome.size()] == '/')) {
       if (home.empty()) continue;
-      value = home + value.substr(kHome.size());
+      value->replace(0, kHome.size(), home);
     }
-    if (value.starts_with('/')) found = value;  // the last entry counts, as in a shell
+    if (value->starts_with('/')) found = *value;  // the last entry counts, as in a shell
   }
   while (found.size() > 1 && found.back() == '/') found.pop_back();
   return found;
@@ -232,6 +240,8 @@ std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
   bool failed = false;
   for (;;) {
     errno = 0;
+    // readdir_r is obsolete: readdir is safe on a stream that only this call reads.
+    // cppcheck-suppress readdirCalled
     const dirent* item = ::readdir(folder);
     if (item == nullptr) {
       failed = errno != 0;

@@ -183,7 +183,7 @@ std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
     entry.name.assign(name.begin(), name.end());
     Describe(entry, data.dwFileAttributes);
     entries.push_back(std::move(entry));
-  } while (FindNextFileW(search, &data));
+  } while (FindNextFileW(search, &data) != FALSE);
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(search);
   if (!complete) return std::nullopt;

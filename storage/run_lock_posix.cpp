@@ -17,8 +17,9 @@ RunLock::RunLock(const std::u16string& key, std::chrono::milliseconds timeout) {
   if (fd < 0) return;
   handle_ = fd;
   const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!(held_ = flock(fd, LOCK_EX | LOCK_NB) == 0)) {
-    if (std::chrono::steady_clock::now() >= deadline) return;
+  for (;;) {
+    held_ = flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (held_ || std::chrono::steady_clock::now() >= deadline) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }

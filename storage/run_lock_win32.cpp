@@ -15,7 +15,7 @@ RunLock::RunLock(const std::u16string& key, std::chrono::milliseconds timeout) {
 
 RunLock::~RunLock() {
   if (handle_ == -1) return;
-  HANDLE mutex = reinterpret_cast<HANDLE>(handle_);
+  auto* mutex = reinterpret_cast<HANDLE>(handle_);
   if (held_) ReleaseMutex(mutex);
   CloseHandle(mutex);
 }

@@ -5,11 +5,15 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #ifdef _WIN32
 inline constexpr char16_t kPathSeparator = u'\\';
+// The characters that end a folder's name in a path.
+inline constexpr std::u16string_view kPathSeparators = u"\\/";
 #else
 inline constexpr char16_t kPathSeparator = u'/';
+inline constexpr std::u16string_view kPathSeparators = u"/";
 #endif
 
 // The program-wide folder paths, set at start-up and recomputed by the handlers that use them.

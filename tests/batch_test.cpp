@@ -84,10 +84,7 @@ TEST_F(BatchTest, RefusesUnusableInputsAndLeavesEverythingInPlace) {
       {"a full-width digit", "\xFF\xFE\x11\xFF", batch_msg::kInputForeign},
       {"a tab", Utf16Bytes("1\r\n\t0"), batch_msg::kInputForeign},
       {"thirty-two zeros", Utf16Bytes("1\r\n" + std::string(32, '0') + "\r\n"), kLimitMessage},
-      {"odd byte count",
-       "1\0"
-       "0",
-       batch_msg::kInputForeign},
+      {"odd byte count", std::string{'1', '\0', '0'}, batch_msg::kInputForeign},
   };
   for (const auto& c : cases) {
     for (bool gateOpen : {true, false}) {

@@ -177,7 +177,7 @@ class Inputs {
       char16_t unit = kCommon[Below(6)];
       if (Below(200) == 0) unit = kRare[Below(8)];
       if (Below(400) == 0) {  // a whole surrogate pair
-        bytes += "\x3D\xD8\x00\xDE";
+        bytes.append("\x3D\xD8\x00\xDE", 4);
         continue;
       }
       bytes.push_back(static_cast<char>(unit & 0xFF));
@@ -408,7 +408,7 @@ TEST_F(BatchInputTest, FilesLongerThanOneMappedViewReadWhole) {
   bytes.resize((std::size_t{16} << 20) - 6);
   bytes[bytes.size() - 2] = '\n';  // ends with a whole line
   const std::string tail = Utf16Bytes("1011\r\n0110\r\n1\r\n");
-  const std::string pair = "\x3D\xD8\x00\xDE";
+  const std::string pair("\x3D\xD8\x00\xDE", 4);
   const std::string decodable = bytes + Utf16Bytes("1") + pair + tail + tail;
   WriteBytes(folder_.path() / "long.txt", decodable);
   const auto text = ReadUnicodeTextFile((folder_.path() / "long.txt").u16string());

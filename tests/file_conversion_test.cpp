@@ -328,7 +328,7 @@ TEST_F(FileConversionTest, SaveWritesExactlyTheResults) {
   window.Click(IDC_BTN_CONVERT_FILE);
   const fs::path target = temp.path() / "results";
   WriteBytes(target, "an earlier, longer file");
-  window.saveAnswers.push_back(target.u16string());
+  window.saveAnswers.emplace_back(target.u16string());
   window.Click(IDC_BTN_SAVE);
   EXPECT_EQ(ReadBytes(target), "5\r\n");
   ASSERT_EQ(window.boxes.size(), 1u);

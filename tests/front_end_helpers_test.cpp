@@ -38,7 +38,7 @@ TEST(ProgressScale, PositionsKeepTheirShareOfTheBar) {
   const std::int64_t max = 6 * kInt32Max;  // needs a shift of 3
   const int shift = ProgressShiftFor(max);
   ASSERT_EQ(shift, 3);
-  const double bar = static_cast<double>(ScaleProgressValue(max, shift));
+  const auto bar = static_cast<double>(ScaleProgressValue(max, shift));
   for (const std::int64_t pos : {max / 4, max / 2, max - 1}) {
     EXPECT_NEAR(ScaleProgressValue(pos, shift) / bar, static_cast<double>(pos) / max, 1e-6);
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "storage/working_folders.h"
@@ -11,9 +12,7 @@ namespace {
 
 // `text` with every backslash replaced by the platform's separator.
 std::u16string Sep(std::u16string text) {
-  for (char16_t& c : text) {
-    if (c == u'\\') c = kPathSeparator;
-  }
+  std::ranges::replace(text, u'\\', kPathSeparator);
   return text;
 }
 

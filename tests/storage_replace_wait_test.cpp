@@ -33,7 +33,7 @@ TEST(ReplaceWaitTest, AReaderThatLetsGoSoonDoesNotMakeTheReplacementFail) {
   std::future<bool> replaced = std::async(
       std::launch::async, [&] { return ReplaceFileAtomically(target.u16string(), "new\r\n"); });
   // The new content is being written beside the target once a second entry shows.
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (EntriesIn(folder.path()) < 2 && replaced.wait_for(1ms) != std::future_status::ready &&
          std::chrono::steady_clock::now() < deadline) {
   }
@@ -41,7 +41,7 @@ TEST(ReplaceWaitTest, AReaderThatLetsGoSoonDoesNotMakeTheReplacementFail) {
   std::this_thread::sleep_for(300ms);
   CloseHandle(reader);
 
-  ASSERT_EQ(replaced.wait_for(10s), std::future_status::ready);
+  ASSERT_EQ(replaced.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_TRUE(replaced.get());
   EXPECT_EQ(ReadBytes(target), "new\r\n");
   EXPECT_EQ(EntriesIn(folder.path()), 1u);

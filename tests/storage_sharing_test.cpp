@@ -30,6 +30,8 @@ class Holder {
   ~Holder() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
+  Holder(const Holder&) = delete;
+  Holder& operator=(const Holder&) = delete;
   bool Holds() const { return handle_ != INVALID_HANDLE_VALUE; }
 
  private:

@@ -81,7 +81,7 @@ class TempFolderTest : public ::testing::Test {
 #ifdef _WIN32
     const unsigned long pid = GetCurrentProcessId();
 #else
-    const unsigned long pid = static_cast<unsigned long>(getpid());
+    const auto pid = static_cast<unsigned long>(getpid());
 #endif
     const std::string tag = std::to_string(pid) + "-" + std::to_string(++serial);
     root_ = (fs::temp_directory_path() /

@@ -10,12 +10,7 @@
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vornel-test-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
+  TempFolder() : path_(NewPath()) { std::filesystem::create_directories(path_); }
   ~TempFolder() {
     std::error_code ignored;
     // Read-only files left by a test must not keep the folder alive.
@@ -33,6 +28,13 @@ class TempFolder {
   std::u16string u16() const { return path_.u16string(); }
 
  private:
+  // A new name below the system's temporary folder.
+  static std::filesystem::path NewPath() {
+    std::random_device random;
+    return std::filesystem::temp_directory_path() /
+           ("vornel-test-" + std::to_string(random()) + std::to_string(random()));
+  }
+
   std::filesystem::path path_;
 };
 

@@ -33,6 +33,6 @@ inline constexpr std::u16string_view kAutoFolderNotCreated =
 // The percentage text starts with this (the fourth character is an ideographic space).
 inline constexpr std::u16string_view kProgressPrefix = u"進捗率　";
 // The empty text that clears the percentage text.
-inline constexpr std::u16string_view BlankText = u"";
+inline constexpr std::u16string_view BlankText;
 // The save dialog's one file type.
 inline constexpr std::u16string_view kSaveFilter = u"全て(*.*)|*.*||";

@@ -29,9 +29,11 @@ std::u16string ProgressText(int percent) {
 
 ProgressDisplay::ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag,
                                  bool throttle)
-    : window_(window), cancelFlag_(cancelFlag), throttle_(throttle) {
-  lastPump_ = lastShow_ = Clock::now();
-}
+    : window_(window),
+      cancelFlag_(cancelFlag),
+      throttle_(throttle),
+      lastPump_(Clock::now()),
+      lastShow_(lastPump_) {}
 
 void ProgressDisplay::Pump() { window_.PumpMessages(); }
 

@@ -1,5 +1,6 @@
 #include "ui/vornel_dlg.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "batch/batch_run.h"
@@ -41,13 +42,13 @@ CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsSta
       documentsFolder_(&DocumentsFolder) {}
 
 bool CVornelDlg::OnCommand(int id, int notification) {
-  for (const auto& entry : kMessageMap) {
-    if (entry.id == id && entry.notification == notification) {
-      (this->*entry.handler)();
-      return true;
-    }
-  }
-  return false;
+  const auto* const entry = std::ranges::find_if(kMessageMap, [&](const MessageMapEntry& e) {
+    return e.id == id && e.notification == notification;
+  });
+  if (entry == std::end(kMessageMap)) return false;
+  const MessageMapEntry& found = *entry;
+  (this->*found.handler)();
+  return true;
 }
 
 bool CVornelDlg::OnInitDialog() {

@@ -100,8 +100,9 @@ bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
 
 std::wstring ProgramPath() {
   const std::string built = VORNEL_PROGRAM_PATH;
-  if (!built.empty() && built.front() == '/') {
+  if (built.starts_with('/')) {
     // Built on Linux: ask wine for the Windows name of the Unix path.
+    // cppcheck-suppress cstyleCast ; a function pointer type, not a cast
     using ToDosName = WCHAR*(CDECL*)(const char*);
     const auto toDos = reinterpret_cast<ToDosName>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
@@ -204,7 +205,8 @@ bool PressOk(HWND dialog, Milliseconds timeout) {
   const HWND ok = GetDlgItem(dialog, IDOK);
   if (ok == nullptr) return false;
   PostMessageW(ok, BM_CLICK, 0, 0);
-  return WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeout);
+  return WaitUntil([&] { return IsWindow(dialog) == FALSE || IsWindowVisible(dialog) == FALSE; },
+                   timeout);
 }
 
 HWND FindDescendant(HWND parent, int id) {

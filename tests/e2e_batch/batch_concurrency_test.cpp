@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,8 +62,42 @@ bool AllEnded(const std::vector<std::unique_ptr<VornelRun>>& runs) {
 
 std::vector<HANDLE> HandlesOf(const std::vector<std::unique_ptr<VornelRun>>& runs) {
   std::vector<HANDLE> handles;
+  handles.reserve(runs.size());
   for (const auto& run : runs) handles.push_back(run->Process());
   return handles;
+}
+
+// What one round's starts showed while they ran.
+struct RoundSeen {
+  std::map<DWORD, std::wstring> messageOf;  // process id: the text of its one message box
+  int resultReads = 0;
+  int foreignResults = 0;  // reads of a result file that was neither the earlier nor the new
+};
+
+// Answers the starts' message boxes and reads the result file until every start has ended or
+// the round's time is up. `earlier` is the result file before the round; nullopt: none yet.
+RoundSeen WatchRound(const std::vector<std::unique_ptr<VornelRun>>& runs,
+                     const std::filesystem::path& output, const std::string& result,
+                     const std::optional<std::string>& earlier) {
+  const std::vector<HANDLE> handles = HandlesOf(runs);
+  RoundSeen seen;
+  const auto deadline = std::chrono::steady_clock::now() + kRoundTimeout;
+  for (;;) {
+    // The result file is always the earlier complete one or the new complete one.
+    if (const std::optional<std::string> read = ReadShared(output)) {
+      ++seen.resultReads;
+      if (*read != result && read != earlier) ++seen.foreignResults;
+    }
+    for (const auto& run : runs) {
+      if (run->Ended()) continue;
+      if (const std::optional<MessageBoxSeen> box = MessageBoxOf(run->Id())) {
+        seen.messageOf.emplace(run->Id(), box->text);
+        Answer(*box);
+      }
+    }
+    if (AllEnded(runs) || std::chrono::steady_clock::now() >= deadline) return seen;
+    WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, 10);
+  }
 }
 
 TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
@@ -72,7 +107,7 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
   ASSERT_TRUE(documents.WriteSettings("1\r\n1"));
 
   const auto testStart = std::chrono::steady_clock::now();
-  std::string previousResult;  // empty before the first round: no result file yet
+  std::optional<std::string> previousResult;  // none before the first round
   int roundsDone = 0;
   for (int round = 0; round < kRounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
@@ -85,34 +120,13 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
       ASSERT_TRUE(runs.back()->Started())
           << "Vornel.exe did not start: error " << runs.back()->StartError();
     }
-    const std::vector<HANDLE> handles = HandlesOf(runs);
-
-    std::map<DWORD, std::wstring> messageOf;  // process id: the text of its one message box
-    int resultReads = 0;
-    int foreignResults = 0;
-    const auto deadline = std::chrono::steady_clock::now() + kRoundTimeout;
-    for (;;) {
-      // The result file is always the earlier complete one or the new complete one.
-      if (const std::optional<std::string> seen = ReadShared(documents.Output())) {
-        ++resultReads;
-        if (*seen != files.result && (round == 0 || *seen != previousResult)) ++foreignResults;
-      }
-      for (const auto& run : runs) {
-        if (run->Ended()) continue;
-        if (const std::optional<MessageBoxSeen> box = MessageBoxOf(run->Id())) {
-          messageOf.emplace(run->Id(), box->text);
-          Answer(*box);
-        }
-      }
-      if (AllEnded(runs) || std::chrono::steady_clock::now() >= deadline) break;
-      WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), TRUE, 10);
-    }
+    const RoundSeen seen = WatchRound(runs, documents.Output(), files.result, previousResult);
     ASSERT_TRUE(AllEnded(runs)) << "a start did not end in time";
 
     for (const auto& run : runs) EXPECT_EQ(run->ExitCode(), 0u) << "process " << run->Id();
     int completed = 0;
     int missing = 0;
-    for (const auto& [id, text] : messageOf) {
+    for (const auto& [id, text] : seen.messageOf) {
       if (text == kCompleted) {
         ++completed;
       } else if (text == kMissing) {
@@ -123,7 +137,7 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
     }
     EXPECT_EQ(completed, 1) << "the input must be converted exactly once";
     EXPECT_EQ(missing, kStartsPerRound - 1);
-    EXPECT_EQ(foreignResults, 0) << "of " << resultReads << " reads of the result file";
+    EXPECT_EQ(seen.foreignResults, 0) << "of " << seen.resultReads << " reads of the result file";
     EXPECT_FALSE(fs::exists(documents.Input()));
     EXPECT_EQ(ReadBytes(documents.Output()), files.result);
     EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});

@@ -79,7 +79,7 @@ class BatchProtocolTest : public ::testing::Test {
   // Starts the program with the message gate open and expects exactly one message box with
   // `text`. `whileShown` checks the files while the box waits; then the test answers it and
   // the program must end.
-  void RunAnsweringOneMessage(
+  static void RunAnsweringOneMessage(
       const std::wstring& text, const std::function<void()>& whileShown = [] {}) {
     VornelRun run;
     ASSERT_TRUE(run.Started()) << "Vornel.exe did not start";
@@ -155,7 +155,7 @@ TEST_F(BatchProtocolTest, RefusesUnusableInputsWithoutShowingAnything) {
       {"a line of 32 characters", Utf16Le("1\r\n" + ThirtyTwoZeros() + "\r\n1\r\n")},
       {"a line of 32 characters, UTF-8", Utf8WithMark(ThirtyTwoZeros() + "1")},
       {"a space", Utf16Le("10 1\r\n")},
-      {"a full-width digit", "\xFF\xFE\x31\x00\x11\xFF"},
+      {"a full-width digit", std::string("\xFF\xFE\x31\x00\x11\xFF", 6)},
       {"a sign", Utf8WithMark("1\r\n-1\r\n")},
       {"UTF-8 without its mark", "1\r\n10\r\n"},
       {"zero bytes", ""},

@@ -107,7 +107,9 @@ std::optional<std::string> ReadShared(const fs::path& path) {
   char buffer[65536];
   DWORD got = 0;
   bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+  for (;;) {
+    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
     bytes.append(buffer, got);
   }
   CloseHandle(file);

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
   FakeWindow window;
   CVornelDlg dialog(window, folders, settings, conversion);
   window.dialog = &dialog;
-  dialog.SetDocumentsLookup([&] { return documents; });
+  // A lookup returns a copy: `documents` is captured by reference and must stay.
+  dialog.SetDocumentsLookup([&] { return documents; });  // NOLINT(performance-no-automatic-move)
   dialog.OnInitDialog();
   if (window.endResult) std::printf("end %d\n", *window.endResult);
   std::printf("beeps %d\n", window.beeps);

@@ -3,11 +3,12 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): POSIX kill() is declared here
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 
 namespace {
@@ -30,6 +31,7 @@ namespace {
     }
   }
   std::vector<char*> argv;
+  argv.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   ::execv(argv[0], argv.data());
@@ -42,8 +44,13 @@ bool RunningAsRoot() { return ::geteuid() == 0; }
 
 std::optional<UserId> UnprivilegedUser() {
   if (!RunningAsRoot()) return UserId{::getuid(), ::getgid()};
-  const passwd* nobody = ::getpwnam("nobody");
-  if (nobody == nullptr || nobody->pw_uid == 0) return std::nullopt;
+  passwd entry{};
+  passwd* nobody = nullptr;
+  std::array<char, 16384> buffer{};
+  if (::getpwnam_r("nobody", &entry, buffer.data(), buffer.size(), &nobody) != 0 ||
+      nobody == nullptr || nobody->pw_uid == 0) {
+    return std::nullopt;
+  }
   return UserId{nobody->pw_uid, nobody->pw_gid};
 }
 

@@ -18,7 +18,8 @@ struct DialogRun {
     window.dialog = &dialog;
     dialog.SetProgressThrottling(false);
     const std::u16string path = documents.u16string();
-    dialog.SetDocumentsLookup([path] { return path; });
+    // Called for every lookup, so the captured path is copied, never moved away.
+    dialog.SetDocumentsLookup([path] { return path; });  // NOLINT(performance-no-automatic-move)
   }
   DialogRun(const DialogRun&) = delete;
   DialogRun& operator=(const DialogRun&) = delete;

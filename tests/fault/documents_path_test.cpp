@@ -83,7 +83,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
     ASSERT_TRUE(run.window.Click(IDC_BTN_CONVERT_FILE));
     EXPECT_EQ(run.window[IDC_EDIT_RESULT].text, u"5\r\n15\r\n");
     const fs::path saved = documents / u"変換結果.txt";
-    run.window.saveAnswers.push_back(saved.u16string());
+    run.window.saveAnswers.emplace_back(saved.u16string());
     ASSERT_TRUE(run.window.Click(IDC_BTN_SAVE));
     EXPECT_EQ(Read(saved), "5\r\n15\r\n");
 

@@ -159,7 +159,7 @@ void RemoveTree(const std::wstring& folder) {
       } else {
         DeleteFileW(path.c_str());
       }
-    } while (FindNextFileW(search, &data));
+    } while (FindNextFileW(search, &data) != FALSE);
     FindClose(search);
   }
   RemoveDirectoryW(folder.c_str());
@@ -181,8 +181,9 @@ std::wstring DocumentsLookedUp() {
 // folder's name is padded so that the Documents path has that many characters.
 class DocumentsAt {
  public:
-  DocumentsAt(const fs::path& below, std::size_t length) {
-    base_ = std::make_unique<PrivateDocuments>();  // holds the lock, keeps the user's value
+  // base_ holds the lock and keeps the user's value.
+  DocumentsAt(const fs::path& below, std::size_t length)
+      : base_(std::make_unique<PrivateDocuments>()) {
     if (!base_->Active()) return;
     top_ = base_->Scratch() / below.begin()->wstring();
     std::wstring path = (base_->Scratch() / below).wstring();

@@ -71,7 +71,7 @@ TEST(ExitLinkTest, LinksInTheHandOffFolderGoAsLinksAndTheirTargetsSurvive) {
   for (const LinkCase& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder temp;
-    const fs::path root = temp.path();
+    const fs::path& root = temp.path();
     const fs::path documents = root / "Documents";
     const ProgramFolders program(documents);
     fs::create_directories(documents / "Brindlecot");

@@ -263,6 +263,41 @@ struct KillCase {
   KillWhen when;
 };
 
+// The unfinished results beside the result file: whether there is one, the largest's size.
+struct Unfinished {
+  bool begun = false;
+  std::uintmax_t largest = 0;
+};
+
+Unfinished UnfinishedResultsIn(const fs::path& resultFolder) {
+  Unfinished unfinished;
+  for (const auto& entry : fs::directory_iterator(resultFolder)) {
+    if (entry.path().filename() == "Ostrum.tbin") continue;
+    unfinished.begun = true;
+    unfinished.largest = std::max(unfinished.largest, SizeOf(entry.path()));
+  }
+  return unfinished;
+}
+
+// Whether the moment to kill has come, with `shown` bytes in the result file and a result of
+// `resultSize` bytes to come.
+bool MomentCame(KillWhen when, const Unfinished& beside, std::uintmax_t shown,
+                std::size_t resultSize) {
+  switch (when) {
+    case KillWhen::kAtOnce:
+      return true;
+    case KillWhen::kResultBegun:
+      return beside.begun;
+    case KillWhen::kFirstRunWritten:
+      return beside.largest >= (1u << 20);
+    case KillWhen::kHalfWritten:
+      return beside.largest >= resultSize / 2;
+    case KillWhen::kResultInPlace:
+      return shown == resultSize;
+  }
+  return true;
+}
+
 TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinishes) {
   constexpr std::size_t kLines = 500000;  // 31 MB of input, 6 MB of result
   const std::string result = Repeat(kLargestValue, kLines);
@@ -287,17 +322,8 @@ TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinish
       // The result file is always the earlier one or the complete new one.
       const std::uintmax_t shown = SizeOf(program.output);
       ASSERT_TRUE(shown == kEarlier.size() || shown == result.size()) << shown << " bytes";
-      std::uintmax_t beside = 0;
-      bool begun = false;
-      for (const auto& entry : fs::directory_iterator(program.result)) {
-        if (entry.path().filename() == "Ostrum.tbin") continue;
-        begun = true;
-        beside = std::max(beside, SizeOf(entry.path()));
-      }
-      const bool now = c.when == KillWhen::kAtOnce || (c.when == KillWhen::kResultBegun && begun) ||
-                       (c.when == KillWhen::kFirstRunWritten && beside >= (1u << 20)) ||
-                       (c.when == KillWhen::kHalfWritten && beside >= result.size() / 2) ||
-                       (c.when == KillWhen::kResultInPlace && shown == result.size());
+      const bool now =
+          MomentCame(c.when, UnfinishedResultsIn(program.result), shown, result.size());
       // A run that ends before the moment has come is not killed.
       if (now || child.Ended()) break;
       ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the moment never came";

@@ -21,7 +21,7 @@ namespace {
 
 constexpr std::size_t kLongestRandomFile = 16;
 constexpr int kFilesPerLength = 100;
-constexpr std::size_t kLargeFile = 3 * 1024 * 1024;
+constexpr std::size_t kLargeFile = std::size_t{3} * 1024 * 1024;
 
 struct ExpectedReading {
   std::array<std::string, 2> lines;
@@ -78,8 +78,8 @@ std::vector<std::pair<std::string, std::string>> LargeSettingsFiles(std::mt19937
   return {
       {"3 MB of random bytes", randomBytes},
       {"3 MB without a NUL byte", noNul},
-      {"\"0\" CR LF \"0\", then 3 MB of line ends", "0\r\n0" + std::string(kLargeFile, '\n')},
-      {"\"0\" CR LF \"0\", a NUL, then 3 MB", "0\r\n0" + std::string(1, '\0') + noNul},
+      {R"("0" CR LF "0", then 3 MB of line ends)", "0\r\n0" + std::string(kLargeFile, '\n')},
+      {R"("0" CR LF "0", a NUL, then 3 MB)", "0\r\n0" + std::string(1, '\0') + noNul},
       {"9999 characters before a NUL", "1\r\n0" + std::string(9995, '\n') + '\0' + noNul},
       {"10000 characters before a NUL", "1\r\n0" + std::string(9996, '\n') + '\0' + noNul},
   };

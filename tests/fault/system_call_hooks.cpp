@@ -35,6 +35,11 @@ bool Deleted() { return deleted; }
 
 }  // namespace hooks
 
+// The linker's --wrap option gives these names: __wrap_X replaces X, __real_X is the original.
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreserved-identifier"
+#endif
 extern "C" {
 
 int __real_open(const char* path, int flags, ...);
@@ -67,3 +72,6 @@ int __wrap_lstat(const char* path, struct stat* info) {
 }
 
 }  // extern "C"
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif

@@ -26,6 +26,7 @@ const std::string kEarlierResult = "an earlier result\r\n";
 
 // The Windows name of a file of this build (built on Linux: wine knows it).
 std::wstring WindowsPathOf(const std::string& built) {
+  // cppcheck-suppress cstyleCast ; a function pointer type, not a cast
   using ToDosName = WCHAR*(CDECL*)(const char*);
   const auto toDos = reinterpret_cast<ToDosName>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));

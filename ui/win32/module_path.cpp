@@ -6,12 +6,12 @@
 std::u16string ModuleFileName() {
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
+    const auto size = static_cast<DWORD>(buffer.size());
     const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
     if (length == 0) return {};
     // A full buffer means the path was cut: try again with a larger one.
     if (length < size) return FromWide(std::wstring_view(buffer.data(), length));
-    if (buffer.size() >= 32768 * 2) return {};
+    if (buffer.size() >= std::size_t{32768} * 2) return {};
     buffer.resize(buffer.size() * 2);
   }
 }
