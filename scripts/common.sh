@@ -8,6 +8,7 @@ VORNEL_PACKAGES=(
   cmake ninja-build g++ googletest clang-format
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils fonts-noto-cjk imagemagick nsis
+  clang-tidy cppcheck python3
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both presets and runs every test: natively (with
-# AddressSanitizer and UBSan) and, for the Windows build, under wine on a virtual display.
-# Exits non-zero when anything fails.
+# Installs what is missing, builds both presets, runs the static analysis (scripts/analyse.sh)
+# and every test: natively (with AddressSanitizer and UBSan) and, for the Windows build, under
+# wine on a virtual display. Exits non-zero when anything fails.
 set -uo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 set -e
@@ -12,6 +12,9 @@ set +e
 
 status=0
 cd "$VORNEL_ROOT"
+
+log "static analysis (clang-tidy, cppcheck)"
+"$VORNEL_ROOT/scripts/analyse.sh" || status=1
 
 log "native tests"
 mkdir -p build/native/home
