@@ -189,22 +189,31 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
   return start + shown.size();
 }
 
+// `text` with a terminating zero in movable global memory; nullptr when that fails.
+HGLOBAL CopyToGlobalMemory(std::wstring_view text) {
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (memory == nullptr) return nullptr;
+  auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+  if (target == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  std::memcpy(target, text.data(), text.size() * sizeof(wchar_t));
+  target[text.size()] = L'\0';
+  GlobalUnlock(memory);
+  return memory;
+}
+
 void CopySelection(const TextView& view) {
   const std::size_t begin = SelectionBegin(view);
   const std::size_t length = SelectionEnd(view) - begin;
   if (length == 0 || !OpenClipboard(view.hwnd)) return;
   EmptyClipboard();
-  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t));
-  if (memory != nullptr) {
-    auto* target = static_cast<wchar_t*>(GlobalLock(memory));
-    if (target != nullptr) {
-      std::memcpy(target, view.lines.Text().data() + begin, length * sizeof(wchar_t));
-      target[length] = L'\0';
-      GlobalUnlock(memory);
-    }
-    if (target == nullptr || SetClipboardData(CF_UNICODETEXT, memory) == nullptr) {
-      GlobalFree(memory);
-    }
+  if (const HGLOBAL memory =
+          CopyToGlobalMemory(std::wstring_view(view.lines.Text()).substr(begin, length))) {
+    // The clipboard owns the memory once it took it, and only then.
+    // cppcheck-suppress doubleFree ; freed only when SetClipboardData did not take it
+    if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
   }
   CloseClipboard();
 }
@@ -230,9 +239,9 @@ void DrawLine(HDC dc, int x, int y, std::wstring_view text, std::size_t selBegin
 
 void PaintLines(const TextView& view, HDC dc, const RECT& client) {
   // Read-only boxes take their colours from the dialog, as read-only edit boxes do.
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(view.hwnd), WM_CTLCOLORSTATIC,
-                                                     reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(view.hwnd)));
+  auto* brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(view.hwnd), WM_CTLCOLORSTATIC,
+                                                      reinterpret_cast<WPARAM>(dc),
+                                                      reinterpret_cast<LPARAM>(view.hwnd)));
   if (brush == nullptr) brush = GetSysColorBrush(COLOR_3DFACE);
   FillRect(dc, &client, brush);
   if (!IsWindowEnabled(view.hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
@@ -610,7 +619,7 @@ bool RegisterTextView(HINSTANCE instance) {
   viewClass.cbSize = sizeof viewClass;
   viewClass.style = CS_DBLCLKS;
   viewClass.lpfnWndProc = TextViewProc;
-  viewClass.cbWndExtra = sizeof(TextView*);
+  viewClass.cbWndExtra = sizeof(LONG_PTR);  // the view's state
   viewClass.hInstance = instance;
   viewClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
   viewClass.lpszClassName = kTextViewClass;

@@ -43,8 +43,9 @@ bool Win32WindowServices::ShowControl(int id, bool show) {
 }
 
 void Win32WindowServices::EnableControl(int id, bool enable) {
-  if (id == IDC_BROWSE_FILE) EnableWindow(Control(IDC_BTN_BROWSE), enable);
-  EnableWindow(Control(id), enable);
+  const BOOL state = enable ? TRUE : FALSE;
+  if (id == IDC_BROWSE_FILE) EnableWindow(Control(IDC_BTN_BROWSE), state);
+  EnableWindow(Control(id), state);
 }
 
 std::u16string Win32WindowServices::GetText(int id) {
