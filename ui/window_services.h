@@ -29,6 +29,15 @@ class WindowServices {
   virtual void EnableControl(int id, bool enable) = 0;
   virtual std::u16string GetText(int id) = 0;
   virtual void SetText(int id, std::u16string_view text) = 0;
+  // The text of control `id` to read in place, without a copy where the control keeps it;
+  // valid until the next call of these services. Here: a copy kept for the caller.
+  virtual std::u16string_view PeekText(int id) {
+    peeked_ = GetText(id);
+    return peeked_;
+  }
+  // Gives control `id` the text `text`, taking its memory where the control can keep it
+  // (`text` is then left empty). Here: SetText.
+  virtual void TakeText(int id, std::u16string&& text) { SetText(id, text); }
   // Check mark of a check box: 0 unchecked, 1 checked. Setting it runs no click handler.
   virtual int GetCheck(int id) = 0;
   virtual void SetCheck(int id, int state) = 0;
@@ -59,4 +68,7 @@ class WindowServices {
   virtual void ShowVersionDialog() = 0;
   // The system's information sound; no wait.
   virtual void Beep() = 0;
+
+ private:
+  std::u16string peeked_;
 };
