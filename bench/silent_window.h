@@ -3,6 +3,8 @@
 // running the dialog's handlers without a window system: texts are kept, nothing else is.
 
 #include <map>
+#include <string>
+#include <utility>
 
 #include "ui/window_services.h"
 
@@ -12,6 +14,9 @@ class SilentWindow : public WindowServices {
   void EnableControl(int, bool) override {}
   std::u16string GetText(int id) override { return texts[id]; }
   void SetText(int id, std::u16string_view text) override { texts[id] = text; }
+  // In place and moved, as the program's text views do.
+  std::u16string_view PeekText(int id) override { return texts[id]; }
+  void TakeText(int id, std::u16string&& text) override { texts[id] = std::move(text); }
   int GetCheck(int) override { return 0; }
   void SetCheck(int, int) override {}
   void SetProgressRange(int, std::int64_t) override {}

@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/line_list.h"
+#include "convert/number_values.h"
 
 struct ConversionState {
   std::u16string LoadedText;       // text of the file read last; trimmed by the split
-  LineList NumberList;             // the numbers of the current file conversion
+  NumberValues NumberList;         // the numbers of the current file conversion
   std::int64_t ListLineCount = 0;  // number of entries of NumberList after a split
   std::int32_t CancelFlag = 0;     // 1 once Cancel was clicked in the current run
 };

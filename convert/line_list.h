@@ -25,12 +25,6 @@ class LineList {
   void CloseEntry();
   // Removes every entry and the pending characters; releases the storage.
   void Clear();
-  // Keeps the entries to come in the memory of `storage` (whose text is dropped); for an
-  // empty list only.
-  void ReuseStorage(std::u16string&& storage) {
-    chars_ = std::move(storage);
-    chars_.clear();
-  }
   // Reserves room for `chars` characters in `entries` entries.
   void Reserve(std::size_t chars, std::size_t entries);
 

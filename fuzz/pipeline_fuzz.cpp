@@ -22,6 +22,7 @@
 #include "batch/batch_run.h"
 #include "convert/binary.h"
 #include "convert/line_list.h"
+#include "convert/number_values.h"
 #include "convert/split.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/scratch_file.h"
@@ -143,8 +144,9 @@ Result BatchConversion(const std::u16string& path, std::size_t pieceBytes) {
   return {Outcome::kConverted, written};
 }
 
-// The dialog's file conversion: the text read whole, tested, split into the number list, limited,
-// then each entry's decimal text as UTF-16. `trimmedText` receives the text as the split leaves it.
+// The dialog's file conversion: the text read whole, tested, split into the number list (as texts
+// and as values), limited, then each entry's decimal text as UTF-16. `trimmedText` receives the
+// text as the split leaves it.
 Result DialogConversion(const std::u16string& loadedText, std::u16string& trimmedText) {
   if (HasNonBinaryChars(loadedText)) return {Outcome::kForeign, {}};
   trimmedText = loadedText;
@@ -152,7 +154,19 @@ Result DialogConversion(const std::u16string& loadedText, std::u16string& trimme
   std::int64_t listLineCount = 0;
   FUZZ_CHECK(SplitIntoNumberList(trimmedText, numberList, listLineCount));
   FUZZ_CHECK(listLineCount == numberList.Size());
+  // The dialog keeps the entries as values, split a block at a time between its steps: the
+  // same entries, the same first entry over the limit, each value the entry's.
+  std::u16string valueText = loadedText;
+  NumberValues values;
+  std::int64_t valueCount = 0;
+  FUZZ_CHECK(SplitIntoNumberList(
+      valueText, values, valueCount, [](std::int64_t) { return false; }, 1024));
+  FUZZ_CHECK(valueText == trimmedText && valueCount == listLineCount);
+  FUZZ_CHECK(values.FirstOverlong() == FindOverlongEntry(numberList, listLineCount));
   if (FindOverlongEntry(numberList, listLineCount) >= 0) return {Outcome::kTooLong, {}};
+  for (std::int64_t k = 0; k < listLineCount; ++k) {
+    FUZZ_CHECK(values[k] == BinaryValue(numberList[k]));
+  }
   std::u16string results;
   for (std::int64_t k = 0; k < listLineCount; ++k) {
     AppendDecimalOf(results, numberList[k]);

@@ -37,6 +37,13 @@ void FakeWindow::EnableControl(int id, bool enable) { controls.at(id).enabled = 
 
 std::u16string FakeWindow::GetText(int id) { return controls.at(id).text; }
 
+std::u16string_view FakeWindow::PeekText(int id) { return controls.at(id).text; }
+
+void FakeWindow::TakeText(int id, std::u16string&& text) {
+  SetText(id, text);
+  text.clear();
+}
+
 void FakeWindow::SetText(int id, std::u16string_view text) {
   controls.at(id).text = text;
   if (id == IDC_EDIT_PROGRESS && !text.empty()) progressTexts.emplace_back(text);

@@ -62,6 +62,8 @@ class FakeWindow : public WindowServices {
   void EnableControl(int id, bool enable) override;
   std::u16string GetText(int id) override;
   void SetText(int id, std::u16string_view text) override;
+  std::u16string_view PeekText(int id) override;
+  void TakeText(int id, std::u16string&& text) override;
   int GetCheck(int id) override;
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;

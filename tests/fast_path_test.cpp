@@ -18,6 +18,7 @@
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
+#include "convert/split.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
 #include "tests/temp_folder.h"
@@ -294,6 +295,134 @@ TEST(FastPath, DecimalTextOfEveryDigitCountAndItsEdges) {
     const std::string expected = std::to_string(value);
     EXPECT_EQ(std::string(bytes, WriteDecimal(bytes, value)), expected);
     EXPECT_EQ(A(std::u16string(wide, WriteDecimal(wide, value))), expected);
+  }
+}
+
+// ---- The dialog's split into values ----
+
+// What a split into values must give: the entries (lines split at LF, every CR dropped, the
+// empty ones left out, after the trailing line breaks are gone), the value of each that fits
+// (only '1' adds its weight), the first one longer than 31 characters.
+struct ValueSplit {
+  std::int64_t count = 0;
+  std::vector<std::int64_t> values;  // of each entry; -1 where none is promised
+  std::int64_t firstOverlong = -1;
+};
+
+ValueSplit ReferenceValueSplit(std::u16string_view text) {
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n')) text.remove_suffix(1);
+  ValueSplit split;
+  std::u16string entry;
+  auto close = [&] {
+    if (entry.empty()) return;
+    std::uint64_t value = 0;
+    for (char16_t c : entry) value = value * 2 + (c == u'1' ? 1 : 0);
+    if (entry.size() > 31 && split.firstOverlong < 0) split.firstOverlong = split.count;
+    split.values.push_back(entry.size() > 31 ? -1 : static_cast<std::int64_t>(value));
+    ++split.count;
+    entry.clear();
+  };
+  for (char16_t c : text) {
+    if (c == u'\n') {
+      close();
+    } else if (c != u'\r') {
+      entry.push_back(c);
+    }
+  }
+  close();
+  return split;
+}
+
+struct SteppedSplit {
+  bool finished = false;
+  ValueSplit split;
+  std::int64_t listLineCount = 0;
+  std::vector<std::int64_t> steps;
+  std::u16string trimmed;
+};
+
+// The dialog's split of `text`, stepping every `stride` positions (0: no step) and cancelling
+// at the first step at or after `cancelAt`.
+SteppedSplit SplitValues(std::u16string text, std::int64_t stride, bool plain,
+                         std::int64_t cancelAt = -1) {
+  SteppedSplit result;
+  NumberValues list;
+  SplitStep step;
+  if (stride > 0) {
+    step = [&](std::int64_t position) {
+      result.steps.push_back(position);
+      return cancelAt >= 0 && position >= cancelAt;
+    };
+  }
+  result.finished =
+      plain ? SplitIntoNumberValuesPlain(text, list, result.listLineCount, step,
+                                         stride > 0 ? stride : 1)
+            : SplitIntoNumberList(text, list, result.listLineCount, step, stride > 0 ? stride : 1);
+  result.split.count = list.Size();
+  result.split.firstOverlong = list.FirstOverlong();
+  for (std::int64_t k = 0; k < list.Size(); ++k) result.split.values.push_back(list[k]);
+  result.trimmed = std::move(text);
+  return result;
+}
+
+void ExpectSame(const ValueSplit& actual, const ValueSplit& expected, const std::string& what) {
+  EXPECT_EQ(actual.count, expected.count) << what;
+  EXPECT_EQ(actual.firstOverlong, expected.firstOverlong) << what;
+  ASSERT_EQ(actual.values.size(), expected.values.size()) << what;
+  for (std::size_t k = 0; k < expected.values.size(); ++k) {
+    if (expected.values[k] >= 0) {
+      EXPECT_EQ(actual.values[k], expected.values[k]) << what << ", entry " << k;
+    }
+  }
+}
+
+TEST(FastPath, TheValueSplitOfEveryLineLengthAtEveryPositionIsTheReferences) {
+  Inputs inputs(13);
+  for (int length = 0; length <= 33; ++length) {
+    for (int at = 0; at < 64 + 40; ++at) {
+      std::u16string line = inputs.Digits(length);
+      if (length > 1 && at % 7 == 0) line.insert(1, u"\r");  // a CR inside the line
+      // The split takes any character: all but '1' count as a zero digit.
+      if (length > 2 && at % 5 == 0) line[2] = at % 10 == 0 ? u'2' : char16_t{0x3031};
+      const std::u16string text = inputs.Filler(at) + line + inputs.LineEnd() + inputs.Filler(90);
+      const std::u16string last = inputs.Filler(at) + line;
+      for (const std::u16string& t : {text, last}) {
+        const ValueSplit expected = ReferenceValueSplit(t);
+        const std::string what = "length " + std::to_string(length) + " at " + std::to_string(at);
+        for (std::int64_t stride : {0, 64, 1024}) {
+          const SteppedSplit fast = SplitValues(t, stride, false);
+          EXPECT_TRUE(fast.finished);
+          ExpectSame(fast.split, expected, what + " stride " + std::to_string(stride));
+          EXPECT_EQ(fast.listLineCount, expected.count) << what;
+        }
+        ExpectSame(SplitValues(t, 0, true).split, expected, what + " (plain)");
+      }
+    }
+  }
+}
+
+TEST(FastPath, TheValueSplitStepsAndCancelsAsItsPlainTwin) {
+  Inputs inputs(17);
+  for (int round = 0; round < 300; ++round) {
+    const std::u16string text =
+        inputs.Filler(inputs.Below(3000), round % 3 == 0 ? 40 : 31) + inputs.Digits(round % 40);
+    const std::int64_t strides[] = {1, 7, 64, 100, 128, 1024};
+    const std::int64_t stride = strides[round % 6];
+    // Cancelled at a random position, or never.
+    const std::int64_t cancelAt = round % 4 == 0 ? -1 : inputs.Below(3100);
+    const SteppedSplit fast = SplitValues(text, stride, false, cancelAt);
+    const SteppedSplit plain = SplitValues(text, stride, true, cancelAt);
+    const std::string what = "round " + std::to_string(round);
+    EXPECT_EQ(fast.finished, plain.finished) << what;
+    EXPECT_EQ(fast.steps, plain.steps) << what;
+    EXPECT_EQ(fast.listLineCount, plain.listLineCount) << what;
+    EXPECT_EQ(fast.trimmed, plain.trimmed) << what;
+    ExpectSame(fast.split, plain.split, what);
+    if (fast.finished) {
+      ExpectSame(fast.split, ReferenceValueSplit(text), what + " (reference)");
+    } else {
+      EXPECT_EQ(fast.split.count, 0) << what;
+    }
   }
 }
 

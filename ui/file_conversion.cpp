@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "convert/binary.h"
 #include "convert/split.h"
-#include "convert/text_buffer.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
 #include "ui/message_gate.h"
@@ -49,9 +49,9 @@ void CVornelDlg::OnBnClickedReadFile() {
 
 void CVornelDlg::OnBnClickedConvertFile() {
   std::u16string_view refusal;
-  std::u16string shown;
   try {
-    shown = window_.GetText(IDC_EDIT_FILE_TEXT);
+    // Read in place: the shown text may be as long as the file.
+    const std::u16string_view shown = window_.PeekText(IDC_EDIT_FILE_TEXT);
     if (shown.empty()) {
       refusal = msg::kNoFileLoaded;
     } else if (shown == u"\r\n" || shown == u"\n") {
@@ -66,8 +66,7 @@ void CVornelDlg::OnBnClickedConvertFile() {
     window_.MessageBox(refusal, kIconError);
     return;
   }
-  // The shown text is as long as the numbers together: its memory holds them next.
-  ConvertLoadedText(std::move(shown));
+  ConvertLoadedText();
 }
 
 void CVornelDlg::OnBnClickedCancel() {
@@ -75,9 +74,8 @@ void CVornelDlg::OnBnClickedCancel() {
   conversion_.CancelFlag = 1;
 }
 
-void CVornelDlg::ConvertLoadedText(std::u16string workspace) {
+void CVornelDlg::ConvertLoadedText() {
   conversion_.NumberList.Clear();
-  conversion_.NumberList.ReuseStorage(std::move(workspace));
   conversion_.CancelFlag = 0;
   conversion_.ListLineCount = 0;
   settings_.SettingLineCount = 0;
@@ -134,35 +132,34 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
       conversion_.LoadedText, conversion_.NumberList, conversion_.ListLineCount,
       [&](std::int64_t position) { return progress.Step(position, splitMax); }, progress.Stride());
   if (!split) return RunOutcome::kCancelled;
-  if (FindOverlongEntry(conversion_.NumberList, conversion_.ListLineCount) >= 0) {
-    return RunOutcome::kLimitExceeded;
-  }
+  if (conversion_.NumberList.FirstOverlong() >= 0) return RunOutcome::kLimitExceeded;
 
   window_.SetProgressPos(IDC_PROGRESS, 0);
   const std::int64_t convertMax = conversion_.ListLineCount + len + 3;
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
-  TextBuffer<char16_t> results;
   const std::int64_t count = conversion_.ListLineCount;
   // Room for the longest results at once: the text is never moved while it grows, and the
-  // part of the room left unused is never touched.
+  // part of the room left unused is never touched. Each stride is formatted in a small
+  // buffer that stays in the cache.
   constexpr std::size_t kLongestResultLine = 10 + 2;  // 2147483647 CR LF
-  results.Reserve(static_cast<std::size_t>(count) * kLongestResultLine +
-                  static_cast<std::size_t>(progress.Stride()) * kDecimalScratch);
+  std::u16string results;
+  results.reserve(static_cast<std::size_t>(count) * kLongestResultLine);
+  std::vector<char16_t> stride(static_cast<std::size_t>(progress.Stride()) * kDecimalScratch);
   for (std::int64_t from = 0; from < count; from += progress.Stride()) {
     const std::int64_t to = std::min(from + progress.Stride(), count);
+    char16_t* put = stride.data();
     // Every entry fits the limit, so its value is at most kLargestValue.
-    char16_t* put = results.Room(static_cast<std::size_t>(to - from) * kDecimalScratch);
     for (std::int64_t k = from; k < to; ++k) {
-      put = WriteDecimal(put, static_cast<std::uint32_t>(BinaryValue(conversion_.NumberList[k])));
+      put = WriteDecimal(put, conversion_.NumberList[k]);
       put[0] = u'\r';
       put[1] = u'\n';
       put += 2;
     }
-    results.Commit(put);
+    results.append(stride.data(), static_cast<std::size_t>(put - stride.data()));
     if (progress.Step(len + to, convertMax)) return RunOutcome::kCancelled;
   }
   if (progress.StepAlwaysShown(convertMax - 1, convertMax)) return RunOutcome::kCancelled;
-  window_.SetText(IDC_EDIT_RESULT, results.View());
+  window_.TakeText(IDC_EDIT_RESULT, std::move(results));
   if (progress.StepAlwaysShown(convertMax, convertMax)) return RunOutcome::kCancelled;
   if (progress.StepAlwaysShown(convertMax + 1, convertMax)) return RunOutcome::kCancelled;
   return RunOutcome::kCompleted;

@@ -49,9 +49,8 @@ class CVornelDlg {
  private:
   enum class RunOutcome { kCompleted, kCancelled, kLimitExceeded, kOutOfMemory };
 
-  // A file conversion's run; `workspace` is memory (its text is of no account) that the run
-  // may use for the numbers.
-  void ConvertLoadedText(std::u16string workspace = {});
+  // A file conversion's run on the text read last.
+  void ConvertLoadedText();
   // The splitting, the limit check and the conversion of a file conversion's run.
   RunOutcome SplitCheckAndConvert(ProgressDisplay& progress);
   void RestoreIdleControls();
