@@ -5,6 +5,8 @@
 
 #if defined(__SSE2__)
 
+#include <emmintrin.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -21,8 +23,62 @@ struct BlockScan {
 
 __extension__ using Uint128 = unsigned __int128;
 
+namespace detail {
+inline __m128i Load8(const char16_t* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// Bit k set where the 16-bit lane k of `low`, then of `high`, is all ones.
+inline std::uint32_t Mask16(__m128i low, __m128i high) {
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+}
+
+// The bits of `m` in reverse order.
+inline std::uint64_t ReverseBits(std::uint64_t m) {
+  m = ((m >> 1) & 0x5555555555555555u) | ((m & 0x5555555555555555u) << 1);
+  m = ((m >> 2) & 0x3333333333333333u) | ((m & 0x3333333333333333u) << 2);
+  m = ((m >> 4) & 0x0F0F0F0F0F0F0F0Fu) | ((m & 0x0F0F0F0F0F0F0F0Fu) << 4);
+  m = ((m >> 8) & 0x00FF00FF00FF00FFu) | ((m & 0x00FF00FF00FF00FFu) << 8);
+  m = ((m >> 16) & 0x0000FFFF0000FFFFu) | ((m & 0x0000FFFF0000FFFFu) << 16);
+  return (m >> 32) | (m << 32);
+}
+}  // namespace detail
+
 // Looks at the kBlock characters at `block` and the one after them (which must exist).
-BlockScan ScanBlock(const char16_t* block);
+inline BlockScan ScanBlock(const char16_t* block) {
+  const __m128i lf = _mm_set1_epi16(u'\n');
+  const __m128i cr = _mm_set1_epi16(u'\r');
+  const __m128i one = _mm_set1_epi16(u'1');
+  const __m128i lowBit = _mm_set1_epi16(1);
+  __m128i accepted = _mm_set1_epi16(-1);
+  BlockScan scan;
+  std::uint64_t returns = 0;
+  std::uint64_t ones = 0;
+  for (std::ptrdiff_t k = 0; k < kBlock / 16; ++k) {
+    const __m128i a = detail::Load8(block + 16 * k);
+    const __m128i b = detail::Load8(block + 16 * k + 8);
+    const __m128i lfA = _mm_cmpeq_epi16(a, lf);
+    const __m128i lfB = _mm_cmpeq_epi16(b, lf);
+    const __m128i crA = _mm_cmpeq_epi16(a, cr);
+    const __m128i crB = _mm_cmpeq_epi16(b, cr);
+    const __m128i oneA = _mm_cmpeq_epi16(a, one);
+    const __m128i oneB = _mm_cmpeq_epi16(b, one);
+    const __m128i digitA = _mm_cmpeq_epi16(_mm_or_si128(a, lowBit), one);
+    const __m128i digitB = _mm_cmpeq_epi16(_mm_or_si128(b, lowBit), one);
+    accepted = _mm_and_si128(accepted, _mm_or_si128(digitA, _mm_or_si128(lfA, crA)));
+    accepted = _mm_and_si128(accepted, _mm_or_si128(digitB, _mm_or_si128(lfB, crB)));
+    scan.lineFeeds |= std::uint64_t{detail::Mask16(lfA, lfB)} << (16 * k);
+    returns |= std::uint64_t{detail::Mask16(crA, crB)} << (16 * k);
+    ones |= std::uint64_t{detail::Mask16(oneA, oneB)} << (16 * k);
+  }
+  // A CR is lone unless an LF follows it, in this block or as the first of the next.
+  const std::uint64_t followedByLf =
+      (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(block[kBlock] == u'\n') << 63);
+  scan.loneReturn = (returns & ~followedByLf) != 0;
+  scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
+  scan.onesLastFirst = detail::ReverseBits(ones);
+  return scan;
+}
 
 // Where the digits of the line from `lineStart` to its LF at `lf` end: before its CR.
 inline const char16_t* DigitsEnd(const char16_t* lineStart, const char16_t* lf) {
