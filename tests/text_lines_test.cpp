@@ -9,30 +9,30 @@
 
 namespace {
 
-std::vector<std::wstring> AllLines(const TextLines& lines) {
-  std::vector<std::wstring> all;
+std::vector<std::u16string> AllLines(const TextLines& lines) {
+  std::vector<std::u16string> all;
   for (std::size_t i = 0; i < lines.LineCount(); ++i) all.emplace_back(lines.Line(i));
   return all;
 }
 
 TEST(TextLines, SplitsAtEveryKindOfLineBreakAndKeepsTheText) {
   struct Case {
-    std::wstring text;
-    std::vector<std::wstring> lines;
+    std::u16string text;
+    std::vector<std::u16string> lines;
   };
   const std::vector<Case> cases = {
-      {L"", {L""}},
-      {L"101", {L"101"}},
-      {L"1\r\n10\r\n", {L"1", L"10", L""}},
-      {L"a\r\nb\nc\rd", {L"a", L"b", L"c", L"d"}},
-      {L"\r\n", {L"", L""}},
-      {L"\n\n", {L"", L"", L""}},
-      {L"\r\r\n", {L"", L"", L""}},    // a lone CR, then CR LF
-      {L"x\n\ry", {L"x", L"", L"y"}},  // LF CR is two breaks
+      {u"", {u""}},
+      {u"101", {u"101"}},
+      {u"1\r\n10\r\n", {u"1", u"10", u""}},
+      {u"a\r\nb\nc\rd", {u"a", u"b", u"c", u"d"}},
+      {u"\r\n", {u"", u""}},
+      {u"\n\n", {u"", u"", u""}},
+      {u"\r\r\n", {u"", u"", u""}},    // a lone CR, then CR LF
+      {u"x\n\ry", {u"x", u"", u"y"}},  // LF CR is two breaks
   };
   for (const Case& c : cases) {
     TextLines lines;
-    lines.Assign(std::wstring(c.text));
+    lines.Assign(std::u16string(c.text));
     EXPECT_EQ(AllLines(lines), c.lines) << testing::PrintToString(c.text);
     EXPECT_EQ(lines.Text(), c.text);
     EXPECT_TRUE(lines.Line(lines.LineCount()).empty());
@@ -42,7 +42,7 @@ TEST(TextLines, SplitsAtEveryKindOfLineBreakAndKeepsTheText) {
 
 TEST(TextLines, PositionsBelongToTheLineTheyAreIn) {
   TextLines lines;
-  lines.Assign(L"ab\r\nc\n\nde");  // lines start at 0, 4, 6, 7
+  lines.Assign(u"ab\r\nc\n\nde");  // lines start at 0, 4, 6, 7
   struct Case {
     std::size_t position;
     std::size_t line;
@@ -56,19 +56,26 @@ TEST(TextLines, PositionsBelongToTheLineTheyAreIn) {
 
 TEST(TextLines, LongestLinesComeFirst) {
   TextLines lines;
-  lines.Assign(L"1\r\n10110\r\n\r\n111\r\n1010101\r\n");
+  lines.Assign(u"1\r\n10110\r\n\r\n111\r\n1010101\r\n");
   EXPECT_EQ(lines.LongestLines(3), (std::vector<std::size_t>{4, 1, 3}));
   EXPECT_EQ(lines.LongestLines(100).size(), lines.LineCount());
   EXPECT_TRUE(lines.LongestLines(0).empty());
-  lines.Assign(L"10\r\n1\r\n01\r\n11");  // among lines of one length, the earlier first
+  lines.Assign(u"10\r\n1\r\n01\r\n11");  // among lines of one length, the earlier first
   EXPECT_EQ(lines.LongestLines(2), (std::vector<std::size_t>{0, 2}));
 }
 
-TEST(TextLines, ANewTextReplacesTheOldOne) {
+TEST(TextLines, ANewTextReplacesTheOldOneAndKeepsItsMemory) {
   TextLines lines;
-  lines.Assign(L"1\r\n0\r\n1");
-  lines.Assign(L"11");
-  EXPECT_EQ(AllLines(lines), std::vector<std::wstring>{L"11"});
+  lines.Assign(u"1\r\n0\r\n1");
+  lines.Assign(u"11");
+  EXPECT_EQ(AllLines(lines), std::vector<std::u16string>{u"11"});
+
+  std::u16string text(1000, u'1');
+  const char16_t* memory = text.data();
+  lines.Assign(std::move(text));
+  EXPECT_TRUE(text.empty());  // NOLINT(bugprone-use-after-move): it is left empty
+  EXPECT_EQ(lines.Text().data(), memory);
+  EXPECT_EQ(lines.Line(0).size(), 1000u);
 }
 
 }  // namespace

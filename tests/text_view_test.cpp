@@ -1,10 +1,18 @@
 // The read-only text view as a real window: it gives back exactly the text it was given,
-// copies exactly the selection, and scrolls over all lines of a long text.
+// copies exactly the selection, and scrolls over all lines of a long text. The window services
+// read a view's text in place and hand texts over to it without a copy.
 #include "ui/win32/text_view.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "res/resource.h"
+#include "ui/win32/wide_text.h"
+#include "ui/win32/win32_window_services.h"
 
 namespace {
 
@@ -82,20 +90,27 @@ TEST_F(TextViewTest, GivesBackExactlyTheTextItWasGiven) {
   }
 }
 
-TEST_F(TextViewTest, TakesATextWithoutCopyingOnlyWhenItIsAView) {
-  std::wstring text = Lines(1000, L"10");
-  const std::wstring expected = text;
+TEST_F(TextViewTest, TakesAndLendsItsTextOnlyWhenItIsAView) {
+  std::u16string text = FromWide(Lines(1000, L"10"));
+  const std::u16string expected = text;
+  const char16_t* memory = text.data();
   ASSERT_TRUE(TakeTextViewText(view_, text));
   EXPECT_TRUE(text.empty());
-  EXPECT_TRUE(Text() == expected);
+  EXPECT_TRUE(Text() == ToWide(expected));
+  const std::optional<std::u16string_view> lent = PeekTextViewText(view_);
+  ASSERT_TRUE(lent.has_value());
+  EXPECT_EQ(lent->data(), memory);  // the very memory it was given
+  EXPECT_TRUE(*lent == expected);
 
   const HWND button = CreateWindowExW(0, L"BUTTON", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(button, nullptr);
-  text = L"101";
+  text = u"101";
   EXPECT_FALSE(TakeTextViewText(button, text));
-  EXPECT_EQ(text, L"101");
+  EXPECT_EQ(text, u"101");
   EXPECT_FALSE(TakeTextViewText(nullptr, text));
+  EXPECT_FALSE(PeekTextViewText(button).has_value());
+  EXPECT_FALSE(PeekTextViewText(nullptr).has_value());
   DestroyWindow(button);
 }
 
@@ -164,6 +179,104 @@ TEST_F(TextViewTest, ScrollsOverEveryLineAndTheWidestLine) {
   const SCROLLINFO horizontal = Scroll(SB_HORZ);
   EXPECT_GT(horizontal.nPos, 0);
   EXPECT_EQ(horizontal.nPos + static_cast<int>(horizontal.nPage), horizontal.nMax + 1);
+}
+
+// The window services on a window with two text views, an edit box and a static text, as the
+// dialog has them.
+constexpr int kEditId = 1;
+constexpr int kStaticId = 2;
+
+class WindowServicesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    ASSERT_TRUE(RegisterTextView(instance));
+    dialog_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr,
+                              instance, nullptr);
+    ASSERT_NE(dialog_, nullptr);
+    struct Control {
+      const wchar_t* className;
+      int id;
+      DWORD style;
+    };
+    for (const Control& c :
+         {Control{kTextViewClass, IDC_EDIT_FILE_TEXT, 0},
+          Control{kTextViewClass, IDC_EDIT_RESULT, 0}, Control{L"EDIT", kEditId, ES_MULTILINE},
+          Control{L"STATIC", kStaticId, 0}}) {
+      ASSERT_NE(
+          CreateWindowExW(0, c.className, L"", WS_CHILD | c.style, 0, 0, 100, 50, dialog_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr),
+          nullptr)
+          << c.id;
+    }
+    services_.Attach(dialog_);
+  }
+  void TearDown() override {
+    if (dialog_ != nullptr) DestroyWindow(dialog_);
+  }
+
+  std::u16string WindowText(int id) const {
+    const HWND control = GetDlgItem(dialog_, id);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return FromWide(text);
+  }
+
+  HWND dialog_ = nullptr;
+  Win32WindowServices services_{GetModuleHandleW(nullptr)};
+};
+
+struct ControlText {
+  int id;
+  std::u16string text;
+  bool keptByTheView;  // read in place and taken without a copy
+};
+
+std::vector<ControlText> ControlTexts() {
+  const std::u16string longText = FromWide(Lines(300000, L"1011011101111011111"));
+  return {
+      {IDC_EDIT_FILE_TEXT, u"", true},
+      {IDC_EDIT_FILE_TEXT, u"1\r\n10\r\n11", true},
+      {IDC_EDIT_FILE_TEXT, longText, true},
+      {IDC_EDIT_RESULT, u"１０進数\r\n変換\r\n", true},
+      {IDC_EDIT_RESULT, longText + u"no break at the end", true},
+      {kEditId, u"", false},
+      {kEditId, u"101\r\n１０", false},
+      {kStaticId, u"変換 11", false},
+  };
+}
+
+TEST_F(WindowServicesTest, PeekTextReadsATextViewInPlaceAndOtherControlsFromACopy) {
+  for (const ControlText& c : ControlTexts()) {
+    const HWND control = GetDlgItem(dialog_, c.id);
+    ASSERT_TRUE(SetWindowTextW(control, ToWide(c.text).c_str())) << c.id;
+    const std::u16string_view first = services_.PeekText(c.id);
+    EXPECT_TRUE(first == c.text) << c.id << ": " << c.text.size() << " characters";
+    if (!c.keptByTheView) continue;
+    EXPECT_EQ(services_.PeekText(c.id).data(), first.data()) << c.id;
+    EXPECT_EQ(first.data(), PeekTextViewText(control)->data()) << c.id;
+  }
+}
+
+TEST_F(WindowServicesTest, TakeTextHandsTheTextOverAndSetTextCopiesIt) {
+  for (const ControlText& c : ControlTexts()) {
+    std::u16string text = c.text;
+    const char16_t* memory = text.data();
+    services_.TakeText(c.id, std::move(text));
+    EXPECT_TRUE(WindowText(c.id) == c.text) << c.id << ": " << c.text.size() << " characters";
+    if (c.keptByTheView) {
+      EXPECT_TRUE(text.empty()) << c.id;  // NOLINT(bugprone-use-after-move): left empty
+      // A long text keeps its memory; a short one lives inside the string object itself.
+      if (c.text.size() > 100) {
+        EXPECT_EQ(services_.PeekText(c.id).data(), memory) << c.id;
+      }
+    }
+
+    services_.SetText(c.id, u"x");
+    services_.SetText(c.id, c.text);
+    EXPECT_TRUE(WindowText(c.id) == c.text) << c.id << ": " << c.text.size() << " characters";
+  }
 }
 
 }  // namespace

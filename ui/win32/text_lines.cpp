@@ -7,13 +7,13 @@ namespace {
 
 // Calls `found` with the position after each line break of `text`; returns their number.
 template <class Found>
-std::size_t ForEachLineBreak(const std::wstring& text, Found found) {
+std::size_t ForEachLineBreak(const std::u16string& text, Found found) {
   std::size_t count = 0;
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size; ++i) {
-    const wchar_t c = text[i];
-    if (c != L'\r' && c != L'\n') continue;
-    if (c == L'\r' && i + 1 < size && text[i + 1] == L'\n') ++i;
+    const char16_t c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n') ++i;
     found(i + 1);
     ++count;
   }
@@ -22,7 +22,7 @@ std::size_t ForEachLineBreak(const std::wstring& text, Found found) {
 
 }  // namespace
 
-void TextLines::Assign(std::wstring&& text) {
+void TextLines::Assign(std::u16string&& text) {
   // Counted first, so that the index is allocated once at its final size.
   std::vector<std::size_t> starts;
   starts.reserve(ForEachLineBreak(text, [](std::size_t) {}) + 1);
@@ -30,19 +30,20 @@ void TextLines::Assign(std::wstring&& text) {
   ForEachLineBreak(text, [&starts](std::size_t start) { starts.push_back(start); });
   starts_ = std::move(starts);
   text_ = std::move(text);
+  text.clear();  // NOLINT(bugprone-use-after-move): a moved-from string need not be empty
 }
 
 std::size_t TextLines::LineStart(std::size_t line) const {
   return line < starts_.size() ? starts_[line] : text_.size();
 }
 
-std::wstring_view TextLines::Line(std::size_t line) const {
+std::u16string_view TextLines::Line(std::size_t line) const {
   if (line >= starts_.size()) return {};
   const std::size_t begin = starts_[line];
   std::size_t end = line + 1 < starts_.size() ? starts_[line + 1] : text_.size();
-  if (end > begin && text_[end - 1] == L'\n') --end;
-  if (end > begin && text_[end - 1] == L'\r') --end;
-  return std::wstring_view(text_).substr(begin, end - begin);
+  if (end > begin && text_[end - 1] == u'\n') --end;
+  if (end > begin && text_[end - 1] == u'\r') --end;
+  return std::u16string_view(text_).substr(begin, end - begin);
 }
 
 std::size_t TextLines::LineOf(std::size_t position) const {

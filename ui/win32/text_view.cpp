@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,11 +44,11 @@ struct TextView {
 
 TextView* ViewOf(HWND hwnd) { return reinterpret_cast<TextView*>(GetWindowLongPtrW(hwnd, 0)); }
 
-std::wstring_view ShownPart(std::wstring_view line) {
+std::u16string_view ShownPart(std::u16string_view line) {
   return line.substr(0, std::min(line.size(), kMaxShownChars));
 }
 
-int Count(std::wstring_view text) { return static_cast<int>(text.size()); }
+int Count(std::u16string_view text) { return static_cast<int>(text.size()); }
 
 RECT ClientRect(const TextView& view) {
   RECT client;
@@ -82,9 +85,12 @@ class ViewDC {
   HGDIOBJ oldFont_;
 };
 
-int TextWidth(HDC dc, std::wstring_view text) {
+int TextWidth(HDC dc, std::u16string_view text) {
   SIZE size{};
-  if (text.empty() || !GetTextExtentPoint32W(dc, text.data(), Count(text), &size)) return 0;
+  if (text.empty() || !GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                                             Count(text), &size)) {
+    return 0;
+  }
   return size.cx;
 }
 
@@ -169,7 +175,7 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
   const long long row = y < 0 ? -1 : y / view.lineHeight;
   const long long line = std::clamp<long long>(static_cast<long long>(view.topLine) + row, 0,
                                                static_cast<long long>(view.lines.LineCount()) - 1);
-  const std::wstring_view shown = ShownPart(view.lines.Line(static_cast<std::size_t>(line)));
+  const std::u16string_view shown = ShownPart(view.lines.Line(static_cast<std::size_t>(line)));
   const std::size_t start = view.lines.LineStart(static_cast<std::size_t>(line));
   const int target = x - kMargin + view.left;
   if (target <= 0 || shown.empty()) return start;
@@ -177,8 +183,8 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
   std::vector<int> ends(shown.size());
   SIZE size{};
   int fit = 0;
-  if (!GetTextExtentExPointW(dc.Get(), shown.data(), Count(shown), INT_MAX, &fit, ends.data(),
-                             &size)) {
+  if (!GetTextExtentExPointW(dc.Get(), reinterpret_cast<const wchar_t*>(shown.data()), Count(shown),
+                             INT_MAX, &fit, ends.data(), &size)) {
     return start;
   }
   // The first character whose middle lies right of the point starts the position.
@@ -190,7 +196,7 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
 }
 
 // `text` with a terminating zero in movable global memory; nullptr when that fails.
-HGLOBAL CopyToGlobalMemory(std::wstring_view text) {
+HGLOBAL CopyToGlobalMemory(std::u16string_view text) {
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   if (memory == nullptr) return nullptr;
   auto* target = static_cast<wchar_t*>(GlobalLock(memory));
@@ -198,7 +204,7 @@ HGLOBAL CopyToGlobalMemory(std::wstring_view text) {
     GlobalFree(memory);
     return nullptr;
   }
-  std::memcpy(target, text.data(), text.size() * sizeof(wchar_t));
+  std::memcpy(target, text.data(), text.size() * sizeof(char16_t));
   target[text.size()] = L'\0';
   GlobalUnlock(memory);
   return memory;
@@ -210,7 +216,7 @@ void CopySelection(const TextView& view) {
   if (length == 0 || !OpenClipboard(view.hwnd)) return;
   EmptyClipboard();
   if (const HGLOBAL memory =
-          CopyToGlobalMemory(std::wstring_view(view.lines.Text()).substr(begin, length))) {
+          CopyToGlobalMemory(std::u16string_view(view.lines.Text()).substr(begin, length))) {
     // The clipboard owns the memory once it took it, and only then.
     // cppcheck-suppress doubleFree ; freed only when SetClipboardData did not take it
     if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
@@ -221,17 +227,18 @@ void CopySelection(const TextView& view) {
 void SelectAll(TextView& view) { Select(view, 0, view.lines.Text().size()); }
 
 // Draws `text` at (x, y), the part from `selBegin` to `selEnd` in the selection's colours.
-void DrawLine(HDC dc, int x, int y, std::wstring_view text, std::size_t selBegin,
+void DrawLine(HDC dc, int x, int y, std::u16string_view text, std::size_t selBegin,
               std::size_t selEnd) {
-  ExtTextOutW(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  ExtTextOutW(dc, x, y, 0, nullptr, reinterpret_cast<const wchar_t*>(text.data()),
+              static_cast<UINT>(text.size()), nullptr);
   if (selBegin >= selEnd) return;
-  const std::wstring_view selected = text.substr(selBegin, selEnd - selBegin);
+  const std::u16string_view selected = text.substr(selBegin, selEnd - selBegin);
   const int from = x + TextWidth(dc, text.substr(0, selBegin));
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
   const COLORREF oldBack = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
   const int oldMode = SetBkMode(dc, OPAQUE);
-  ExtTextOutW(dc, from, y, 0, nullptr, selected.data(), static_cast<UINT>(selected.size()),
-              nullptr);
+  ExtTextOutW(dc, from, y, 0, nullptr, reinterpret_cast<const wchar_t*>(selected.data()),
+              static_cast<UINT>(selected.size()), nullptr);
   SetBkMode(dc, oldMode);
   SetBkColor(dc, oldBack);
   SetTextColor(dc, oldText);
@@ -255,7 +262,7 @@ void PaintLines(const TextView& view, HDC dc, const RECT& client) {
   for (std::size_t row = 0; row < rows; ++row) {
     const std::size_t line = view.topLine + row;
     if (line >= view.lines.LineCount()) break;
-    const std::wstring_view text = ShownPart(view.lines.Line(line));
+    const std::u16string_view text = ShownPart(view.lines.Line(line));
     const std::size_t start = view.lines.LineStart(line);
     std::size_t from = 0;
     std::size_t to = 0;
@@ -455,7 +462,7 @@ void SelectLineAt(TextView& view, int x, int y) {
 }
 
 // Takes the new text, scrolled to its start with nothing selected.
-bool ShowNewText(TextView& view, std::wstring&& text) {
+bool ShowNewText(TextView& view, std::u16string&& text) {
   try {
     view.lines.Assign(std::move(text));
   } catch (const std::bad_alloc&) {
@@ -472,7 +479,9 @@ bool ShowNewText(TextView& view, std::wstring&& text) {
 
 LRESULT OnSetText(TextView& view, const wchar_t* text) {
   try {
-    std::wstring copy = text != nullptr ? std::wstring(text) : std::wstring();
+    // Converted unit by unit: the 16-bit units are the same, the types are not.
+    std::u16string copy =
+        text != nullptr ? std::u16string(text, text + std::wcslen(text)) : std::u16string();
     return ShowNewText(view, std::move(copy)) ? TRUE : FALSE;
   } catch (const std::bad_alloc&) {
     return FALSE;
@@ -483,7 +492,7 @@ LRESULT OnSetText(TextView& view, const wchar_t* text) {
 LRESULT OnGetText(const TextView& view, WPARAM capacity, wchar_t* buffer) {
   if (buffer == nullptr || capacity == 0) return 0;
   const std::size_t count = std::min<std::size_t>(view.lines.Text().size(), capacity - 1);
-  std::memcpy(buffer, view.lines.Text().data(), count * sizeof(wchar_t));
+  std::memcpy(buffer, view.lines.Text().data(), count * sizeof(char16_t));
   buffer[count] = L'\0';
   return static_cast<LRESULT>(count);
 }
@@ -601,16 +610,26 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-}  // namespace
-
-bool TakeTextViewText(HWND window, std::wstring& text) {
+// The state of `window` when it is a text view of this program; nullptr for other windows.
+TextView* TextViewOf(HWND window) {
   if (window == nullptr ||
       GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(TextViewProc)) {
-    return false;
+    return nullptr;
   }
-  TextView* view = ViewOf(window);
-  if (view == nullptr) return false;
-  return ShowNewText(*view, std::move(text));
+  return ViewOf(window);
+}
+
+}  // namespace
+
+bool TakeTextViewText(HWND window, std::u16string& text) {
+  TextView* view = TextViewOf(window);
+  return view != nullptr && ShowNewText(*view, std::move(text));
+}
+
+std::optional<std::u16string_view> PeekTextViewText(HWND window) {
+  const TextView* view = TextViewOf(window);
+  if (view == nullptr) return std::nullopt;
+  return std::u16string_view(view->lines.Text());
 }
 
 bool RegisterTextView(HINSTANCE instance) {

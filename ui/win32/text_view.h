@@ -4,7 +4,9 @@
 // WM_GETTEXT and WM_GETTEXTLENGTH like an edit box, selects with the mouse, EM_SETSEL and
 // Ctrl+A, and copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context menu.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "res/resource.h"
 #include "ui/win32/windows_api.h"
@@ -15,7 +17,7 @@ inline constexpr wchar_t kTextViewClass[] = L"" TEXT_VIEW_CLASS;
 // Registers the view's window class for `instance`; false when that fails.
 bool RegisterTextView(HINSTANCE instance);
 
-// Gives `text` to `window` when it is a text view of this program, as WM_SETTEXT would, but
-// without copying it (`text` is left empty); false, with `text` untouched, for other windows
-// and when memory runs out.
-bool TakeTextViewText(HWND window, std::wstring& text);
+// Moves `text` into text view `window` (as WM_SETTEXT); false, `text` kept, if no view/no memory.
+bool TakeTextViewText(HWND window, std::u16string& text);
+// The text of text view `window` in place, valid until it changes; nullopt for other windows.
+std::optional<std::u16string_view> PeekTextViewText(HWND window);

@@ -60,9 +60,20 @@ std::u16string Win32WindowServices::GetText(int id) {
 }
 
 void Win32WindowServices::SetText(int id, std::u16string_view text) {
-  std::wstring wide = ToWide(text);
   // A text view takes this copy itself instead of copying it once more.
-  if (!TakeTextViewText(Control(id), wide)) SetWindowTextW(Control(id), wide.c_str());
+  TakeText(id, std::u16string(text));
+}
+
+std::u16string_view Win32WindowServices::PeekText(int id) {
+  if (const auto inPlace = PeekTextViewText(Control(id))) return *inPlace;
+  peekedText_ = GetText(id);
+  return peekedText_;
+}
+
+void Win32WindowServices::TakeText(int id, std::u16string&& text) {
+  const HWND control = Control(id);
+  if (TakeTextViewText(control, text)) return;
+  SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
 int Win32WindowServices::GetCheck(int id) {

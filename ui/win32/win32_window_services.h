@@ -1,6 +1,9 @@
 #pragma once
 // WindowServices on the real controls of the main dialog.
 
+#include <string>
+#include <string_view>
+
 #include "ui/win32/windows_api.h"
 #include "ui/window_services.h"
 
@@ -29,6 +32,8 @@ class Win32WindowServices : public WindowServices {
   void EnableControl(int id, bool enable) override;
   std::u16string GetText(int id) override;
   void SetText(int id, std::u16string_view text) override;
+  std::u16string_view PeekText(int id) override;
+  void TakeText(int id, std::u16string&& text) override;
   int GetCheck(int id) override;
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;
@@ -58,4 +63,5 @@ class Win32WindowServices : public WindowServices {
   bool endRequested_ = false;
   int result_ = 0;
   bool quitTaken_ = false;
+  std::u16string peekedText_;  // the copy PeekText gives out for controls other than text views
 };
