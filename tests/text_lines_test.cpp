@@ -1,10 +1,14 @@
 // The line index of the read-only text view: where lines start and end for every kind of
-// line break, which line a position falls in, and which lines are the longest.
+// line break, which line a position falls in, and which lines are the longest; the fast pass
+// against its plain twin and both against lines split here one character at a time.
 #include "ui/win32/text_lines.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -76,6 +80,141 @@ TEST(TextLines, ANewTextReplacesTheOldOneAndKeepsItsMemory) {
   EXPECT_TRUE(text.empty());  // NOLINT(bugprone-use-after-move): it is left empty
   EXPECT_EQ(lines.Text().data(), memory);
   EXPECT_EQ(lines.Line(0).size(), 1000u);
+}
+
+struct ExpectedLine {
+  std::size_t start;
+  std::size_t end;  // before the line break
+};
+
+// The lines of `text`, split one character at a time.
+std::vector<ExpectedLine> SplitLines(std::u16string_view text) {
+  std::vector<ExpectedLine> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    lines.push_back({start, i});
+    if (text.substr(i, 2) == u"\r\n") ++i;
+    start = i + 1;
+  }
+  lines.push_back({start, text.size()});
+  return lines;
+}
+
+// The `count` longest of `lines`, longest first, the earlier first among lines of one length.
+std::vector<std::size_t> LongestOf(const std::vector<ExpectedLine>& lines, std::size_t count) {
+  std::vector<std::size_t> order(lines.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&lines](std::size_t a, std::size_t b) {
+    return lines[a].end - lines[a].start > lines[b].end - lines[b].start;
+  });
+  order.resize(std::min(count, order.size()));
+  return order;
+}
+
+// Checks every member of TextLines for `text` against SplitLines, and the fast pass against
+// the plain one; stops at the first difference.
+void ExpectIndexedLikeSplit(const std::u16string& text) {
+  for (const std::size_t kept :
+       {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{TextLines::kLongestKept}}) {
+    const LineIndex fast = IndexLines(text, kept);
+    const LineIndex plain = IndexLinesPlain(text, kept);
+    ASSERT_EQ(fast.lineCount, plain.lineCount);
+    ASSERT_TRUE(fast.marks == plain.marks) << "kept " << kept;
+    ASSERT_TRUE(fast.longest == plain.longest) << "kept " << kept;
+    ASSERT_LE(fast.marks.size(),
+              fast.lineCount / kLinesPerMark + text.size() / kCharsPerMark + 1);  // sparse
+  }
+  const std::vector<ExpectedLine> expected = SplitLines(text);
+  TextLines lines;
+  lines.Assign(std::u16string(text));
+  ASSERT_EQ(lines.LineCount(), expected.size());
+  for (std::size_t k = 0; k < expected.size(); ++k) {
+    ASSERT_EQ(lines.LineStart(k), expected[k].start) << "line " << k;
+    ASSERT_EQ(lines.Line(k), std::u16string_view(text).substr(expected[k].start,
+                                                              expected[k].end - expected[k].start))
+        << "line " << k;
+  }
+  ASSERT_EQ(lines.LineStart(expected.size()), text.size());
+  ASSERT_TRUE(lines.Line(expected.size()).empty());
+  std::size_t line = 0;
+  for (std::size_t position = 0; position <= text.size() + 1; ++position) {
+    while (line + 1 < expected.size() && expected[line + 1].start <= position) ++line;
+    ASSERT_EQ(lines.LineOf(position), line) << "position " << position;
+  }
+  for (const std::size_t count :
+       {std::size_t{0}, std::size_t{1}, std::size_t{2}, TextLines::kLongestKept - 1,
+        TextLines::kLongestKept, TextLines::kLongestKept + 1, expected.size(),
+        expected.size() + 1}) {
+    ASSERT_EQ(lines.LongestLines(count), LongestOf(expected, count)) << "count " << count;
+  }
+}
+
+const std::vector<std::u16string> kLineBreaks = {u"\n",     u"\r",   u"\r\n",
+                                                 u"\r\r\n", u"\n\r", u"\r\n\r\n"};
+
+TEST(TextLines, EveryKindOfLineBreakAtEveryPlaceOfTheCharactersLookedAtTogether) {
+  // The fast pass looks at 64 characters a round and at the one after them.
+  for (const std::u16string& lineBreak : kLineBreaks) {
+    for (std::size_t before = 0; before <= 140; ++before) {
+      const std::u16string text = std::u16string(before, u'1') + lineBreak;
+      SCOPED_TRACE(testing::PrintToString(text));
+      ExpectIndexedLikeSplit(text);
+      ExpectIndexedLikeSplit(text + u"01");
+      ExpectIndexedLikeSplit(text + std::u16string(70, u'0') + lineBreak + u"1");
+    }
+  }
+}
+
+TEST(TextLines, LinesAroundEveryMark) {
+  struct Case {
+    std::size_t lineCount;
+    std::size_t shortest;
+    std::size_t spread;  // line k has shortest + k % spread characters
+  };
+  // Marks after so many lines (short lines) and after so many characters (long lines).
+  for (const Case c :
+       {Case{kLinesPerMark - 1, 0, 5}, Case{kLinesPerMark, 0, 5}, Case{kLinesPerMark + 1, 0, 5},
+        Case{2 * kLinesPerMark, 0, 1}, Case{3 * kLinesPerMark + 2, 0, 13},
+        Case{6, kCharsPerMark - 2, 5}, Case{14, kCharsPerMark / 3 - 1, 3}, Case{50, 0, 997}}) {
+    for (std::size_t kind = 0; kind < kLineBreaks.size(); ++kind) {
+      std::u16string text;
+      for (std::size_t k = 0; k < c.lineCount; ++k) {
+        if (k > 0) text += kLineBreaks[(k + kind) % kLineBreaks.size()];
+        text += std::u16string(c.shortest + k % c.spread, u'0');
+      }
+      SCOPED_TRACE(testing::Message() << c.lineCount << " lines, kind " << kind);
+      ExpectIndexedLikeSplit(text);
+    }
+  }
+}
+
+TEST(TextLines, RandomTextsAreIndexedLikeTheyAreSplit) {
+  struct Shape {
+    std::size_t size;
+    unsigned breakPerMille;  // chance of CR or LF at each character
+  };
+  // Characters whose low or high byte is a CR or an LF are no line breaks.
+  const std::u16string others = u"x\u010D\u0A0D\u0D0A\u2028";
+  std::mt19937 random(20240611);
+  for (const Shape shape :
+       {Shape{50, 300}, Shape{3000, 400}, Shape{5000, 150}, Shape{9000, 30}, Shape{20000, 1}}) {
+    for (int round = 0; round < 4; ++round) {
+      std::u16string text;
+      for (std::size_t i = 0; i < shape.size; ++i) {
+        const unsigned pick = random() % 1000;
+        if (pick < shape.breakPerMille) {
+          text += random() % 2 == 0 ? u'\r' : u'\n';
+        } else if (pick < shape.breakPerMille + 5) {
+          text += others[random() % others.size()];
+        } else {
+          text += random() % 2 == 0 ? u'0' : u'1';
+        }
+      }
+      SCOPED_TRACE(testing::Message() << "size " << shape.size << ", round " << round);
+      ExpectIndexedLikeSplit(text);
+    }
+  }
 }
 
 }  // namespace

@@ -1,21 +1,60 @@
 #pragma once
 // A text and the index of its lines, for the read-only text view. Lines end at LF, CR LF or
 // a lone CR; the text itself is kept exactly as given.
+//
+// The index is sparse: it counts the lines, marks where some of them start and keeps the
+// longest few, all found in one pass over the text. Any other line is found by walking from
+// the mark before it, never more than kLinesPerMark lines or kCharsPerMark characters.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
+// A line is marked when it is kLinesPerMark lines or kCharsPerMark characters (counted
+// from start to start) after the previous mark; line 0 is always marked.
+inline constexpr std::size_t kLinesPerMark = 128;
+inline constexpr std::size_t kCharsPerMark = 4096;
+
+struct LineMark {
+  std::size_t line = 0;
+  std::size_t start = 0;  // position of the line's first character
+  bool operator==(const LineMark&) const = default;
+};
+
+struct LineLength {
+  std::size_t line = 0;
+  std::size_t length = 0;  // characters without the line break
+  bool operator==(const LineLength&) const = default;
+};
+
+// What one pass over a text finds out about its lines.
+struct LineIndex {
+  std::size_t lineCount = 1;  // one more than the line breaks
+  std::vector<LineMark> marks{LineMark{}};
+  // The longest lines, longest first (among lines of one length, the earlier first).
+  std::vector<LineLength> longest{LineLength{}};
+  bool operator==(const LineIndex&) const = default;
+};
+
+// Indexes the lines of `text`, keeping its `longestKept` longest lines; looks at eight
+// characters together where the processor allows. Throws std::bad_alloc when memory runs out.
+LineIndex IndexLines(std::u16string_view text, std::size_t longestKept);
+// The same, one character at a time: the twin IndexLines is tested against.
+LineIndex IndexLinesPlain(std::u16string_view text, std::size_t longestKept);
+
 class TextLines {
  public:
+  // How many of the longest lines Assign finds out; LongestLines asked for more walks the text.
+  static constexpr std::size_t kLongestKept = 64;
+
   // Takes `text` (leaving it empty) and indexes its lines; throws std::bad_alloc when memory
   // runs out (both texts are then left as they were).
   void Assign(std::u16string&& text);
 
   const std::u16string& Text() const { return text_; }
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
-  std::size_t LineCount() const { return starts_.size(); }
+  std::size_t LineCount() const { return index_.lineCount; }
   // Position of the first character of `line` (a line past the end gives the text's size).
   std::size_t LineStart(std::size_t line) const;
   // The characters of `line` without its line break; empty for a line past the end.
@@ -23,11 +62,16 @@ class TextLines {
   // The line that holds `position`; a position inside a line break belongs to the line it
   // ends, a position past the end to the last line.
   std::size_t LineOf(std::size_t position) const;
-  // The lines with the most characters, longest first, at most `count` of them (no more
-  // memory than for those).
+  // The lines with the most characters, longest first (among lines of one length, the
+  // earlier first), at most `count` of them; throws std::bad_alloc when memory runs out.
   std::vector<std::size_t> LongestLines(std::size_t count) const;
 
  private:
+  // The last mark at or before `line` (which is below the line count).
+  std::vector<LineMark>::const_iterator MarkOfLine(std::size_t line) const;
+  // Position after the line break that ends the line starting at `start` (not the last line).
+  std::size_t NextLineStart(std::size_t start) const;
+
   std::u16string text_;
-  std::vector<std::size_t> starts_{0};
+  LineIndex index_;
 };
