@@ -1,6 +1,8 @@
 // Reading a file, converting it with progress and Cancel, and saving the results.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "convert/binary.h"
 #include "tests/dialog_fixture.h"
 #include "tests/test_text.h"
@@ -304,9 +306,13 @@ TEST_F(FileConversionTest, ThrottledProgressShowsLittleAndStillEndsAtFullAndCanc
   }
   StartAndRead(text);
   dialog.SetProgressThrottling(true);
+  // Time passes 10 ms at every look at the clock: the pump is due at every second look.
+  auto now = std::chrono::steady_clock::now();
+  dialog.SetProgressClock([&] { return now += std::chrono::milliseconds(10); });
   window.Click(IDC_BTN_CONVERT_FILE);
   EXPECT_EQ(A(window[IDC_EDIT_RESULT].text), expected);
   EXPECT_LE(window.progressTexts.size(), 110u);
+  EXPECT_GE(window.pumps, 2);
   EXPECT_LE(window.pumps, 400);
   ASSERT_GE(window.progressTexts.size(), 3u);
   EXPECT_EQ(window.progressTexts[window.progressTexts.size() - 2], u"進捗率　100 %");
@@ -320,6 +326,20 @@ TEST_F(FileConversionTest, ThrottledProgressShowsLittleAndStillEndsAtFullAndCanc
   // when all of them are there.
   EXPECT_TRUE(conversion.NumberList.Empty() || conversion.NumberList.Size() == 200000)
       << conversion.NumberList.Size();
+  ExpectIdle();
+}
+
+TEST_F(FileConversionTest, AThrottledRunShorterThanThePumpIntervalShowsOnlyItsEnd) {
+  StartAndRead("1011\r\n1\r\n");
+  dialog.SetProgressThrottling(true);
+  const auto now = std::chrono::steady_clock::now();
+  dialog.SetProgressClock([&] { return now; });  // the run takes no time at all
+  window.onPump = [&](int) { window.Click(IDC_BTN_CANCEL); };
+  window.Click(IDC_BTN_CONVERT_FILE);
+  EXPECT_EQ(window.pumps, 0);  // no pump, so no click could come in
+  EXPECT_EQ(window[IDC_EDIT_RESULT].text, u"11\r\n1\r\n");
+  ASSERT_GE(window.progressTexts.size(), 2u);
+  EXPECT_EQ(window.progressTexts[window.progressTexts.size() - 2], u"進捗率　100 %");
   ExpectIdle();
 }
 

@@ -88,7 +88,7 @@ void CVornelDlg::ConvertLoadedText() {
   for (int id : kDisabledDuringRun) window_.EnableControl(id, false);
   window_.BeginWaitCursor();
 
-  ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_);
+  ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_, progressClock_);
   RunOutcome outcome;
   try {
     outcome = SplitCheckAndConvert(progress);

@@ -1,5 +1,7 @@
 #include "ui/progress.h"
 
+#include <utility>
+
 #include "convert/binary.h"
 #include "res/resource.h"
 #include "ui/messages.h"
@@ -28,11 +30,12 @@ std::u16string ProgressText(int percent) {
 }
 
 ProgressDisplay::ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag,
-                                 bool throttle)
+                                 bool throttle, ProgressClock clock)
     : window_(window),
       cancelFlag_(cancelFlag),
       throttle_(throttle),
-      lastPump_(Clock::now()),
+      clock_(std::move(clock)),
+      lastPump_(Now()),
       lastShow_(lastPump_) {}
 
 void ProgressDisplay::Pump() { window_.PumpMessages(); }
@@ -48,7 +51,7 @@ bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
   if (!throttle_) return StepAlwaysShown(pos, max);
   if (++stepsSinceClock_ < kStepsPerClockCheck) return false;
   stepsSinceClock_ = 0;
-  const auto now = Clock::now();
+  const auto now = Now();
   // Every pump costs a repaint of what changed: often enough for Cancel, no more.
   if (now - lastPump_ < kPumpInterval) return false;
   Pump();
@@ -62,8 +65,12 @@ bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
 }
 
 bool ProgressDisplay::StepAlwaysShown(std::int64_t pos, std::int64_t max) {
-  Pump();
+  const auto now = Now();
+  if (!throttle_ || now - lastPump_ >= kPumpInterval) {
+    Pump();
+    lastPump_ = now;
+  }
   Show(pos, ProgressPercent(pos, max));
-  lastPump_ = lastShow_ = Clock::now();
+  lastShow_ = now;
   return cancelFlag_ == 1;
 }

@@ -41,6 +41,8 @@ class CVornelDlg {
   // Progress display: with throttling off every step is shown as it comes (tests);
   // with it on the display is updated only when what it shows changes.
   void SetProgressThrottling(bool on) { throttle_ = on; }
+  // The clock of the progress display (tests step time with it).
+  void SetProgressClock(ProgressClock clock) { progressClock_ = std::move(clock); }
   // Where the dialog looks up the Documents folder (the user's own by default).
   void SetDocumentsLookup(std::function<std::u16string()> lookup) {
     documentsFolder_ = std::move(lookup);
@@ -63,4 +65,5 @@ class CVornelDlg {
   ConversionState& conversion_;
   std::function<std::u16string()> documentsFolder_;
   bool throttle_ = true;
+  ProgressClock progressClock_;
 };
