@@ -3,6 +3,7 @@
 // read a view's text in place and hand texts over to it without a copy.
 #include "ui/win32/text_view.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -277,6 +278,103 @@ TEST_F(WindowServicesTest, TakeTextHandsTheTextOverAndSetTextCopiesIt) {
     services_.SetText(c.id, c.text);
     EXPECT_TRUE(WindowText(c.id) == c.text) << c.id << ": " << c.text.size() << " characters";
   }
+}
+
+// The controls of a shown window: buttons, an edit box, a progress bar and a text view.
+class ControlChangeTest : public testing::Test {
+ protected:
+  static constexpr int kButtonId = 3;
+  static constexpr int kBarId = 4;
+
+  void SetUp() override {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    ASSERT_TRUE(RegisterTextView(instance));
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&classes);
+    window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                              nullptr, instance, nullptr);
+    ASSERT_NE(window_, nullptr);
+    struct Control {
+      const wchar_t* className;
+      int id;
+      int top;
+    };
+    for (const Control& c :
+         {Control{L"BUTTON", kButtonId, 0}, Control{L"EDIT", kEditId, 40},
+          Control{PROGRESS_CLASSW, kBarId, 80}, Control{kTextViewClass, IDC_EDIT_RESULT, 120}}) {
+      ASSERT_NE(
+          CreateWindowExW(0, c.className, L"1", WS_CHILD | WS_VISIBLE, 0, c.top, 200, 30, window_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr),
+          nullptr)
+          << c.id;
+    }
+    services_.Attach(window_);
+    Paint();
+  }
+  void TearDown() override {
+    if (window_ != nullptr) DestroyWindow(window_);
+  }
+
+  // Paints everything that waits for it.
+  void Paint() const { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  bool WaitsForPaint(HWND window) const { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
+
+  HWND window_ = nullptr;
+  Win32WindowServices services_{GetModuleHandleW(nullptr)};
+};
+
+TEST_F(ControlChangeTest, ChangesTakeEffectAtOnceAndArePaintedWithTheWindow) {
+  for (const int id : {kButtonId, kEditId, kBarId, IDC_EDIT_RESULT}) {
+    const HWND control = Control(id);
+    // A progress bar looks the same enabled and disabled.
+    const bool looksDisabled = id != kBarId;
+    services_.EnableControl(id, false);
+    EXPECT_FALSE(IsWindowEnabled(control)) << id;
+    EXPECT_TRUE(IsWindowVisible(control)) << id;  // still shown while it waits for its paint
+    EXPECT_EQ(WaitsForPaint(control), looksDisabled) << id;
+    Paint();
+    services_.EnableControl(id, true);
+    EXPECT_TRUE(IsWindowEnabled(control)) << id;
+    EXPECT_EQ(WaitsForPaint(control), looksDisabled) << id;
+    Paint();
+
+    EXPECT_TRUE(services_.ShowControl(id, false)) << id;  // it was shown
+    EXPECT_FALSE(IsWindowVisible(control)) << id;
+    EXPECT_TRUE(WaitsForPaint(window_)) << id;  // where it was
+    EXPECT_FALSE(services_.ShowControl(id, false)) << id;
+    Paint();
+    EXPECT_FALSE(services_.ShowControl(id, true)) << id;
+    EXPECT_TRUE(IsWindowVisible(control)) << id;
+    EXPECT_TRUE(WaitsForPaint(control)) << id;
+    Paint();
+  }
+  services_.SetProgressRange(kBarId, 100);
+  Paint();
+  services_.SetProgressPos(kBarId, 40);
+  EXPECT_EQ(SendMessageW(Control(kBarId), PBM_GETPOS, 0, 0), 40);
+  EXPECT_TRUE(WaitsForPaint(Control(kBarId)));
+}
+
+TEST_F(ControlChangeTest, WhileBusyThePumpPaintsAFewTimesASecond) {
+  const HWND button = Control(kButtonId);
+  InvalidateRect(button, nullptr, TRUE);
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_FALSE(WaitsForPaint(button));  // an idle pump paints
+
+  services_.BeginWaitCursor();
+  InvalidateRect(button, nullptr, TRUE);
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_TRUE(WaitsForPaint(button));  // right after the start of the work: not yet
+  Sleep(150);
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_FALSE(WaitsForPaint(button));
+  InvalidateRect(button, nullptr, TRUE);
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_TRUE(WaitsForPaint(button));  // just painted: the next paint waits its turn
+  services_.EndWaitCursor();
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_FALSE(WaitsForPaint(button));
 }
 
 }  // namespace

@@ -10,5 +10,6 @@
 void DispatchDialogMessage(HWND dialog, const MSG& message);
 
 // Takes and dispatches the pending messages of the thread one at a time, as long as any is
-// pending. false when it took a quit message (it is not posted again), else true.
-bool PumpPendingMessages(HWND dialog);
+// pending; without `paint`, windows waiting to be repainted keep waiting. false when it took
+// a quit message (it is not posted again), else true.
+bool PumpPendingMessages(HWND dialog, bool paint = true);

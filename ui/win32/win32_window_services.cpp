@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "res/resource.h"
 #include "ui/win32/dialog_messages.h"
@@ -26,6 +24,52 @@ HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
                                        GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
+// Runs `change` on `control` and has the control repainted with the next paint of the window
+// rather than at once (a button or a progress bar would otherwise paint itself from inside
+// the change, which costs a visible delay per control on some systems).
+template <class Change>
+void ChangeQuietly(HWND control, Change change) {
+  const bool visible = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+  change();
+  if (!visible) return;
+  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(control, nullptr, TRUE);
+}
+
+// Whether `control` paints itself from inside EnableWindow: buttons (check boxes among them).
+bool PaintsWhenEnabled(HWND control) {
+  wchar_t name[16] = {};
+  return GetClassNameW(control, name, 16) > 0 && lstrcmpiW(name, WC_BUTTONW) == 0;
+}
+
+void EnableQuietly(HWND control, BOOL enable) {
+  if (control == nullptr || (IsWindowEnabled(control) != FALSE) == (enable != FALSE)) return;
+  if (PaintsWhenEnabled(control)) {
+    ChangeQuietly(control, [&] { EnableWindow(control, enable); });
+  } else {
+    EnableWindow(control, enable);
+  }
+}
+
+// Shows or hides `control` and has what changes repainted with the next paint of the window;
+// returns whether it was visible before.
+bool ShowQuietly(HWND control, bool show) {
+  if (control == nullptr) return false;
+  const bool wasVisible = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (wasVisible == show) return wasVisible;
+  SetWindowPos(control, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                   (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  // What the control covered, in its parent's client area: the parent paints it anew.
+  const HWND parent = GetParent(control);
+  RECT area{};
+  GetWindowRect(control, &area);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&area), 2);
+  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  return wasVisible;
+}
+
 }  // namespace
 
 Win32WindowServices::Win32WindowServices(HINSTANCE instance)
@@ -36,16 +80,15 @@ Win32WindowServices::Win32WindowServices(HINSTANCE instance)
 void Win32WindowServices::Attach(HWND dialog) { dialog_ = dialog; }
 
 bool Win32WindowServices::ShowControl(int id, bool show) {
-  const int command = show ? SW_SHOW : SW_HIDE;
   // The browse control is the file edit box together with its browse button.
-  if (id == IDC_BROWSE_FILE) ShowWindow(Control(IDC_BTN_BROWSE), command);
-  return ShowWindow(Control(id), command) != FALSE;
+  if (id == IDC_BROWSE_FILE) ShowQuietly(Control(IDC_BTN_BROWSE), show);
+  return ShowQuietly(Control(id), show);
 }
 
 void Win32WindowServices::EnableControl(int id, bool enable) {
   const BOOL state = enable ? TRUE : FALSE;
-  if (id == IDC_BROWSE_FILE) EnableWindow(Control(IDC_BTN_BROWSE), state);
-  EnableWindow(Control(id), state);
+  if (id == IDC_BROWSE_FILE) EnableQuietly(Control(IDC_BTN_BROWSE), state);
+  EnableQuietly(Control(id), state);
 }
 
 std::u16string Win32WindowServices::GetText(int id) {
@@ -91,8 +134,10 @@ void Win32WindowServices::SetProgressRange(int id, std::int64_t max) {
 }
 
 void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
-  SendMessageW(Control(id), PBM_SETPOS,
-               static_cast<WPARAM>(ScaleProgressValue(pos, progressShift_)), 0);
+  const HWND bar = Control(id);
+  const auto scaled = static_cast<WPARAM>(ScaleProgressValue(pos, progressShift_));
+  if (static_cast<WPARAM>(SendMessageW(bar, PBM_GETPOS, 0, 0)) == scaled) return;
+  ChangeQuietly(bar, [&] { SendMessageW(bar, PBM_SETPOS, scaled, 0); });
 }
 
 void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
@@ -102,7 +147,10 @@ void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
 
 void Win32WindowServices::BeginWaitCursor() {
   const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  if (waitCursorCount_++ == 0) cursorBeforeWait_ = previous;
+  if (waitCursorCount_++ == 0) {
+    cursorBeforeWait_ = previous;
+    lastBusyPaint_ = std::chrono::steady_clock::now();
+  }
 }
 
 void Win32WindowServices::EndWaitCursor() {
@@ -120,7 +168,15 @@ bool Win32WindowServices::ApplyWaitCursor() const {
 
 bool Win32WindowServices::PumpMessages() {
   if (quitTaken_) return false;
-  if (!PumpPendingMessages(dialog_)) quitTaken_ = true;
+  // While the program is busy the window is repainted a few times a second: often enough to
+  // follow the progress, and a short run shows only its end.
+  bool paint = true;
+  if (waitCursorCount_ > 0) {
+    const auto now = std::chrono::steady_clock::now();
+    paint = now - lastBusyPaint_ >= kBusyPaintInterval;
+    if (paint) lastBusyPaint_ = now;
+  }
+  if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
   return !quitTaken_;
 }
 
@@ -147,11 +203,4 @@ void Win32WindowServices::SetWindowIcons() {
 
 void Win32WindowServices::ShowVersionDialog() { RunVersionDialog(instance_, dialog_); }
 
-void Win32WindowServices::Beep() {
-  // The first sound of a process may load the sound system for a while: never wait for it.
-  try {
-    std::thread([] { MessageBeep(MB_ICONINFORMATION); }).detach();
-  } catch (const std::system_error&) {
-    MessageBeep(MB_ICONINFORMATION);
-  }
-}
+void Win32WindowServices::Beep() { sound_.Play(); }

@@ -1,9 +1,11 @@
 #pragma once
 // WindowServices on the real controls of the main dialog.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
+#include "ui/win32/information_sound.h"
 #include "ui/win32/windows_api.h"
 #include "ui/window_services.h"
 
@@ -57,11 +59,15 @@ class Win32WindowServices : public WindowServices {
   HWND dialog_ = nullptr;
   HICON bigIcon_;
   HICON smallIcon_;
+  // Time between two repaints of the window while the wait cursor shows.
+  static constexpr std::chrono::milliseconds kBusyPaintInterval{100};
   int waitCursorCount_ = 0;
+  std::chrono::steady_clock::time_point lastBusyPaint_;
   HCURSOR cursorBeforeWait_ = nullptr;
   int progressShift_ = 0;
   bool endRequested_ = false;
   int result_ = 0;
   bool quitTaken_ = false;
+  InformationSound sound_;
   std::u16string peekedText_;  // the copy PeekText gives out for controls other than text views
 };
