@@ -198,8 +198,8 @@ TEST_F(ProgramTest, FileIsReadAndConvertedWithTheResultsShown) {
 TEST_F(ProgramTest, CancelStopsALongConversion) {
   Start();
   // Long enough that the run is still going when the click arrives: in its splitting or
-  // conversion, or while its results are put into their box.
-  constexpr std::size_t kLines = 50000;
+  // conversion, or while its results are put into their box (about 100 MB of text).
+  constexpr std::size_t kLines = 3000000;
   std::wstring content;
   for (std::size_t i = 0; i < kLines; ++i) content += L"1011001110001111\r\n";
   ReadFile(documents_.Scratch() / L"long.txt", content);
