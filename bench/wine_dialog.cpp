@@ -152,16 +152,49 @@ CancelTiming CancelWhen(HWND dialog, const std::function<bool()>& ready) {
   return timing;
 }
 
+// Reads `path` into the dialog with Read file; false when the command does not complete.
+bool ReadIntoDialog(HWND dialog, const std::wstring& path, double& seconds) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, IDC_BROWSE_FILE), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, kTimeoutMs, &ignored);
+  const long long before = TextLength(dialog, IDC_EDIT_FILE_TEXT);
+  const double start = Now();
+  Click(dialog, IDC_BTN_READ_FILE);
+  // Done once the new text shows (Convert file data shows from the first file on).
+  const bool read = WaitUntil([&] {
+    const long long length = TextLength(dialog, IDC_EDIT_FILE_TEXT);
+    return Visible(dialog, IDC_BTN_CONVERT_FILE) && length > 0 && length != before;
+  });
+  seconds = Now() - start;
+  return read;
+}
+
+// The time of one Convert file data run from the click to the results.
+double ConvertSeconds(HWND dialog) {
+  // Done once the new results show: the dialog looks the same before the click is taken.
+  const long long before = TextLength(dialog, IDC_EDIT_RESULT);
+  const double start = Now();
+  Click(dialog, IDC_BTN_CONVERT_FILE);
+  WaitUntil([&] {
+    const long long length = TextLength(dialog, IDC_EDIT_RESULT);
+    return RunOver(dialog) && length > 0 && length != before;
+  });
+  return Now() - start;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 4) {
-    std::fwprintf(stderr, L"usage: %ls VORNEL_EXE INPUT_FILE CONVERSION_PHASE_TRIES\n", argv[0]);
+  if (argc != 5) {
+    std::fwprintf(stderr,
+                  L"usage: %ls VORNEL_EXE INPUT_FILE CANCEL_INPUT_FILE CONVERSION_PHASE_TRIES\n",
+                  argv[0]);
     return 2;
   }
   const std::wstring program = argv[1];
   const std::wstring input = argv[2];
-  const int tries = _wtoi(argv[3]);
+  const std::wstring cancelInput = argv[3];
+  const int tries = _wtoi(argv[4]);
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -185,16 +218,10 @@ int wmain(int argc, wchar_t** argv) {
   if (dialog == nullptr) {
     std::fwprintf(stderr, L"the dialog did not appear\n");
   } else {
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(GetDlgItem(dialog, IDC_BROWSE_FILE), WM_SETTEXT, 0,
-                        reinterpret_cast<LPARAM>(input.c_str()), SMTO_NORMAL, kTimeoutMs, &ignored);
+    double readSeconds = 0;
+    const bool read = ReadIntoDialog(dialog, input, readSeconds);
 
     double start = Now();
-    Click(dialog, IDC_BTN_READ_FILE);
-    const bool read = WaitUntil([&] { return Visible(dialog, IDC_BTN_CONVERT_FILE); });
-    const double readSeconds = Now() - start;
-
-    start = Now();
     Click(dialog, IDC_BTN_CONVERT_FILE);
     const bool converted = read && WaitUntil([&] {
                              return RunOver(dialog) && TextLength(dialog, IDC_EDIT_RESULT) > 0;
@@ -204,6 +231,9 @@ int wmain(int argc, wchar_t** argv) {
     const long long fileChars = TextLength(dialog, IDC_EDIT_FILE_TEXT);
     const long long resultChars = TextLength(dialog, IDC_EDIT_RESULT);
 
+    double cancelReadSeconds = 0;
+    const bool cancelRead = ReadIntoDialog(dialog, cancelInput, cancelReadSeconds);
+    const double cancelConvertSeconds = ConvertSeconds(dialog);
     // Splitting phase: Cancel as soon as the run shows it (the split begins right after).
     const CancelTiming split = CancelWhen(dialog, [] { return true; });
     // Conversion phase: the program answers no question from outside while it converts, so
@@ -211,7 +241,7 @@ int wmain(int argc, wchar_t** argv) {
     // message box tells the phase (the splitting phase never passes 33 %).
     CancelTiming conversion;
     for (int k = 1; k <= tries && !conversion.hit; ++k) {
-      const double clickAt = convertSeconds * k / (tries + 1);
+      const double clickAt = cancelConvertSeconds * k / (tries + 1);
       double begun = 0;
       const CancelTiming timing = CancelWhen(dialog, [&] {
         if (begun == 0) begun = Now();
@@ -226,7 +256,9 @@ int wmain(int argc, wchar_t** argv) {
                 split.hit ? 1 : 0, split.seconds, split.percent);
     std::printf("cancel_convert_hit=%d\ncancel_convert_seconds=%.6f\ncancel_convert_percent=%d\n",
                 conversion.hit ? 1 : 0, conversion.seconds, conversion.percent);
-    status = read && converted ? 0 : 1;
+    std::printf("cancel_file_read_seconds=%.6f\ncancel_file_convert_seconds=%.6f\n",
+                cancelReadSeconds, cancelConvertSeconds);
+    status = read && converted && cancelRead ? 0 : 1;
     Click(dialog, IDC_BTN_EXIT);
   }
   if (WaitForSingleObject(info.hProcess, 30000) != WAIT_OBJECT_0)
