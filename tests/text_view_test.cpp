@@ -339,7 +339,9 @@ TEST_F(ControlChangeTest, ChangesTakeEffectAtOnceAndArePaintedWithTheWindow) {
     EXPECT_EQ(WaitsForPaint(control), looksDisabled) << id;
     Paint();
 
+    SetFocus(control);
     EXPECT_TRUE(services_.ShowControl(id, false)) << id;  // it was shown
+    EXPECT_NE(GetFocus(), control) << id;
     EXPECT_FALSE(IsWindowVisible(control)) << id;
     EXPECT_TRUE(WaitsForPaint(window_)) << id;  // where it was
     EXPECT_FALSE(services_.ShowControl(id, false)) << id;

@@ -61,8 +61,10 @@ bool ShowQuietly(HWND control, bool show) {
   SetWindowPos(control, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
                    (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-  // What the control covered, in its parent's client area: the parent paints it anew.
   const HWND parent = GetParent(control);
+  // As ShowWindow does: the keyboard focus does not stay on a hidden control.
+  if (!show && GetFocus() == control) SetFocus(parent);
+  // What the control covered, in its parent's client area: the parent paints it anew.
   RECT area{};
   GetWindowRect(control, &area);
   MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&area), 2);
