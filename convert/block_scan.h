@@ -85,15 +85,14 @@ inline const char16_t* DigitsEnd(const char16_t* lineStart, const char16_t* lf) 
   return lf != lineStart && lf[-1] == u'\r' ? lf - 1 : lf;
 }
 
-// The value of the `count` (1 to 32) characters before `digitsEnd`, which lies in the block
+// The value of the `count` (1 to 31) characters before `digitsEnd`, which lies in the block
 // at `block`, where only '1' counts: `ones` holds the '1's of the block before (bits 127..64,
 // as onesLastFirst) and of this block (bits 63..0).
 inline std::uint32_t ValueBefore(Uint128 ones, const char16_t* block, const char16_t* digitsEnd,
                                  std::size_t count) {
   // The last digit's bit moves to bit 0; each digit lands on its own weight.
   const auto after = static_cast<unsigned>(digitsEnd - block + kBlock);
-  const auto bits = static_cast<std::uint64_t>(ones >> (2 * kBlock - after));
-  return static_cast<std::uint32_t>(bits & ((std::uint64_t{1} << count) - 1));
+  return static_cast<std::uint32_t>(ones >> (2 * kBlock - after)) & ((1u << count) - 1);
 }
 
 }  // namespace block_scan
