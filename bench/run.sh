@@ -130,7 +130,7 @@ batch_runs() {  # prefix, input, runs
 log "batch runs of Vornel.exe under wine: one line, 10 MiB, 200 MiB"
 batch_runs W1 "$TMP/one-line.tbin" 9
 batch_runs W10 "$TMP/numbers-10.tbin" 9
-batch_runs W200 "$TMP/numbers-200.tbin" "$RUNS"
+batch_runs W200 "$TMP/numbers-200.tbin" 9
 
 log "the wine process of a 200 MiB batch run: peak resident size"
 ln -f "$TMP/numbers-200.tbin" "$tavernic/AutoFile/Quillet.tbin"
