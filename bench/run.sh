@@ -199,7 +199,7 @@ row "Peak resident size, wine process, 200 MiB" "$(mb "$WINE_RSS")" "" "" \
   "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { printf "%.2f× in", m / s }')" "<= 2.5×" \
   "$(met "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { print m / s }')" "<=" 2.5)"
 row "Convert file data, 10 MiB, click to results" "$(ms "$D_convert_seconds")" "" "" \
-  "$(awk -v r="$dialog_ratio" 'BEGIN { printf "%.0f×", r }')" "<= 3×" \
+  "$(awk -v r="$dialog_ratio" 'BEGIN { printf "%.1f×", r }')" "<= 3×" \
   "$(met "$dialog_ratio" "<=" 3)"
 row "  (batch run under wine, 10 MiB, beyond start-up)" "$(ms "$W10_BEYOND")" "" "" "" "" ""
 row "  (1/20 of the 200 MiB run's; the larger is the basis)" "$(ms "$W10_SCALED")" "" "" "" "" ""
