@@ -161,7 +161,9 @@ TEST(TextLines, EveryKindOfLineBreakAtEveryPlaceOfTheCharactersLookedAtTogether)
       SCOPED_TRACE(testing::PrintToString(text));
       ExpectIndexedLikeSplit(text);
       ExpectIndexedLikeSplit(text + u"01");
-      ExpectIndexedLikeSplit(text + std::u16string(70, u'0') + lineBreak + u"1");
+      std::u16string twoBreaks = text;
+      twoBreaks.append(70, u'0').append(lineBreak).append(u"1");
+      ExpectIndexedLikeSplit(twoBreaks);
     }
   }
 }

@@ -318,7 +318,7 @@ class ControlChangeTest : public testing::Test {
   // Paints everything that waits for it.
   void Paint() const { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
-  bool WaitsForPaint(HWND window) const { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
+  static bool WaitsForPaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
 
   HWND window_ = nullptr;
   Win32WindowServices services_{GetModuleHandleW(nullptr)};

@@ -142,7 +142,7 @@ void Scan(std::u16string_view text, IndexBuilder& builder) {
   for (; i + 64 < text.size(); i += 64) {
     std::uint64_t returns = 0;
     std::uint64_t feeds = 0;
-    for (unsigned eight = 0; eight < 8; ++eight) {
+    for (std::size_t eight = 0; eight < 8; ++eight) {
       const std::uint64_t lanes = BreakLanes(data + i + 8 * eight);
       returns |= (lanes & 0xFFu) << 8 * eight;
       feeds |= (lanes >> 8) << 8 * eight;
