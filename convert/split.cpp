@@ -102,7 +102,7 @@ template <class List, class RangeSplit>
 bool SplitInto(std::u16string& loadedText, List& numberList, std::int64_t& listLineCount,
                const SplitStep& step, std::int64_t stepEvery, RangeSplit splitRange) {
   TrimTrailingLineBreaks(loadedText);
-  List lines = std::move(numberList);  // empty, but it may bring memory to use
+  List lines;
   numberList = List();
   lines.Reserve(loadedText.size(), loadedText.size() / 16);
   std::int64_t line = 0;

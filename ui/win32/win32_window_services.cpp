@@ -24,12 +24,17 @@ HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
                                        GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
+// Whether `control` itself has the visible style (its parent may still be hidden).
+bool HasVisibleStyle(HWND control) {
+  return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
 // Runs `change` on `control` and has the control repainted with the next paint of the window
 // rather than at once (a button or a progress bar would otherwise paint itself from inside
 // the change, which costs a visible delay per control on some systems).
 template <class Change>
 void ChangeQuietly(HWND control, Change change) {
-  const bool visible = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+  const bool visible = HasVisibleStyle(control);
   if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
   change();
   if (!visible) return;
@@ -56,7 +61,7 @@ void EnableQuietly(HWND control, BOOL enable) {
 // returns whether it was visible before.
 bool ShowQuietly(HWND control, bool show) {
   if (control == nullptr) return false;
-  const bool wasVisible = (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+  const bool wasVisible = HasVisibleStyle(control);
   if (wasVisible == show) return wasVisible;
   SetWindowPos(control, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
@@ -111,8 +116,7 @@ void Win32WindowServices::SetText(int id, std::u16string_view text) {
 
 std::u16string_view Win32WindowServices::PeekText(int id) {
   if (const auto inPlace = PeekTextViewText(Control(id))) return *inPlace;
-  peekedText_ = GetText(id);
-  return peekedText_;
+  return WindowServices::PeekText(id);
 }
 
 void Win32WindowServices::TakeText(int id, std::u16string&& text) {

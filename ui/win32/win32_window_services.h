@@ -69,5 +69,4 @@ class Win32WindowServices : public WindowServices {
   int result_ = 0;
   bool quitTaken_ = false;
   InformationSound sound_;
-  std::u16string peekedText_;  // the copy PeekText gives out for controls other than text views
 };
