@@ -280,11 +280,12 @@ TEST_F(WindowServicesTest, TakeTextHandsTheTextOverAndSetTextCopiesIt) {
   }
 }
 
-// The controls of a shown window: buttons, an edit box, a progress bar and a text view.
+// The controls of a shown window: a button, edit boxes, a progress bar and a text view.
 class ControlChangeTest : public testing::Test {
  protected:
   static constexpr int kButtonId = 3;
   static constexpr int kBarId = 4;
+  static constexpr int kReadOnlyId = 5;
 
   void SetUp() override {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -298,13 +299,16 @@ class ControlChangeTest : public testing::Test {
       const wchar_t* className;
       int id;
       int top;
+      DWORD style;
     };
     for (const Control& c :
-         {Control{L"BUTTON", kButtonId, 0}, Control{L"EDIT", kEditId, 40},
-          Control{PROGRESS_CLASSW, kBarId, 80}, Control{kTextViewClass, IDC_EDIT_RESULT, 120}}) {
+         {Control{L"BUTTON", kButtonId, 0, 0}, Control{L"EDIT", kEditId, 40, 0},
+          Control{PROGRESS_CLASSW, kBarId, 80, 0}, Control{kTextViewClass, IDC_EDIT_RESULT, 120, 0},
+          Control{L"EDIT", kReadOnlyId, 160, ES_READONLY}}) {
       ASSERT_NE(
-          CreateWindowExW(0, c.className, L"1", WS_CHILD | WS_VISIBLE, 0, c.top, 200, 30, window_,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr),
+          CreateWindowExW(0, c.className, L"1", WS_CHILD | WS_VISIBLE | c.style, 0, c.top, 200, 30,
+                          window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
+                          nullptr),
           nullptr)
           << c.id;
     }
@@ -318,35 +322,46 @@ class ControlChangeTest : public testing::Test {
   // Paints everything that waits for it.
   void Paint() const { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
+  std::u16string TextOf(int id) const {
+    wchar_t text[64] = {};
+    GetWindowTextW(Control(id), text, 64);
+    return FromWide(text);
+  }
   static bool WaitsForPaint(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
 
   HWND window_ = nullptr;
   Win32WindowServices services_{GetModuleHandleW(nullptr)};
 };
 
-TEST_F(ControlChangeTest, ChangesTakeEffectAtOnceAndArePaintedWithTheWindow) {
+TEST_F(ControlChangeTest, ChangesTakeEffectWhenAppliedAndArePaintedWithTheWindow) {
   for (const int id : {kButtonId, kEditId, kBarId, IDC_EDIT_RESULT}) {
     const HWND control = Control(id);
     // A progress bar looks the same enabled and disabled.
     const bool looksDisabled = id != kBarId;
     services_.EnableControl(id, false);
+    EXPECT_TRUE(IsWindowEnabled(control)) << id;  // held until applied
+    services_.ApplyHeldChanges();
     EXPECT_FALSE(IsWindowEnabled(control)) << id;
     EXPECT_TRUE(IsWindowVisible(control)) << id;  // still shown while it waits for its paint
     EXPECT_EQ(WaitsForPaint(control), looksDisabled) << id;
     Paint();
     services_.EnableControl(id, true);
+    services_.ApplyHeldChanges();
     EXPECT_TRUE(IsWindowEnabled(control)) << id;
     EXPECT_EQ(WaitsForPaint(control), looksDisabled) << id;
     Paint();
 
     SetFocus(control);
     EXPECT_TRUE(services_.ShowControl(id, false)) << id;  // it was shown
+    EXPECT_TRUE(IsWindowVisible(control)) << id;
+    services_.ApplyHeldChanges();
     EXPECT_NE(GetFocus(), control) << id;
     EXPECT_FALSE(IsWindowVisible(control)) << id;
     EXPECT_TRUE(WaitsForPaint(window_)) << id;  // where it was
     EXPECT_FALSE(services_.ShowControl(id, false)) << id;
     Paint();
     EXPECT_FALSE(services_.ShowControl(id, true)) << id;
+    services_.ApplyHeldChanges();
     EXPECT_TRUE(IsWindowVisible(control)) << id;
     EXPECT_TRUE(WaitsForPaint(control)) << id;
     Paint();
@@ -354,8 +369,55 @@ TEST_F(ControlChangeTest, ChangesTakeEffectAtOnceAndArePaintedWithTheWindow) {
   services_.SetProgressRange(kBarId, 100);
   Paint();
   services_.SetProgressPos(kBarId, 40);
+  EXPECT_EQ(SendMessageW(Control(kBarId), PBM_GETPOS, 0, 0), 0);
+  services_.ApplyHeldChanges();
   EXPECT_EQ(SendMessageW(Control(kBarId), PBM_GETPOS, 0, 0), 40);
   EXPECT_TRUE(WaitsForPaint(Control(kBarId)));
+}
+
+TEST_F(ControlChangeTest, ChangesUndoneBeforeTheyApplyTouchNothing) {
+  services_.SetProgressRange(kBarId, 100);
+  Paint();
+  for (const int id : {kButtonId, kEditId, kBarId, kReadOnlyId}) {
+    services_.EnableControl(id, false);
+    EXPECT_TRUE(services_.ShowControl(id, false)) << id;
+    EXPECT_FALSE(services_.ShowControl(id, true)) << id;  // counts the held change
+    services_.EnableControl(id, true);
+  }
+  services_.SetText(kReadOnlyId, u"");
+  services_.SetText(kReadOnlyId, u"1");
+  services_.SetProgressPos(kBarId, 40);
+  services_.SetProgressPos(kBarId, 0);
+  services_.ApplyHeldChanges();
+  for (const int id : {kButtonId, kEditId, kBarId, kReadOnlyId}) {
+    EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
+    EXPECT_TRUE(IsWindowVisible(Control(id))) << id;
+    EXPECT_FALSE(WaitsForPaint(Control(id))) << id;
+  }
+  EXPECT_FALSE(WaitsForPaint(window_));
+}
+
+TEST_F(ControlChangeTest, ReadOnlyTextsAreHeldUntilThePumpAndOthersSetAtOnce) {
+  services_.SetText(kReadOnlyId, u"進捗率　5 %");
+  services_.SetText(kEditId, u"101");
+  EXPECT_TRUE(services_.GetText(kReadOnlyId) == u"進捗率　5 %");
+  EXPECT_TRUE(TextOf(kReadOnlyId) == u"1");
+  EXPECT_TRUE(TextOf(kEditId) == u"101");
+  services_.TakeText(kReadOnlyId, u"進捗率　6 %");
+  EXPECT_TRUE(services_.GetText(kReadOnlyId) == u"進捗率　6 %");
+  EXPECT_TRUE(services_.PumpMessages());
+  EXPECT_TRUE(TextOf(kReadOnlyId) == u"進捗率　6 %");
+  EXPECT_TRUE(services_.GetText(kReadOnlyId) == u"進捗率　6 %");
+}
+
+TEST_F(ControlChangeTest, ANewProgressRangeFollowsThePositionHeldBeforeIt) {
+  services_.SetProgressRange(kBarId, 100);
+  services_.SetProgressPos(kBarId, 40);
+  services_.SetProgressRange(kBarId, 200);
+  EXPECT_EQ(SendMessageW(Control(kBarId), PBM_GETPOS, 0, 0), 40);
+  services_.SetProgressPos(kBarId, 150);
+  services_.ApplyHeldChanges();
+  EXPECT_EQ(SendMessageW(Control(kBarId), PBM_GETPOS, 0, 0), 150);
 }
 
 TEST_F(ControlChangeTest, WhileBusyThePumpPaintsAFewTimesASecond) {

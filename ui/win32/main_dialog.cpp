@@ -123,6 +123,7 @@ int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
       MainDialogProc, reinterpret_cast<LPARAM>(&context));
   if (hwnd == nullptr) return -1;
 
+  window.ApplyHeldChanges();
   if (!window.EndRequested()) {
     CentreWindow(hwnd, nullptr);
     ShowWindow(hwnd, SW_SHOWNORMAL);
@@ -130,6 +131,7 @@ int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
   }
   MSG message;
   while (!window.EndRequested() && !window.QuitTaken()) {
+    window.ApplyHeldChanges();
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) {
       window.NoteQuit();

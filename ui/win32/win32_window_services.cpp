@@ -5,6 +5,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "ui/win32/control_changes.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/file_dialogs.h"
 #include "ui/win32/module_path.h"
@@ -24,59 +25,6 @@ HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
                                        GetSystemMetrics(heightMetric), LR_SHARED));
 }
 
-// Whether `control` itself has the visible style (its parent may still be hidden).
-bool HasVisibleStyle(HWND control) {
-  return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-// Runs `change` on `control` and has the control repainted with the next paint of the window
-// rather than at once (a button or a progress bar would otherwise paint itself from inside
-// the change, which costs a visible delay per control on some systems).
-template <class Change>
-void ChangeQuietly(HWND control, Change change) {
-  const bool visible = HasVisibleStyle(control);
-  if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-  change();
-  if (!visible) return;
-  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(control, nullptr, TRUE);
-}
-
-// Whether `control` paints itself from inside EnableWindow: buttons (check boxes among them).
-bool PaintsWhenEnabled(HWND control) {
-  wchar_t name[16] = {};
-  return GetClassNameW(control, name, 16) > 0 && lstrcmpiW(name, WC_BUTTONW) == 0;
-}
-
-void EnableQuietly(HWND control, BOOL enable) {
-  if (control == nullptr || (IsWindowEnabled(control) != FALSE) == (enable != FALSE)) return;
-  if (PaintsWhenEnabled(control)) {
-    ChangeQuietly(control, [&] { EnableWindow(control, enable); });
-  } else {
-    EnableWindow(control, enable);
-  }
-}
-
-// Shows or hides `control` and has what changes repainted with the next paint of the window;
-// returns whether it was visible before.
-bool ShowQuietly(HWND control, bool show) {
-  if (control == nullptr) return false;
-  const bool wasVisible = HasVisibleStyle(control);
-  if (wasVisible == show) return wasVisible;
-  SetWindowPos(control, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
-                   (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-  const HWND parent = GetParent(control);
-  // As ShowWindow does: the keyboard focus does not stay on a hidden control.
-  if (!show && GetFocus() == control) SetFocus(parent);
-  // What the control covered, in its parent's client area: the parent paints it anew.
-  RECT area{};
-  GetWindowRect(control, &area);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&area), 2);
-  RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-  return wasVisible;
-}
-
 }  // namespace
 
 Win32WindowServices::Win32WindowServices(HINSTANCE instance)
@@ -88,17 +36,19 @@ void Win32WindowServices::Attach(HWND dialog) { dialog_ = dialog; }
 
 bool Win32WindowServices::ShowControl(int id, bool show) {
   // The browse control is the file edit box together with its browse button.
-  if (id == IDC_BROWSE_FILE) ShowQuietly(Control(IDC_BTN_BROWSE), show);
-  return ShowQuietly(Control(id), show);
+  if (id == IDC_BROWSE_FILE) heldChanges_.Show(dialog_, IDC_BTN_BROWSE, show);
+  return heldChanges_.Show(dialog_, id, show);
 }
 
 void Win32WindowServices::EnableControl(int id, bool enable) {
-  const BOOL state = enable ? TRUE : FALSE;
-  if (id == IDC_BROWSE_FILE) EnableQuietly(Control(IDC_BTN_BROWSE), state);
-  EnableQuietly(Control(id), state);
+  if (id == IDC_BROWSE_FILE) heldChanges_.Enable(IDC_BTN_BROWSE, enable);
+  heldChanges_.Enable(id, enable);
 }
 
+void Win32WindowServices::ApplyHeldChanges() { heldChanges_.Apply(dialog_); }
+
 std::u16string Win32WindowServices::GetText(int id) {
+  if (const std::u16string* const held = heldChanges_.HeldText(id)) return *held;
   const HWND control = Control(id);
   const int length = GetWindowTextLengthW(control);
   if (length <= 0) return {};
@@ -110,7 +60,9 @@ std::u16string Win32WindowServices::GetText(int id) {
 }
 
 void Win32WindowServices::SetText(int id, std::u16string_view text) {
-  // A text view takes this copy itself instead of copying it once more.
+  if (heldChanges_.HoldText(dialog_, id, text)) return;
+  // Any other control's text is set at once; a text view takes this copy itself instead of copying
+  // it once more.
   TakeText(id, std::u16string(text));
 }
 
@@ -121,7 +73,7 @@ std::u16string_view Win32WindowServices::PeekText(int id) {
 
 void Win32WindowServices::TakeText(int id, std::u16string&& text) {
   const HWND control = Control(id);
-  if (TakeTextViewText(control, text)) return;
+  if (TakeTextViewText(control, text) || heldChanges_.HoldText(dialog_, id, text)) return;
   SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
@@ -135,18 +87,18 @@ void Win32WindowServices::SetCheck(int id, int state) {
 
 void Win32WindowServices::SetProgressRange(int id, std::int64_t max) {
   // The bar counts in 32 bits; larger ranges are scaled down together with the positions.
+  // A position held for the old range goes first.
+  heldChanges_.ApplyPosition(dialog_, id);
   progressShift_ = ProgressShiftFor(max);
   SendMessageW(Control(id), PBM_SETRANGE32, 0, ScaleProgressValue(max, progressShift_));
 }
 
 void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
-  const HWND bar = Control(id);
-  const auto scaled = static_cast<WPARAM>(ScaleProgressValue(pos, progressShift_));
-  if (static_cast<WPARAM>(SendMessageW(bar, PBM_GETPOS, 0, 0)) == scaled) return;
-  ChangeQuietly(bar, [&] { SendMessageW(bar, PBM_SETPOS, scaled, 0); });
+  heldChanges_.HoldPosition(id, ScaleProgressValue(pos, progressShift_));
 }
 
 void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
+  ApplyHeldChanges();
   const UINT icon = type == kIconInformation ? MB_ICONINFORMATION : MB_ICONERROR;
   ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | icon);
 }
@@ -174,6 +126,7 @@ bool Win32WindowServices::ApplyWaitCursor() const {
 
 bool Win32WindowServices::PumpMessages() {
   if (quitTaken_) return false;
+  ApplyHeldChanges();
   // While the program is busy the window is repainted a few times a second: often enough to
   // follow the progress, and a short run shows only its end.
   bool paint = true;
@@ -193,10 +146,12 @@ void Win32WindowServices::EndDialog(int result) {
 
 std::optional<std::u16string> Win32WindowServices::ChooseSaveFile(
     const SaveDialogOptions& options) {
+  ApplyHeldChanges();
   return RunSaveFileDialog(dialog_, options);
 }
 
 std::optional<std::u16string> Win32WindowServices::ChooseOpenFile() {
+  ApplyHeldChanges();
   return RunOpenFileDialog(dialog_);
 }
 
@@ -207,6 +162,9 @@ void Win32WindowServices::SetWindowIcons() {
   SendMessageW(dialog_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 }
 
-void Win32WindowServices::ShowVersionDialog() { RunVersionDialog(instance_, dialog_); }
+void Win32WindowServices::ShowVersionDialog() {
+  ApplyHeldChanges();
+  RunVersionDialog(instance_, dialog_);
+}
 
 void Win32WindowServices::Beep() { sound_.Play(); }

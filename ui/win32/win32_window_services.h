@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/win32/control_changes.h"
 #include "ui/win32/information_sound.h"
 #include "ui/win32/windows_api.h"
 #include "ui/window_services.h"
@@ -29,6 +30,10 @@ class Win32WindowServices : public WindowServices {
   bool QuitTaken() const { return quitTaken_; }
   // Records a quit message taken by the modal loop itself.
   void NoteQuit() { quitTaken_ = true; }
+  // Brings the controls into the shown and enabled states the program gave them. Such
+  // changes are held until the window can next show them: the pump, the message boxes and
+  // the file dialogs apply them first, and the modal loop before it waits for a message.
+  void ApplyHeldChanges();
 
   bool ShowControl(int id, bool show) override;
   void EnableControl(int id, bool enable) override;
@@ -69,4 +74,5 @@ class Win32WindowServices : public WindowServices {
   int result_ = 0;
   bool quitTaken_ = false;
   InformationSound sound_;
+  HeldControlChanges heldChanges_;
 };

@@ -1,0 +1,76 @@
+#pragma once
+// Showing, hiding, enabling and disabling the controls of a dialog without painting from
+// inside the change, and holding such changes until the window can next show them.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/win32/windows_api.h"
+
+// Whether `control` itself has the visible style (its parent may still be hidden).
+bool HasVisibleStyle(HWND control);
+
+// Runs `change` on `control` and has the control repainted with the next paint of the window
+// rather than at once (a button or a progress bar would otherwise paint itself from inside
+// the change, which costs a visible delay per control on some systems).
+template <class Change>
+void ChangeQuietly(HWND control, Change change) {
+  const bool visible = HasVisibleStyle(control);
+  if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+  change();
+  if (!visible) return;
+  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(control, nullptr, TRUE);
+}
+
+// Shows or hides `control` quietly; returns whether it was visible before. Nothing happens
+// for a null control.
+bool ShowQuietly(HWND control, bool show);
+// Enables or disables `control` quietly. Nothing happens for a null control.
+void EnableQuietly(HWND control, bool enable);
+
+// Whether `control` is a read-only edit box: its text changes only when the program sets it.
+bool IsReadOnlyEdit(HWND control);
+
+// The states a dialog's controls are to take, held until Apply: shown, enabled, the texts of
+// read-only edit boxes and the positions of progress bars, all of which only the program
+// changes. Nothing of a run's controls can be seen or clicked before the window takes its
+// next message, so the states are applied then (the owner calls Apply before every pump, wait
+// for input and modal box): a control that a short run disables and enables again is never
+// touched, and a change costs a few calls into the system instead of a repaint.
+class HeldControlChanges {
+ public:
+  // Holds that the control `id` of `dialog` is to be shown or hidden; returns whether it was
+  // visible before, counting what is held.
+  bool Show(HWND dialog, int id, bool show);
+  // Holds that the control `id` is to be enabled or disabled.
+  void Enable(int id, bool enable);
+  // Holds `text` for the read-only edit box `id`; false, holding nothing, when the control is
+  // not one (its text is then the caller's to set).
+  bool HoldText(HWND dialog, int id, std::u16string_view text);
+  // The text held for the control `id`; nullptr when none is held.
+  const std::u16string* HeldText(int id);
+  // Holds the position (in the bar's own units) of the progress bar `id`.
+  void HoldPosition(int id, std::int32_t position);
+  // Applies the position held for the progress bar `id` of `dialog`, if any, at once.
+  void ApplyPosition(HWND dialog, int id);
+  // Brings the controls of `dialog` into the held states, in the order first held, and
+  // forgets them.
+  void Apply(HWND dialog);
+
+ private:
+  enum class Kind { kShown, kEnabled, kText, kPosition };
+  struct Change {
+    int id;
+    Kind kind;
+    std::int32_t state = 0;  // shown or enabled (0 or 1), or the position
+    std::u16string text;
+  };
+  Change* Find(int id, Kind kind);
+  Change& Hold(int id, Kind kind);
+  static void ApplyOne(HWND dialog, const Change& change);
+
+  std::vector<Change> changes_;
+};
