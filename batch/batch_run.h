@@ -21,6 +21,10 @@
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
                    ConversionState& conversion);
 
+// Bytes of the input the batch run converts at a time: enough for two threads to share each
+// piece at little cost, little next to the memory a run may take.
+inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 22;
+
 // What became of the batch input file, read, tested, split, limited and converted in one
 // pass.
 struct ConvertedInput {
@@ -39,7 +43,7 @@ struct ConvertedInput {
 // opened or read. Throws std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = kTextPieceBytes);
+    std::size_t pieceBytes = kBatchPieceBytes);
 
 // Hands over the converted `input` (free of foreign characters): puts `result`, its result
 // written so far, in place and deletes `inputPath`, or reports the line that is too long;

@@ -46,7 +46,7 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
 }
 
 void PiecewiseConversion::Convert(std::u16string_view lines) {
-  const NumberLinesOutcome outcome = ConvertNumberLines(lines, out_);
+  const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
   numbers_ += outcome.numbers;
   foreign_ = outcome.foreign;
   tooLong_ = outcome.tooLong;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -18,6 +19,7 @@
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
+#include "convert/shared_conversion.h"
 #include "convert/split.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
@@ -263,6 +265,68 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
     EXPECT_EQ(HasNonBinaryChars(text), HasNonBinaryCharsPlain(text));
   }
   EXPECT_GT(converted, 100);  // the rounds reach the conversion, not only the refusals
+}
+
+// The conversion of `text` shared between two threads, appended to what `out` holds.
+Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
+                             TextBuffer<char>& out) {
+  const std::size_t before = out.Size();
+  const NumberLinesOutcome outcome = shared.Convert(text, out);
+  Converted result;
+  result.outcome = outcome.foreign   ? Outcome::kForeign
+                   : outcome.tooLong ? Outcome::kTooLong
+                                     : Outcome::kConverted;
+  if (result.outcome == Outcome::kConverted) {
+    result.bytes = std::string(out.View().substr(before));
+    result.numbers = outcome.numbers;
+  }
+  return result;
+}
+
+TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
+  Inputs inputs(23);
+  SharedConversion shared(/*shareFrom=*/1);  // one helper for every text
+  TextBuffer<char> out;
+  out.Commit(std::copy_n("kept", 4, out.Room(4)));  // what comes before stays
+  const std::u16string overlong = std::u16string(32, u'1') + u"\r\n";
+  int converted = 0;
+  for (int round = 0; round < 600; ++round) {
+    std::u16string text = inputs.Filler(inputs.Below(400));
+    // A line that is too long, a foreign character, both, in either half or across the cut.
+    const auto somewhere = [&] {
+      return static_cast<std::size_t>(inputs.Below(static_cast<int>(text.size()) + 1));
+    };
+    const auto lineStart = [&] {
+      const std::size_t at = text.rfind(u'\n', somewhere());
+      return at == std::u16string::npos ? 0 : at + 1;
+    };
+    switch (round % 6) {
+      case 1:
+        text.insert(lineStart(), overlong);
+        break;
+      case 2:
+        text.insert(somewhere(), u"2");
+        break;
+      case 3:
+        text.insert(lineStart(), overlong);
+        text.insert(somewhere(), u"\t");
+        break;
+      case 4:
+        text += overlong + u"1\r\n";  // in the second half
+        break;
+      default:
+        break;
+    }
+    const Converted expected = ReferenceConversion(Chars(text));
+    if (expected.outcome == Outcome::kConverted) ++converted;
+    const std::string what = "round " + std::to_string(round);
+    ExpectSame(SharedConversionOf(shared, text, out), expected, what);
+    ASSERT_TRUE(out.View().starts_with("kept")) << what;
+  }
+  EXPECT_GT(converted, 150);  // the rounds reach the conversion, not only the refusals
+  // A text with no line end after its middle is converted whole by the caller.
+  ExpectSame(SharedConversionOf(shared, u"1\n10\n11111", out), ReferenceConversion(U"1\n10\n11111"),
+             "no line end after the middle");
 }
 
 TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
