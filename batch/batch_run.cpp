@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kBatchResult = -1;
 // Bytes of the result handed on at a time.
-constexpr std::size_t kResultRunBytes = std::size_t{1} << 20;
+constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
 // How long a start waits for another batch run on the same hand-off folder to finish.
 constexpr auto kLockWait = std::chrono::minutes(5);
 

@@ -23,7 +23,7 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
 
 // Bytes of the input the batch run converts at a time: enough for two threads to share each
 // piece at little cost, little next to the memory a run may take.
-inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 22;
+inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 20;
 
 // What became of the batch input file, read, tested, split, limited and converted in one
 // pass.

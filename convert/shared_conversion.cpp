@@ -4,6 +4,21 @@
 #include <system_error>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// A moment's pause in a loop that waits for another thread.
+void Pause() {
+#if defined(__SSE2__)
+  _mm_pause();
+#endif
+}
+
+}  // namespace
+
 SharedConversion::SharedConversion(std::size_t shareFrom)
     : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0) {}
 
@@ -13,7 +28,7 @@ SharedConversion::~SharedConversion() {
     const std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
   }
-  changed_.notify_all();
+  Signal(jobWaiting_);
   helper_.join();
 }
 
@@ -25,13 +40,8 @@ NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffe
     return ConvertNumberLines(text, out);
   }
   const std::u16string_view first = text.substr(0, lineEnd + 1);
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    job_ = text.substr(lineEnd + 1);
-    jobWaiting_ = true;
-    jobDone_ = false;
-  }
-  changed_.notify_all();
+  job_ = text.substr(lineEnd + 1);
+  Signal(jobWaiting_);
   NumberLinesOutcome outcome;
   std::exception_ptr error;
   try {
@@ -40,8 +50,7 @@ NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffe
     error = std::current_exception();
   }
   // The helper's half is waited for in every case: it reads the caller's text.
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return jobDone_; });
+  AwaitAndClear(jobDone_);
   if (error) std::rethrow_exception(error);
   if (outcome.foreign || outcome.tooLong) {
     // The first half's outcome stands, except that a foreign character anywhere makes the
@@ -74,25 +83,43 @@ bool SharedConversion::StartHelper() {
 }
 
 void SharedConversion::HelperLoop() {
-  std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return jobWaiting_ || stop_; });
-    if (stop_) return;
-    jobWaiting_ = false;
-    const std::u16string_view text = job_;
-    lock.unlock();
-    NumberLinesOutcome outcome;
-    std::exception_ptr error;
+    AwaitAndClear(jobWaiting_);
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_) return;
+    }
+    jobOutcome_ = {};
+    jobError_ = nullptr;
     try {
       jobOut_.Clear();
-      outcome = ConvertNumberLines(text, jobOut_);
+      jobOutcome_ = ConvertNumberLines(job_, jobOut_);
     } catch (...) {
-      error = std::current_exception();
+      jobError_ = std::current_exception();
     }
-    lock.lock();
-    jobOutcome_ = outcome;
-    jobError_ = error;
-    jobDone_ = true;
-    changed_.notify_all();
+    Signal(jobDone_);
   }
+}
+
+void SharedConversion::AwaitAndClear(std::atomic<bool>& flag) {
+  const auto lookUntil = Clock::now() + kLookFor;
+  // The clock is read now and then: the pauses are far shorter.
+  for (unsigned k = 1; !flag.load(std::memory_order_acquire); ++k) {
+    if (k % 64 == 0 && Clock::now() >= lookUntil) break;
+    Pause();
+  }
+  if (!flag.load(std::memory_order_acquire)) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return flag.load(std::memory_order_acquire); });
+  }
+  flag.store(false, std::memory_order_relaxed);
+}
+
+void SharedConversion::Signal(std::atomic<bool>& flag) {
+  {
+    // Under the lock, so that a thread about to sleep on it cannot miss it.
+    const std::lock_guard<std::mutex> lock(mutex_);
+    flag.store(true, std::memory_order_release);
+  }
+  changed_.notify_all();
 }

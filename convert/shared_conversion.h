@@ -4,6 +4,8 @@
 // the helper converts the second half while the caller converts the first, and the outcome is
 // the one ConvertNumberLines gives for the whole text.
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -32,18 +34,27 @@ class SharedConversion {
   NumberLinesOutcome Convert(std::u16string_view text, TextBuffer<char>& out);
 
  private:
+  using Clock = std::chrono::steady_clock;
+  // How long a thread that waits for the other keeps looking before it sleeps: waking a
+  // sleeping thread can take far longer than converting a few lines.
+  static constexpr auto kLookFor = std::chrono::milliseconds(2);
+
   // Starts the helper unless it runs; false when no thread can be started.
   bool StartHelper();
   void HelperLoop();
+  // Waits until `flag` is set (and clears it), looking for a while before it sleeps.
+  void AwaitAndClear(std::atomic<bool>& flag);
+  // Sets `flag` and wakes the thread that sleeps on it.
+  void Signal(std::atomic<bool>& flag);
 
   const std::size_t shareFrom_;
   std::thread helper_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  // What the helper is handed and what it hands back, under mutex_.
+  std::atomic<bool> jobWaiting_{false};  // set by the caller, taken by the helper
+  std::atomic<bool> jobDone_{false};     // set by the helper, taken by the caller
+  // The job and its outcome; each side touches them only while the flags give it its turn.
   std::u16string_view job_;
-  bool jobWaiting_ = false;
-  bool jobDone_ = false;
   bool stop_ = false;
   NumberLinesOutcome jobOutcome_;
   std::exception_ptr jobError_;
