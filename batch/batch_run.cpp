@@ -84,6 +84,9 @@ std::optional<ConvertedInput> ConvertBatchInput(
     std::size_t pieceBytes) {
   ConvertedInput input;
   TextBuffer<char> bytes;  // the result, handed on in runs
+  // Room for a run and what one piece adds to it at most (three bytes for a line of two
+  // characters), so that it never moves; only what is written is ever touched.
+  bytes.Reserve(kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
   std::u16string text;  // decoded text of a UTF-8 file not yet taken

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <system_error>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,56 +18,92 @@ void Pause() {
 
 }  // namespace
 
-SharedConversion::SharedConversion(std::size_t shareFrom)
-    : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0) {}
+SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars)
+    : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0),
+      chunkChars_(chunkChars > 0 ? chunkChars : 1) {}
 
 SharedConversion::~SharedConversion() {
   if (!helper_.joinable()) return;
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    stop_ = true;
-  }
-  Signal(jobWaiting_);
+  Announce([this] { stop_ = true; });
   helper_.join();
 }
 
 NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out) {
-  // The second half starts after the first line end from the middle on.
-  const std::size_t lineEnd = text.find(u'\n', text.size() / 2);
-  if (shareFrom_ == 0 || text.size() < shareFrom_ || lineEnd == std::u16string_view::npos ||
-      !StartHelper()) {
+  if (shareFrom_ == 0 || text.size() < shareFrom_ || !StartHelper()) {
     return ConvertNumberLines(text, out);
   }
-  const std::u16string_view first = text.substr(0, lineEnd + 1);
-  job_ = text.substr(lineEnd + 1);
-  Signal(jobWaiting_);
-  NumberLinesOutcome outcome;
-  std::exception_ptr error;
-  try {
-    outcome = ConvertNumberLines(first, out);
-  } catch (...) {
-    error = std::current_exception();
-  }
-  // The helper's half is waited for in every case: it reads the caller's text.
-  AwaitAndClear(jobDone_);
-  if (error) std::rethrow_exception(error);
-  if (outcome.foreign || outcome.tooLong) {
-    // The first half's outcome stands, except that a foreign character anywhere makes the
-    // whole text foreign, as the one pass finds it after a line that is too long.
-    if (outcome.tooLong && jobOutcome_.foreign) {
-      outcome.tooLong = false;
-      outcome.foreign = true;
+  const std::size_t count = CutIntoChunks(text);
+  Announce([&] {
+    chunkCount_ = count;
+    nextChunk_ = 0;
+    textWaiting_.store(true, std::memory_order_release);
+  });
+  ConvertChunks();
+  // Chunks the helper took are waited for: they read the caller's text.
+  Await([this] { return converting_.load(std::memory_order_acquire) == 0; });
+  return JoinChunks(count, out);
+}
+
+std::size_t SharedConversion::CutIntoChunks(std::u16string_view text) {
+  std::size_t count = 0;
+  for (std::size_t start = 0; start < text.size(); ++count) {
+    std::size_t end = text.size();
+    if (text.size() - start > chunkChars_) {
+      const std::size_t lineEnd = text.find(u'\n', start + chunkChars_);
+      if (lineEnd != std::u16string_view::npos) end = lineEnd + 1;
     }
-    return outcome;
+    if (chunks_.size() == count) chunks_.emplace_back();
+    chunks_[count].text = text.substr(start, end - start);
+    start = end;
   }
-  if (jobError_) std::rethrow_exception(std::exchange(jobError_, nullptr));
-  const std::string_view second = jobOut_.View();
-  char* const put = out.Room(second.size());
-  if (!second.empty()) std::memcpy(put, second.data(), second.size());
-  out.Commit(put + second.size());
-  outcome.numbers += jobOutcome_.numbers;
-  outcome.foreign = jobOutcome_.foreign;
-  outcome.tooLong = jobOutcome_.tooLong;
+  return count;
+}
+
+void SharedConversion::ConvertChunks() {
+  while (const std::optional<std::size_t> index = TakeChunk()) {
+    Chunk& chunk = chunks_[*index];
+    chunk.outcome = {};
+    chunk.error = nullptr;
+    try {
+      chunk.out.Clear();
+      chunk.outcome = ConvertNumberLines(chunk.text, chunk.out);
+    } catch (...) {
+      chunk.error = std::current_exception();
+    }
+    FinishChunk();
+  }
+}
+
+std::optional<std::size_t> SharedConversion::TakeChunk() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (nextChunk_ >= chunkCount_) return std::nullopt;
+  converting_.fetch_add(1, std::memory_order_relaxed);
+  return nextChunk_++;
+}
+
+void SharedConversion::FinishChunk() {
+  Announce([this] { converting_.fetch_sub(1, std::memory_order_release); });
+}
+
+NumberLinesOutcome SharedConversion::JoinChunks(std::size_t count, TextBuffer<char>& out) {
+  NumberLinesOutcome outcome;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (chunks_[k].error) std::rethrow_exception(chunks_[k].error);
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const Chunk& chunk = chunks_[k];
+    // A foreign character anywhere refuses the whole text, even after a line that is too
+    // long, as the one pass finds it.
+    outcome.foreign = outcome.foreign || chunk.outcome.foreign;
+    if (outcome.tooLong) continue;
+    const std::string_view converted = chunk.out.View();
+    char* const put = out.Room(converted.size());
+    if (!converted.empty()) std::memcpy(put, converted.data(), converted.size());
+    out.Commit(put + converted.size());
+    outcome.numbers += chunk.outcome.numbers;
+    outcome.tooLong = chunk.outcome.tooLong;
+  }
+  if (outcome.foreign) outcome.tooLong = false;
   return outcome;
 }
 
@@ -84,42 +119,33 @@ bool SharedConversion::StartHelper() {
 
 void SharedConversion::HelperLoop() {
   for (;;) {
-    AwaitAndClear(jobWaiting_);
+    Await([this] { return textWaiting_.load(std::memory_order_acquire); });
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       if (stop_) return;
+      textWaiting_.store(false, std::memory_order_relaxed);
     }
-    jobOutcome_ = {};
-    jobError_ = nullptr;
-    try {
-      jobOut_.Clear();
-      jobOutcome_ = ConvertNumberLines(job_, jobOut_);
-    } catch (...) {
-      jobError_ = std::current_exception();
-    }
-    Signal(jobDone_);
+    ConvertChunks();
   }
 }
 
-void SharedConversion::AwaitAndClear(std::atomic<bool>& flag) {
+template <class Ready>
+void SharedConversion::Await(Ready ready) {
   const auto lookUntil = Clock::now() + kLookFor;
   // The clock is read now and then: the pauses are far shorter.
-  for (unsigned k = 1; !flag.load(std::memory_order_acquire); ++k) {
+  for (unsigned k = 1; !ready(); ++k) {
     if (k % 64 == 0 && Clock::now() >= lookUntil) break;
     Pause();
   }
-  if (!flag.load(std::memory_order_acquire)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return flag.load(std::memory_order_acquire); });
-  }
-  flag.store(false, std::memory_order_relaxed);
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [&] { return stop_ || ready(); });
 }
 
-void SharedConversion::Signal(std::atomic<bool>& flag) {
+template <class Change>
+void SharedConversion::Announce(Change change) {
   {
-    // Under the lock, so that a thread about to sleep on it cannot miss it.
     const std::lock_guard<std::mutex> lock(mutex_);
-    flag.store(true, std::memory_order_release);
+    change();
   }
   changed_.notify_all();
 }

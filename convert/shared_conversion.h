@@ -1,8 +1,9 @@
 #pragma once
 // The batch run's conversion of large texts on two threads: the caller's and a helper thread
-// that lives as long as the conversion. A large text is cut at a line end near its middle;
-// the helper converts the second half while the caller converts the first, and the outcome is
-// the one ConvertNumberLines gives for the whole text.
+// that lives as long as the conversion. A large text is cut at line ends into chunks, which
+// both threads take one at a time, in order, until none is left; the outcome is the one
+// ConvertNumberLines gives for the whole text. The caller never waits for the helper to
+// start: when it is slow to wake, the caller converts every chunk itself.
 
 #include <atomic>
 #include <chrono>
@@ -10,21 +11,25 @@
 #include <cstddef>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "convert/number_lines.h"
 #include "convert/text_buffer.h"
 
 class SharedConversion {
  public:
-  // Texts of this many characters and more are shared by default: the halves take far longer
-  // to convert than handing one over to the helper.
+  // Texts shorter than this are converted by the caller alone.
   static constexpr std::size_t kShareFrom = std::size_t{1} << 16;
+  // Characters a chunk has at least (it ends at a line end): far more work than taking it.
+  static constexpr std::size_t kChunkChars = std::size_t{1} << 15;
 
-  // Shares texts of at least `shareFrom` characters, when the processor runs two threads at
-  // once; the helper thread starts with the first such text.
-  explicit SharedConversion(std::size_t shareFrom = kShareFrom);
+  // Shares texts of at least `shareFrom` characters in chunks of `chunkChars`, when the
+  // processor runs two threads at once; the helper thread starts with the first such text.
+  explicit SharedConversion(std::size_t shareFrom = kShareFrom,
+                            std::size_t chunkChars = kChunkChars);
   ~SharedConversion();
   SharedConversion(const SharedConversion&) = delete;
   SharedConversion& operator=(const SharedConversion&) = delete;
@@ -36,27 +41,48 @@ class SharedConversion {
  private:
   using Clock = std::chrono::steady_clock;
   // How long a thread that waits for the other keeps looking before it sleeps: waking a
-  // sleeping thread can take far longer than converting a few lines.
+  // sleeping thread can take far longer than converting a chunk.
   static constexpr auto kLookFor = std::chrono::milliseconds(2);
 
-  // Starts the helper unless it runs; false when no thread can be started.
+  struct Chunk {
+    std::u16string_view text;
+    TextBuffer<char> out;  // kept from text to text
+    NumberLinesOutcome outcome;
+    std::exception_ptr error;
+  };
+
+  // Cuts `text` into chunks_ and returns how many.
+  std::size_t CutIntoChunks(std::u16string_view text);
+  // Converts chunks of the current text until none is left to take.
+  void ConvertChunks();
+  // The index of the next chunk to convert, counted as being converted; nullopt when none
+  // is left.
+  std::optional<std::size_t> TakeChunk();
+  // Counts the chunk taken last by this thread as converted.
+  void FinishChunk();
+  // Adds the chunks' characters to `out` in order and gives their joint outcome.
+  NumberLinesOutcome JoinChunks(std::size_t count, TextBuffer<char>& out);
   bool StartHelper();
   void HelperLoop();
-  // Waits until `flag` is set (and clears it), looking for a while before it sleeps.
-  void AwaitAndClear(std::atomic<bool>& flag);
-  // Sets `flag` and wakes the thread that sleeps on it.
-  void Signal(std::atomic<bool>& flag);
+  // Waits until `ready` holds, looking for a while before it sleeps on changed_.
+  template <class Ready>
+  void Await(Ready ready);
+  // Runs `change` under mutex_ and wakes the threads sleeping on changed_.
+  template <class Change>
+  void Announce(Change change);
 
   const std::size_t shareFrom_;
+  const std::size_t chunkChars_;
+  std::vector<Chunk> chunks_;
   std::thread helper_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::atomic<bool> jobWaiting_{false};  // set by the caller, taken by the helper
-  std::atomic<bool> jobDone_{false};     // set by the helper, taken by the caller
-  // The job and its outcome; each side touches them only while the flags give it its turn.
-  std::u16string_view job_;
+  // Under mutex_: the chunks of the current text, the next one to take, how many are being
+  // converted, and whether the helper is to end.
+  std::size_t chunkCount_ = 0;
+  std::size_t nextChunk_ = 0;
   bool stop_ = false;
-  NumberLinesOutcome jobOutcome_;
-  std::exception_ptr jobError_;
-  TextBuffer<char> jobOut_;  // the second half's characters
+  // Read without the lock while a thread looks before it sleeps.
+  std::atomic<std::size_t> converting_{0};
+  std::atomic<bool> textWaiting_{false};  // a new text has chunks for the helper
 };

@@ -285,14 +285,17 @@ Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
 
 TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
   Inputs inputs(23);
-  SharedConversion shared(/*shareFrom=*/1);  // one helper for every text
+  // Chunks of a single line, of a few lines and of many; one helper for all the texts of each.
+  SharedConversion single(/*shareFrom=*/1, /*chunkChars=*/1);
+  SharedConversion few(/*shareFrom=*/1, /*chunkChars=*/40);
+  SharedConversion many(/*shareFrom=*/100, /*chunkChars=*/150);
   TextBuffer<char> out;
   out.Commit(std::copy_n("kept", 4, out.Room(4)));  // what comes before stays
   const std::u16string overlong = std::u16string(32, u'1') + u"\r\n";
   int converted = 0;
   for (int round = 0; round < 600; ++round) {
     std::u16string text = inputs.Filler(inputs.Below(400));
-    // A line that is too long, a foreign character, both, in either half or across the cut.
+    // A line that is too long, a foreign character or both, anywhere, or a long line last.
     const auto somewhere = [&] {
       return static_cast<std::size_t>(inputs.Below(static_cast<int>(text.size()) + 1));
     };
@@ -312,21 +315,20 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
         text.insert(somewhere(), u"\t");
         break;
       case 4:
-        text += overlong + u"1\r\n";  // in the second half
+        text += std::u16string(2000, u'0');  // a long last line, no line end
         break;
       default:
         break;
     }
     const Converted expected = ReferenceConversion(Chars(text));
     if (expected.outcome == Outcome::kConverted) ++converted;
-    const std::string what = "round " + std::to_string(round);
-    ExpectSame(SharedConversionOf(shared, text, out), expected, what);
-    ASSERT_TRUE(out.View().starts_with("kept")) << what;
+    for (SharedConversion* shared : {&single, &few, &many}) {
+      const std::string what = "round " + std::to_string(round);
+      ExpectSame(SharedConversionOf(*shared, text, out), expected, what);
+      ASSERT_TRUE(out.View().starts_with("kept")) << what;
+    }
   }
   EXPECT_GT(converted, 150);  // the rounds reach the conversion, not only the refusals
-  // A text with no line end after its middle is converted whole by the caller.
-  ExpectSame(SharedConversionOf(shared, u"1\n10\n11111", out), ReferenceConversion(U"1\n10\n11111"),
-             "no line end after the middle");
 }
 
 TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
