@@ -3,21 +3,6 @@
 #include <cstring>
 #include <system_error>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-namespace {
-
-// A moment's pause in a loop that waits for another thread.
-void Pause() {
-#if defined(__SSE2__)
-  _mm_pause();
-#endif
-}
-
-}  // namespace
-
 SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars)
     : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0),
       chunkChars_(chunkChars > 0 ? chunkChars : 1) {}
@@ -132,10 +117,11 @@ void SharedConversion::HelperLoop() {
 template <class Ready>
 void SharedConversion::Await(Ready ready) {
   const auto lookUntil = Clock::now() + kLookFor;
-  // The clock is read now and then: the pauses are far shorter.
+  // Giving way between looks: the other thread may be waiting for this processor. The clock is
+  // read now and then.
   for (unsigned k = 1; !ready(); ++k) {
     if (k % 64 == 0 && Clock::now() >= lookUntil) break;
-    Pause();
+    std::this_thread::yield();
   }
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [&] { return stop_ || ready(); });

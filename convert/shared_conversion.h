@@ -24,7 +24,7 @@ class SharedConversion {
   // Texts shorter than this are converted by the caller alone.
   static constexpr std::size_t kShareFrom = std::size_t{1} << 16;
   // Characters a chunk has at least (it ends at a line end): far more work than taking it.
-  static constexpr std::size_t kChunkChars = std::size_t{1} << 15;
+  static constexpr std::size_t kChunkChars = std::size_t{1} << 13;
 
   // Shares texts of at least `shareFrom` characters in chunks of `chunkChars`, when the
   // processor runs two threads at once; the helper thread starts with the first such text.
@@ -40,8 +40,9 @@ class SharedConversion {
 
  private:
   using Clock = std::chrono::steady_clock;
-  // How long a thread that waits for the other keeps looking before it sleeps: waking a
-  // sleeping thread can take far longer than converting a chunk.
+  // How long a thread that waits for the other keeps looking (giving way to any other thread
+  // between looks) before it sleeps: waking a sleeping thread can take far longer than
+  // converting a chunk.
   static constexpr auto kLookFor = std::chrono::milliseconds(2);
 
   struct Chunk {
