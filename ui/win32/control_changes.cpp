@@ -136,7 +136,7 @@ HeldControlChanges::Change* HeldControlChanges::Find(int id, Kind kind) {
 }
 
 HeldControlChanges::Change& HeldControlChanges::Hold(int id, Kind kind) {
-  if (Change* const held = Find(id, kind)) return *held;
-  changes_.push_back({id, kind, 0, {}});
-  return changes_.back();
+  Change* held = Find(id, kind);
+  if (held == nullptr) held = &changes_.emplace_back(Change{id, kind, 0, {}});
+  return *held;
 }
