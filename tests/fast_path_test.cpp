@@ -204,19 +204,24 @@ class Inputs {
   std::mt19937 random_;
 };
 
-Converted FastConversion(std::u16string_view text, bool plain) {
-  TextBuffer<char> out;
-  const NumberLinesOutcome outcome =
-      plain ? ConvertNumberLinesPlain(text, out) : ConvertNumberLines(text, out);
+// What a conversion's outcome and the characters it appended come to.
+Converted ConvertedOf(const NumberLinesOutcome& outcome, std::string_view appended) {
   Converted result;
   result.outcome = outcome.foreign   ? Outcome::kForeign
                    : outcome.tooLong ? Outcome::kTooLong
                                      : Outcome::kConverted;
   if (result.outcome == Outcome::kConverted) {
-    result.bytes = std::string(out.View());
+    result.bytes = std::string(appended);
     result.numbers = outcome.numbers;
   }
   return result;
+}
+
+Converted FastConversion(std::u16string_view text, bool plain) {
+  TextBuffer<char> out;
+  const NumberLinesOutcome outcome =
+      plain ? ConvertNumberLinesPlain(text, out) : ConvertNumberLines(text, out);
+  return ConvertedOf(outcome, out.View());
 }
 
 void ExpectSame(const Converted& actual, const Converted& expected, const std::string& what) {
@@ -272,15 +277,7 @@ Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
                              TextBuffer<char>& out) {
   const std::size_t before = out.Size();
   const NumberLinesOutcome outcome = shared.Convert(text, out);
-  Converted result;
-  result.outcome = outcome.foreign   ? Outcome::kForeign
-                   : outcome.tooLong ? Outcome::kTooLong
-                                     : Outcome::kConverted;
-  if (result.outcome == Outcome::kConverted) {
-    result.bytes = std::string(out.View().substr(before));
-    result.numbers = outcome.numbers;
-  }
-  return result;
+  return ConvertedOf(outcome, out.View().substr(before));
 }
 
 TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
