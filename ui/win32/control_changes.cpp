@@ -5,11 +5,25 @@
 #include <algorithm>
 #include <utility>
 
+namespace {
+
+// Whether `control` itself has the visible style (its parent may still be hidden).
 bool HasVisibleStyle(HWND control) {
   return (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-namespace {
+// Runs `change` on `control` and has the control repainted with the next paint of the window
+// rather than at once (a button or a progress bar would otherwise paint itself from inside
+// the change, which costs a visible delay per control on some systems).
+template <class Change>
+void ChangeQuietly(HWND control, Change change) {
+  const bool visible = HasVisibleStyle(control);
+  if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+  change();
+  if (!visible) return;
+  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(control, nullptr, TRUE);
+}
 
 // Whether `control` paints itself from inside EnableWindow: buttons (check boxes among them).
 bool PaintsWhenEnabled(HWND control) {
@@ -17,8 +31,7 @@ bool PaintsWhenEnabled(HWND control) {
   return GetClassNameW(control, name, 16) > 0 && lstrcmpiW(name, WC_BUTTONW) == 0;
 }
 
-}  // namespace
-
+// Whether `control` is a read-only edit box: its text changes only when the program sets it.
 bool IsReadOnlyEdit(HWND control) {
   wchar_t name[16] = {};
   return control != nullptr && GetClassNameW(control, name, 16) > 0 &&
@@ -26,8 +39,9 @@ bool IsReadOnlyEdit(HWND control) {
          (GetWindowLongPtrW(control, GWL_STYLE) & ES_READONLY) != 0;
 }
 
+// Enables or disables `control` quietly.
 void EnableQuietly(HWND control, bool enable) {
-  if (control == nullptr || (IsWindowEnabled(control) != FALSE) == enable) return;
+  if ((IsWindowEnabled(control) != FALSE) == enable) return;
   const BOOL state = enable ? TRUE : FALSE;
   if (PaintsWhenEnabled(control)) {
     ChangeQuietly(control, [&] { EnableWindow(control, state); });
@@ -36,10 +50,9 @@ void EnableQuietly(HWND control, bool enable) {
   }
 }
 
-bool ShowQuietly(HWND control, bool show) {
-  if (control == nullptr) return false;
-  const bool wasVisible = HasVisibleStyle(control);
-  if (wasVisible == show) return wasVisible;
+// Shows or hides `control` quietly.
+void ShowQuietly(HWND control, bool show) {
+  if (HasVisibleStyle(control) == show) return;
   SetWindowPos(control, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
                    (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
@@ -51,8 +64,9 @@ bool ShowQuietly(HWND control, bool show) {
   GetWindowRect(control, &area);
   MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&area), 2);
   RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-  return wasVisible;
 }
+
+}  // namespace
 
 bool HeldControlChanges::Show(HWND dialog, int id, bool show) {
   const Change* const held = Find(id, Kind::kShown);

@@ -1,6 +1,6 @@
 #pragma once
-// Showing, hiding, enabling and disabling the controls of a dialog without painting from
-// inside the change, and holding such changes until the window can next show them.
+// The changes the program makes to a dialog's controls, held until the window can next show
+// them and then made without painting from inside the change.
 
 #include <cstdint>
 #include <string>
@@ -8,31 +8,6 @@
 #include <vector>
 
 #include "ui/win32/windows_api.h"
-
-// Whether `control` itself has the visible style (its parent may still be hidden).
-bool HasVisibleStyle(HWND control);
-
-// Runs `change` on `control` and has the control repainted with the next paint of the window
-// rather than at once (a button or a progress bar would otherwise paint itself from inside
-// the change, which costs a visible delay per control on some systems).
-template <class Change>
-void ChangeQuietly(HWND control, Change change) {
-  const bool visible = HasVisibleStyle(control);
-  if (visible) SendMessageW(control, WM_SETREDRAW, FALSE, 0);
-  change();
-  if (!visible) return;
-  SendMessageW(control, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(control, nullptr, TRUE);
-}
-
-// Shows or hides `control` quietly; returns whether it was visible before. Nothing happens
-// for a null control.
-bool ShowQuietly(HWND control, bool show);
-// Enables or disables `control` quietly. Nothing happens for a null control.
-void EnableQuietly(HWND control, bool enable);
-
-// Whether `control` is a read-only edit box: its text changes only when the program sets it.
-bool IsReadOnlyEdit(HWND control);
 
 // The states a dialog's controls are to take, held until Apply: shown, enabled, the texts of
 // read-only edit boxes and the positions of progress bars, all of which only the program
