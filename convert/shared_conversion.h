@@ -63,6 +63,7 @@ class SharedConversion {
   void FinishChunk();
   // Adds the chunks' characters to `out` in order and gives their joint outcome.
   NumberLinesOutcome JoinChunks(std::size_t count, TextBuffer<char>& out);
+  // Starts the helper unless it runs; false when no thread can be started.
   bool StartHelper();
   void HelperLoop();
   // Waits until `ready` holds, looking for a while before it sleeps on changed_.
