@@ -18,4 +18,7 @@ inline constexpr std::u16string_view kOutputUnwritable =
 inline constexpr std::u16string_view kInputNotDeleted =
     u"２進数が記述された「Quillet.tbin」ファイルを削除できませんでした。";
 inline constexpr std::u16string_view kCompleted = u"処理を完了しました。";
+inline constexpr std::u16string_view kOutOfMemory = u"メモリが不足しているため、処理を中止します。";
+inline constexpr std::u16string_view kAnotherRunBusy =
+    u"別の自動処理が実行中のため、処理を中止します。";
 }  // namespace batch_msg

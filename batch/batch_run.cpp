@@ -19,8 +19,6 @@ namespace {
 constexpr int kBatchResult = -1;
 // Bytes of the result handed on at a time.
 constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
-// How long a start waits for another batch run on the same hand-off folder to finish.
-constexpr auto kLockWait = std::chrono::minutes(5);
 
 void ShowGated(WindowServices& window, const SettingsState& settings, std::u16string_view text,
                int type) {
@@ -127,11 +125,11 @@ std::optional<ConvertedInput> ConvertBatchInput(
 }
 
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
-                   ConversionState& conversion) {
+                   ConversionState& conversion, std::chrono::milliseconds lockWait) {
   // Batch runs on one hand-off folder take turns, so that two starts at the same moment
   // never work on one input together.
-  std::optional<RunLock> lock(std::in_place, folders.AutoFileDir, kLockWait);
-  if (!lock->Held()) return Refuse(window, settings, batch_msg::kInputUnreadable);
+  std::optional<RunLock> lock(std::in_place, folders.AutoFileDir, lockWait);
+  if (!lock->Held()) return Refuse(window, settings, batch_msg::kAnotherRunBusy);
 
   const std::u16string inputPath = BatchInputFileOf(folders.AutoFileDir);
   const std::optional<FileStatus> status = GetFileStatus(inputPath);
@@ -155,7 +153,8 @@ void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& 
     input =
         ConvertBatchInput(inputPath, [&](std::string_view bytes) { return result.Write(bytes); });
   } catch (const std::bad_alloc&) {
-    input.reset();
+    lock.reset();
+    return Refuse(window, settings, batch_msg::kOutOfMemory);
   }
   if (!input) {
     const bool gone = FileExists(inputPath) != 1;

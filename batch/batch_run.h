@@ -2,6 +2,7 @@
 // Automatic processing: a start whose hand-off folder exists converts the input file there
 // into the result file, deletes the input and ends the dialog by itself.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -16,10 +17,15 @@
 #include "storage/working_folders.h"
 #include "ui/window_services.h"
 
-// The check of a start whose hand-off folder exists: refuses an unusable input file or
-// converts it with RunAutoProcessing. Ends the dialog with -1 in every case.
+// How long a start waits for another batch run on the same hand-off folder to finish.
+inline constexpr std::chrono::milliseconds kBatchLockWait = std::chrono::minutes(5);
+
+// The check of a start whose hand-off folder exists: waits up to `lockWait` for other runs on
+// the folder, then refuses an unusable input file or converts it with RunAutoProcessing. Ends
+// the dialog with -1 in every case.
 void RunBatchCheck(WindowServices& window, FolderState& folders, SettingsState& settings,
-                   ConversionState& conversion);
+                   ConversionState& conversion,
+                   std::chrono::milliseconds lockWait = kBatchLockWait);
 
 // Bytes of the input the batch run converts at a time: enough for two threads to share each
 // piece at little cost, little next to the memory a run may take.

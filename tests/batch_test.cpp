@@ -2,8 +2,12 @@
 // ends by itself.
 #include <gtest/gtest.h>
 
+#include <future>
+#include <thread>
+
 #include "batch/batch_messages.h"
 #include "convert/binary.h"
+#include "storage/run_lock.h"
 #include "tests/dialog_fixture.h"
 #include "tests/test_text.h"
 
@@ -144,6 +148,30 @@ TEST_F(BatchTest, AnUnwritableResultKeepsTheInput) {
   EXPECT_EQ(window.boxes[0].text, batch_msg::kOutputUnwritable);
   EXPECT_EQ(window.boxes[0].type, kIconError);
   EXPECT_EQ(window.beeps, 0);
+}
+
+TEST_F(BatchTest, AStartThatOutwaitsTheLockOfAnotherRunSaysSoAndKeepsTheInput) {
+  OpenGate();
+  WriteBytes(Input(), Utf16Bytes("11\r\n"));
+  // Another run holds the lock, on a thread of its own (a lock is its holder thread's).
+  std::promise<bool> held;
+  std::promise<void> done;
+  std::thread otherRun([&] {
+    const RunLock lock(AutoFileDirOf(documents.u16string()), std::chrono::milliseconds(0));
+    held.set_value(lock.Held());
+    done.get_future().wait();
+  });
+  const bool otherHeld = held.get_future().get();
+  dialog.SetBatchLockWait(std::chrono::milliseconds(50));
+  if (otherHeld) Start();
+  done.set_value();
+  otherRun.join();
+  ASSERT_TRUE(otherHeld);
+  EXPECT_EQ(window.endResult, -1);
+  ASSERT_EQ(window.boxes.size(), 1u);
+  EXPECT_EQ(window.boxes[0].text, u"別の自動処理が実行中のため、処理を中止します。");
+  EXPECT_EQ(ReadBytes(Input()), Utf16Bytes("11\r\n"));
+  EXPECT_FALSE(fs::exists(Output()));
 }
 
 TEST_F(BatchTest, TheHandOffFolderAndTheSettingsFileStay) {

@@ -178,6 +178,22 @@ TEST_F(DialogTest, ExitKeepsOrRemovesTheHandOffFolderAndSavesTheSettings) {
   }
 }
 
+TEST_F(DialogTest, ACloseRequestEndsTheDialogWithoutExitsSteps) {
+  for (const bool autoOn : {true, false}) {
+    SCOPED_TRACE(autoOn ? "automatic processing switched on" : "untouched");
+    DialogRig rig;
+    rig.Start();
+    if (autoOn) {
+      ASSERT_TRUE(rig.window.Click(IDC_CHK_AUTO));
+    }
+    fs::create_directories(rig.HandOff());
+    ASSERT_TRUE(rig.dialog.OnCommand(kDialogCancelled, kButtonClicked));
+    EXPECT_EQ(rig.window.endResult, kDialogCancelled);
+    EXPECT_TRUE(fs::is_directory(rig.HandOff()));  // neither removed nor written to
+    EXPECT_FALSE(fs::exists(rig.SettingsFile()));
+  }
+}
+
 TEST_F(DialogTest, ExitCutsALongerSettingsFile) {
   WriteSettings("1\r\n1\r\nsome longer earlier content");
   Start();

@@ -162,20 +162,23 @@ TEST_F(FileConversionTest, ControlsAreLockedWhileTheRunIsUnderWay) {
     EXPECT_TRUE(window[IDC_EDIT_PROGRESS].visible);
     EXPECT_EQ(window[IDC_CHK_AUTO].check, 0);
     for (int id : kLockedDuringRun) EXPECT_FALSE(window[id].enabled) << id;
-    // A click on a locked button does nothing.
+    // A click on a locked button does nothing, and neither does a close request.
     EXPECT_FALSE(window.Click(IDC_BTN_CONVERT_FILE));
+    dialog.OnCancel();
   };
   // The completion message comes while the controls are still locked.
   window.onMessageBox = [&](const FakeWindow::Box&) {
     EXPECT_TRUE(window[IDC_BTN_CANCEL].visible);
     EXPECT_FALSE(window[IDC_BTN_SAVE].enabled);
     EXPECT_TRUE(window[IDC_BTN_EXIT].enabled);
+    dialog.OnCancel();
   };
   window.Click(IDC_BTN_CONVERT_FILE);
   EXPECT_EQ(checkedPumps, 6 + 2 + 3);  // six characters, two numbers, three closing steps
   EXPECT_EQ(window[IDC_EDIT_RESULT].text, u"5\r\n1\r\n");
   EXPECT_EQ(window[IDC_CHK_AUTO].check, 0);
   EXPECT_EQ(folders.AutoProcessingOn, 1);
+  EXPECT_FALSE(window.endResult.has_value());
   ExpectIdle();
 }
 

@@ -4,10 +4,6 @@
 #include "ui/messages.h"
 #include "ui/vornel_dlg.h"
 
-namespace {
-constexpr int kDialogOk = 1;  // IDOK
-}  // namespace
-
 void CVornelDlg::OnBnClickedAutoProcessing() {
   folders_.AutoFileDir = AutoFileDirOf(folders_.DocumentsPath);
   if (window_.GetCheck(IDC_CHK_AUTO) == 1) {
@@ -31,6 +27,11 @@ void CVornelDlg::OnBnClickedExit() {
   folders_.TempDir = TempDirOf(folders_.DocumentsPath);
   SaveSettings();
   window_.EndDialog(kDialogOk);
+}
+
+void CVornelDlg::OnCancel() {
+  if (converting_) return;
+  window_.EndDialog(kDialogCancelled);
 }
 
 void CVornelDlg::SaveSettings() {

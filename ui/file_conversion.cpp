@@ -31,9 +31,12 @@ void CVornelDlg::OnBnClickedReadFile() {
     window_.MessageBox(msg::kNoFileChosen, kIconError);
     return;
   }
+  // All or nothing: the text is shown before it is stored, and either step may run out of
+  // memory, which leaves the shown and the stored text as they were.
   std::optional<std::u16string> text;
   try {
     text = ReadUnicodeTextFile(path);
+    if (text) window_.SetText(IDC_EDIT_FILE_TEXT, *text);
   } catch (const std::bad_alloc&) {
     window_.MessageBox(msg::kOutOfMemory, kIconError);
     return;
@@ -43,7 +46,6 @@ void CVornelDlg::OnBnClickedReadFile() {
     return;
   }
   conversion_.LoadedText = std::move(*text);
-  window_.SetText(IDC_EDIT_FILE_TEXT, conversion_.LoadedText);
   if (!conversion_.LoadedText.empty()) window_.ShowControl(IDC_BTN_CONVERT_FILE, true);
 }
 
@@ -75,6 +77,14 @@ void CVornelDlg::OnBnClickedCancel() {
 }
 
 void CVornelDlg::ConvertLoadedText() {
+  // Until the run's last message box is closed, a close request is not taken.
+  struct Converting {
+    bool& flag;
+    explicit Converting(bool& f) : flag(f) { flag = true; }
+    ~Converting() { flag = false; }
+    Converting(const Converting&) = delete;
+    Converting& operator=(const Converting&) = delete;
+  } converting(converting_);
   conversion_.NumberList.Clear();
   conversion_.CancelFlag = 0;
   conversion_.ListLineCount = 0;

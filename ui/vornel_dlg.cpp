@@ -29,6 +29,7 @@ const MessageMapEntry kMessageMap[] = {
     {IDC_BTN_SAVE, kButtonClicked, &CVornelDlg::OnBnClickedSave},
     {IDC_BTN_READ_FILE, kButtonClicked, &CVornelDlg::OnBnClickedReadFile},
     {IDC_BROWSE_FILE, kEditChanged, &CVornelDlg::OnEnChangeBrowseFile},
+    {kDialogCancelled, kButtonClicked, &CVornelDlg::OnCancel},
 };
 
 }  // namespace
@@ -39,7 +40,8 @@ CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsSta
       folders_(folders),
       settings_(settings),
       conversion_(conversion),
-      documentsFolder_(&DocumentsFolder) {}
+      documentsFolder_(&DocumentsFolder),
+      batchLockWait_(kBatchLockWait) {}
 
 bool CVornelDlg::OnCommand(int id, int notification) {
   const auto* const entry = std::ranges::find_if(kMessageMap, [&](const MessageMapEntry& e) {
@@ -68,7 +70,7 @@ bool CVornelDlg::OnInitDialog() {
   folders_.AutoFileDir = AutoFileDirOf(folders_.DocumentsPath);
 
   if (DirectoryExists(folders_.AutoFileDir)) {
-    RunBatchCheck(window_, folders_, settings_, conversion_);
+    RunBatchCheck(window_, folders_, settings_, conversion_, batchLockWait_);
     return true;
   }
   window_.ShowControl(IDC_EDIT_PROGRESS, false);

@@ -1,6 +1,7 @@
 #pragma once
 // The main dialog: its handlers, written against WindowServices.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,6 +15,9 @@
 // Notification codes the message map routes (as the window system defines them).
 inline constexpr int kButtonClicked = 0;    // BN_CLICKED
 inline constexpr int kEditChanged = 0x300;  // EN_CHANGE
+// The dialog's own commands and results.
+inline constexpr int kDialogOk = 1;         // IDOK
+inline constexpr int kDialogCancelled = 2;  // IDCANCEL
 
 class CVornelDlg {
  public:
@@ -37,12 +41,18 @@ class CVornelDlg {
   void OnBnClickedSave();
   void OnBnClickedReadFile();
   void OnEnChangeBrowseFile();
+  // A close request (the taskbar's Close, Alt+F4, another program): ends an idle dialog as
+  // cancelled, without Exit's steps (no settings written, the hand-off folder left as it is);
+  // does nothing while a file conversion runs, whose own Cancel button stops it.
+  void OnCancel();
 
   // Progress display: with throttling off every step is shown as it comes (tests);
   // with it on the display is updated only when what it shows changes.
   void SetProgressThrottling(bool on) { throttle_ = on; }
   // The clock of the progress display (tests step time with it).
   void SetProgressClock(ProgressClock clock) { progressClock_ = std::move(clock); }
+  // How long a batch run waits for another one on the same hand-off folder (tests shorten it).
+  void SetBatchLockWait(std::chrono::milliseconds wait) { batchLockWait_ = wait; }
   // Where the dialog looks up the Documents folder (the user's own by default).
   void SetDocumentsLookup(std::function<std::u16string()> lookup) {
     documentsFolder_ = std::move(lookup);
@@ -66,4 +76,6 @@ class CVornelDlg {
   std::function<std::u16string()> documentsFolder_;
   bool throttle_ = true;
   ProgressClock progressClock_;
+  bool converting_ = false;  // a file conversion's run is under way
+  std::chrono::milliseconds batchLockWait_;
 };

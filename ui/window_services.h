@@ -28,6 +28,8 @@ class WindowServices {
   virtual bool ShowControl(int id, bool show) = 0;
   virtual void EnableControl(int id, bool enable) = 0;
   virtual std::u16string GetText(int id) = 0;
+  // Gives control `id` the text `text`. Throws std::bad_alloc when memory runs out; the control
+  // then keeps the text it had.
   virtual void SetText(int id, std::u16string_view text) = 0;
   // The text of control `id` to read in place, without a copy where the control keeps it;
   // valid until the next call of these services. Here: a copy kept for the caller.
@@ -36,7 +38,7 @@ class WindowServices {
     return peeked_;
   }
   // Gives control `id` the text `text`, taking its memory where the control can keep it
-  // (`text` is then left empty). Here: SetText.
+  // (`text` is then left empty). Throws as SetText does. Here: SetText.
   virtual void TakeText(int id, std::u16string&& text) { SetText(id, text); }
   // Check mark of a check box: 0 unchecked, 1 checked. Setting it runs no click handler.
   virtual int GetCheck(int id) = 0;

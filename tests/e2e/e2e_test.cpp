@@ -225,6 +225,31 @@ TEST_F(ProgramTest, CancelStopsALongConversion) {
   Exit();
 }
 
+TEST_F(ProgramTest, ACloseRequestWaitsOutARunAndThenEndsWithoutExitsSteps) {
+  Start();
+  constexpr std::size_t kLines = 3000000;  // a run that lasts, as in the Cancel test
+  std::wstring content;
+  for (std::size_t i = 0; i < kLines; ++i) content += L"1011001110001111\r\n";
+  ReadFile(documents_.Scratch() / L"long.txt", content);
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_BTN_CANCEL); }));
+  // Taken by the run's pump: the reply comes once the request has been handled.
+  DWORD_PTR reply = 0;
+  SendMessageTimeoutW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 10000, &reply);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog_) || Idle(); }));
+  ASSERT_TRUE(IsWindow(dialog_)) << "a close request ended a running conversion";
+  EXPECT_EQ(ControlTextLength(dialog_, IDC_EDIT_RESULT),
+            kLines * std::wstring(L"45967\r\n").size());
+
+  Click(dialog_, IDC_CHK_AUTO);
+  ExpectMessage(kAutoFolderCreated);
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_CHK_MESSAGES); }));
+  PostMessageW(dialog_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(program_->WaitForExit()) << "the idle dialog did not end on a close request";
+  EXPECT_TRUE(fs::is_directory(HandOffFolder()));
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+}
+
 TEST_F(ProgramTest, BrowseButtonPutsTheChosenFileIntoTheBox) {
   Start();
   const fs::path file = documents_.Scratch() / L"chosen.txt";

@@ -86,7 +86,7 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_SETCURSOR:
       return context->window.ApplyWaitCursor() ? Handled(hwnd, TRUE) : FALSE;
     case WM_CLOSE:
-      // No close box: Exit and the batch run are the only ways out.
+      context->dialog.OnCancel();
       return TRUE;
     default:
       return FALSE;

@@ -623,7 +623,9 @@ TextView* TextViewOf(HWND window) {
 
 bool TakeTextViewText(HWND window, std::u16string& text) {
   TextView* view = TextViewOf(window);
-  return view != nullptr && ShowNewText(*view, std::move(text));
+  if (view == nullptr) return false;
+  if (!ShowNewText(*view, std::move(text))) throw std::bad_alloc();
+  return true;
 }
 
 std::optional<std::u16string_view> PeekTextViewText(HWND window) {

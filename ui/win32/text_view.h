@@ -17,7 +17,8 @@ inline constexpr wchar_t kTextViewClass[] = L"" TEXT_VIEW_CLASS;
 // Registers the view's window class for `instance`; false when that fails.
 bool RegisterTextView(HINSTANCE instance);
 
-// Moves `text` into text view `window` (as WM_SETTEXT); false, `text` kept, if no view/no memory.
+// Moves `text` into text view `window` (as WM_SETTEXT); false, `text` kept, when `window` is no
+// text view. Throws std::bad_alloc when memory runs out; the view and `text` are then kept.
 bool TakeTextViewText(HWND window, std::u16string& text);
 // The text of text view `window` in place, valid until it changes; nullopt for other windows.
 std::optional<std::u16string_view> PeekTextViewText(HWND window);
