@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_run.h"
+#include "pipeline/batch_pipeline.h"
 
 extern char** environ;
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/batch_run.h"
+#include "pipeline/batch_pipeline.h"
 #include "convert/binary.h"
 #include "convert/line_list.h"
 #include "convert/number_values.h"

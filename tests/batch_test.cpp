@@ -5,7 +5,7 @@
 #include <future>
 #include <thread>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "convert/binary.h"
 #include "storage/run_lock.h"
 #include "tests/dialog_fixture.h"

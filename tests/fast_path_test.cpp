@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/batch_run.h"
+#include "pipeline/batch_pipeline.h"
 #include "convert/binary.h"
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"

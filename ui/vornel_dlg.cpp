@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "batch/batch_run.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
 #include "ui/messages.h"
@@ -41,7 +40,7 @@ CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsSta
       settings_(settings),
       conversion_(conversion),
       documentsFolder_(&DocumentsFolder),
-      batchLockWait_(kBatchLockWait) {}
+      batchLockWait_(std::chrono::minutes(5)) {}
 
 bool CVornelDlg::OnCommand(int id, int notification) {
   const auto* const entry = std::ranges::find_if(kMessageMap, [&](const MessageMapEntry& e) {
@@ -70,7 +69,7 @@ bool CVornelDlg::OnInitDialog() {
   folders_.AutoFileDir = AutoFileDirOf(folders_.DocumentsPath);
 
   if (DirectoryExists(folders_.AutoFileDir)) {
-    RunBatchCheck(window_, folders_, settings_, conversion_, batchLockWait_);
+    RunBatch();
     return true;
   }
   window_.ShowControl(IDC_EDIT_PROGRESS, false);

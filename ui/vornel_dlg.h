@@ -61,6 +61,9 @@ class CVornelDlg {
  private:
   enum class RunOutcome { kCompleted, kCancelled, kLimitExceeded, kOutOfMemory };
 
+  // The batch run of a start whose hand-off folder exists: waits for other runs on the
+  // folder, converts or refuses the input file there and ends the dialog with -1.
+  void RunBatch();
   // A file conversion's run on the text read last.
   void ConvertLoadedText();
   // The splitting, the limit check and the conversion of a file conversion's run.

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "tests/fault/dialog_run.h"
 #include "tests/storage_test_support.h"
 #include "tests/temp_folder.h"

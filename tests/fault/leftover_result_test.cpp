@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "tests/fault/dialog_run.h"
 #include "tests/temp_folder.h"
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "storage/utf8.h"
 #include "tests/fault/child_process.h"
 #include "tests/fault/dialog_run.h"

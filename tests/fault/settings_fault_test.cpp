@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "tests/dialog_fixture.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdio>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "tests/fault/dialog_run.h"
 #include "tests/fault/system_call_hooks.h"
 #include "tests/temp_folder.h"

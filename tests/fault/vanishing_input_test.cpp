@@ -4,7 +4,7 @@
 // complete conversion of what was read, or the earlier result stays.
 #include <gtest/gtest.h>
 
-#include "batch/batch_messages.h"
+#include "ui/batch_messages.h"
 #include "tests/fault/dialog_run.h"
 #include "tests/temp_folder.h"
 

@@ -1,0 +1,91 @@
+#include "pipeline/batch_pipeline.h"
+
+#include <string_view>
+
+#include "convert/piecewise_conversion.h"
+#include "convert/text_buffer.h"
+#include "storage/text_decoding.h"
+
+namespace {
+
+// Bytes of the result handed on at a time.
+constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
+
+// Deletes the input; true when it is gone afterwards, also when the calling program removed
+// it meanwhile.
+bool DeleteInput(const std::u16string& inputPath) {
+  const std::optional<FileStatus> status = GetFileStatus(inputPath);
+  if (!status) return true;  // already gone: nothing left to delete
+  if (status->readOnly) ClearReadOnly(inputPath);
+  return RemoveFile(inputPath) || !GetFileStatus(inputPath);
+}
+
+// Hands the UTF-16LE units of `units` to `conversion` as they are, without decoding: what
+// decoding changes (NUL and unpaired surrogates become U+FFFD, a lone LF gains a CR, the last
+// line gains CR LF) changes neither which characters are foreign nor any line's digits. Sets
+// `oddByte` when the last piece ends in half a unit, which would decode to U+FFFD, foreign.
+// Returns the bytes taken.
+std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last,
+                      bool& oddByte) {
+  oddByte = last && units.size() % 2 != 0;
+  const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
+                                   units.size() / 2);
+  return 2 * conversion.Take(text16, last);
+}
+
+}  // namespace
+
+std::optional<ConvertedInput> ConvertBatchInput(
+    const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
+    std::size_t pieceBytes) {
+  ConvertedInput input;
+  TextBuffer<char> bytes;  // the result, handed on in runs
+  // Room for a run and what one piece adds to it at most (three bytes for a line of two
+  // characters), so that it never moves; only what is written is ever touched.
+  bytes.Reserve(kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
+  PiecewiseConversion conversion(bytes);
+  std::optional<TextEncoding> encoding;
+  std::u16string text;  // decoded text of a UTF-8 file not yet taken
+  std::optional<UnicodeTextDecoder> decoder;
+  bool oddByte = false;
+  const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
+    std::size_t used = 0;
+    if (!encoding) {
+      encoding = EncodingOf(piece, last);
+      if (!encoding) return 0;
+      if (encoding->utf8) {
+        decoder.emplace(text);  // the decoder takes its mark itself
+      } else {
+        used = encoding->markBytes;
+      }
+    }
+    if (decoder) {
+      used += decoder->Decode(piece, last);
+      text.erase(0, conversion.Take(text, last));
+    } else {
+      used += TakeUnits(conversion, piece.substr(used), last, oddByte);
+    }
+    // Handed on in runs of some size: each write costs a call into the system.
+    if (bytes.Size() >= kResultRunBytes || last) {
+      if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
+        input.resultFailed = true;
+      }
+      bytes.Clear();
+    }
+    if (conversion.Foreign() || oddByte) return std::nullopt;  // refused: no need to read on
+    return used;
+  };
+  if (!ReadFileInPieces(inputPath, /*denyWriters=*/true, take, pieceBytes)) return std::nullopt;
+  input.foreign = conversion.Foreign() || oddByte;
+  input.tooLong = conversion.TooLong();
+  input.numbers = conversion.Numbers();
+  return input;
+}
+
+std::optional<HandOverFailure> HandOver(FileReplacement& result, const std::u16string& inputPath,
+                                        const ConvertedInput& input) {
+  // The result appears complete or not at all; without it the input stays for a retry.
+  if (input.resultFailed || !result.Commit()) return HandOverFailure::kResultUnwritable;
+  if (!DeleteInput(inputPath)) return HandOverFailure::kInputNotDeleted;
+  return std::nullopt;
+}
