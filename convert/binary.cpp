@@ -10,6 +10,10 @@ namespace {
 
 bool IsBinaryOrLineBreak(char16_t c) { return c == u'0' || c == u'1' || c == u'\r' || c == u'\n'; }
 
+int HasNonBinaryCharsOneByOne(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), IsBinaryOrLineBreak) ? 0 : 1;
+}
+
 }  // namespace
 
 std::int64_t BinaryValue(std::u16string_view binary) {
@@ -32,10 +36,6 @@ std::u16string BinaryToDecimal(std::u16string_view binary) {
   return text;
 }
 
-int HasNonBinaryCharsPlain(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), IsBinaryOrLineBreak) ? 0 : 1;
-}
-
 #if defined(__SSE2__)
 
 int HasNonBinaryChars(std::u16string_view text) {
@@ -51,18 +51,11 @@ int HasNonBinaryChars(std::u16string_view text) {
                      _mm_or_si128(_mm_cmpeq_epi16(c, cr), _mm_cmpeq_epi16(c, lf)));
     if (_mm_movemask_epi8(accepted) != 0xFFFF) return 1;
   }
-  return HasNonBinaryCharsPlain(text.substr(i));
+  return HasNonBinaryCharsOneByOne(text.substr(i));
 }
 
 #else
 
-int HasNonBinaryChars(std::u16string_view text) { return HasNonBinaryCharsPlain(text); }
+int HasNonBinaryChars(std::u16string_view text) { return HasNonBinaryCharsOneByOne(text); }
 
 #endif
-
-std::int64_t FindOverlongEntry(const LineList& entries, std::int64_t count) {
-  for (std::int64_t k = 0; k < count; ++k) {
-    if (entries[k].size() > kLongestLine) return k;
-  }
-  return -1;
-}

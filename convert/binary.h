@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "convert/decimal_text.h"
-#include "convert/line_list.h"
 
 // Largest value converted; a larger one gives kOverflowResult.
 inline constexpr std::uint32_t kLargestValue = 2147483647;
@@ -48,8 +47,3 @@ void AppendDecimalOf(String& out, std::u16string_view binary) {
 
 // 1 when `text` holds a character other than '0', '1', CR and LF; 0 otherwise and for "".
 int HasNonBinaryChars(std::u16string_view text);
-// The same, one character at a time: the twin HasNonBinaryChars is tested against.
-int HasNonBinaryCharsPlain(std::u16string_view text);
-
-// Index of the first of the first `count` entries longer than kLongestLine; -1 when all fit.
-std::int64_t FindOverlongEntry(const LineList& entries, std::int64_t count);

@@ -37,9 +37,8 @@ LineValue PlainLineValue(const char16_t* begin, const char16_t* end) {
   return line;
 }
 
-}  // namespace
-
-NumberLinesOutcome ConvertNumberLinesPlain(std::u16string_view text, TextBuffer<char>& out) {
+// ConvertNumberLines one character at a time: the last line of a block-wise pass.
+NumberLinesOutcome ConvertOneByOne(std::u16string_view text, TextBuffer<char>& out) {
   NumberLinesOutcome outcome;
   const char16_t* const end = text.data() + text.size();
   const char16_t* lineStart = text.data();
@@ -53,7 +52,7 @@ NumberLinesOutcome ConvertNumberLinesPlain(std::u16string_view text, TextBuffer<
     }
     const LineValue line = PlainLineValue(lineStart, p);
     if (line.digits > kLongestLine) {
-      outcome.foreign = HasNonBinaryCharsPlain(std::u16string_view(p, end - p)) == 1;
+      outcome.foreign = HasNonBinaryChars(std::u16string_view(p, end - p)) == 1;
       outcome.tooLong = !outcome.foreign;
       return outcome;
     }
@@ -65,6 +64,8 @@ NumberLinesOutcome ConvertNumberLinesPlain(std::u16string_view text, TextBuffer<
     lineStart = p + 1;
   }
 }
+
+}  // namespace
 
 #if defined(__SSE2__)
 
@@ -117,7 +118,7 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
     out.Commit(put);
   }
   const NumberLinesOutcome rest =
-      ConvertNumberLinesPlain(std::u16string_view(lineStart, end - lineStart), out);
+      ConvertOneByOne(std::u16string_view(lineStart, end - lineStart), out);
   outcome.numbers += rest.numbers;
   outcome.tooLong = rest.tooLong;
   outcome.foreign = rest.foreign;
@@ -127,7 +128,7 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
 #else
 
 NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out) {
-  return ConvertNumberLinesPlain(text, out);
+  return ConvertOneByOne(text, out);
 }
 
 #endif

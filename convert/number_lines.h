@@ -1,7 +1,7 @@
 #pragma once
 // The numbers of a whole file text converted in one pass, for the batch run, which has no
-// progress steps: the entries SplitIntoNumberList would cut, the limit FindOverlongEntry
-// applies and the decimal texts BinaryToDecimal gives, without building the number list.
+// progress steps: the entries SplitIntoNumberList would cut, the 31-character limit
+// the dialog applies and the decimal texts BinaryToDecimal gives, without building the number list.
 
 #include <cstdint>
 #include <string_view>
@@ -20,7 +20,3 @@ struct NumberLinesOutcome {
 // line longer than kLongestLine, leading zeros counted (tooLong set); `out` then holds some
 // of the lines before. Throws std::bad_alloc when memory runs out.
 NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out);
-
-// The same, one character at a time: the twin the block-wise pass is tested against, and the
-// pass itself where the processor has no SSE2.
-NumberLinesOutcome ConvertNumberLinesPlain(std::u16string_view text, TextBuffer<char>& out);

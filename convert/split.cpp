@@ -125,12 +125,6 @@ bool SplitInto(std::u16string& loadedText, List& numberList, std::int64_t& listL
 
 }  // namespace
 
-bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
-                         std::int64_t& listLineCount, const SplitStep& step,
-                         std::int64_t stepEvery) {
-  return SplitInto(loadedText, numberList, listLineCount, step, stepEvery, PlainSplit<LineList>());
-}
-
 bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
                          std::int64_t& listLineCount, const SplitStep& step,
                          std::int64_t stepEvery) {
@@ -140,11 +134,4 @@ bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
   return SplitInto(loadedText, numberList, listLineCount, step, stepEvery,
                    PlainSplit<NumberValues>());
 #endif
-}
-
-bool SplitIntoNumberValuesPlain(std::u16string& loadedText, NumberValues& numberList,
-                                std::int64_t& listLineCount, const SplitStep& step,
-                                std::int64_t stepEvery) {
-  return SplitInto(loadedText, numberList, listLineCount, step, stepEvery,
-                   PlainSplit<NumberValues>());
 }

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 
-#include "convert/line_list.h"
 #include "convert/number_values.h"
 
 // Runs after each examined position of the trimmed text, with that position's index;
@@ -13,23 +12,15 @@
 using SplitStep = std::function<bool(std::int64_t position)>;
 
 // Removes every trailing CR and LF from `loadedText` itself, then appends to `numberList`
-// (expected empty) each non-empty line of the
-// rest, split at LF with every CR dropped, in order, and sets `listLineCount` to their number.
-// `step`, when given, runs after every `stepEvery`-th position and after the last one (after every
-// position by default). Returns false when the step cancelled: `numberList` then stays empty and
-// `listLineCount` holds the index of the line being collected.
-bool SplitIntoNumberList(std::u16string& loadedText, LineList& numberList,
-                         std::int64_t& listLineCount, const SplitStep& step = {},
-                         std::int64_t stepEvery = 1);
-// The same split keeping each entry as its value (the list the dialog converts from); a block
-// of characters at a time where the processor allows it and `stepEvery` is a multiple of 64.
+// (expected empty) each non-empty line of the rest as its value, split at LF with every CR
+// dropped, in order, and sets `listLineCount` to their number; a block of characters at a time
+// while `stepEvery` is a multiple of 64. `step`, when given, runs after every `stepEvery`-th
+// position and after the last one (after every position by default). Returns false when the
+// step cancelled: `numberList` then stays empty and `listLineCount` holds the index of the line
+// being collected.
 bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
                          std::int64_t& listLineCount, const SplitStep& step = {},
                          std::int64_t stepEvery = 1);
-// The same, one character at a time: the twin the block-wise split is tested against.
-bool SplitIntoNumberValuesPlain(std::u16string& loadedText, NumberValues& numberList,
-                                std::int64_t& listLineCount, const SplitStep& step = {},
-                                std::int64_t stepEvery = 1);
 
 // Removes every trailing CR and LF from `text`.
 void TrimTrailingLineBreaks(std::u16string& text);

@@ -1,9 +1,9 @@
 // The file conversion on arbitrary input, as the batch run and the dialog run it, from a file
 // holding the input's bytes: the batch run's ConvertBatchInput (read, decode, test, split, limit
 // and convert piece by piece, with large pieces and with pieces of a few bytes), and the dialog's
-// ReadUnicodeTextFile, HasNonBinaryChars, SplitIntoNumberList, FindOverlongEntry and
-// AppendDecimalOf. For both, the outcome (foreign characters, a line longer than 31 characters, or
-// converted) and the result's bytes must equal those of a plain reference written below, which
+// ReadUnicodeTextFile, HasNonBinaryChars, SplitIntoNumberList (held against a split into texts)
+// and AppendDecimalOf. For both, the outcome (foreign characters, a line longer than 31 characters,
+// or converted) and the result's bytes must equal those of a plain reference written below, which
 // shares no code with the program.
 //
 // The first input byte chooses how the rest becomes the file's bytes: taken as they are, or mapped
@@ -19,14 +19,14 @@
 #include <string_view>
 #include <vector>
 
-#include "pipeline/batch_pipeline.h"
 #include "convert/binary.h"
-#include "convert/line_list.h"
 #include "convert/number_values.h"
 #include "convert/split.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/scratch_file.h"
+#include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
+#include "tests/support/reference_split.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ Result DialogConversion(const std::u16string& loadedText, std::u16string& trimme
   trimmedText = loadedText;
   LineList numberList;
   std::int64_t listLineCount = 0;
-  FUZZ_CHECK(SplitIntoNumberList(trimmedText, numberList, listLineCount));
+  FUZZ_CHECK(SplitIntoTexts(trimmedText, numberList, listLineCount));
   FUZZ_CHECK(listLineCount == numberList.Size());
   // The dialog keeps the entries as values, split a block at a time between its steps: the
   // same entries, the same first entry over the limit, each value the entry's.
@@ -189,7 +189,7 @@ void CheckCancellableSplit(const std::u16string& decoded, std::int64_t stride,
   std::u16string plainText = decoded;
   LineList plain;
   std::int64_t plainCount = 0;
-  SplitIntoNumberList(plainText, plain, plainCount);
+  SplitIntoTexts(plainText, plain, plainCount);
   const auto length = static_cast<std::int64_t>(plainText.size());
   std::vector<std::int64_t> expectedSteps;
   for (std::int64_t end = stride; end - stride < length; end += stride) {
@@ -200,7 +200,7 @@ void CheckCancellableSplit(const std::u16string& decoded, std::int64_t stride,
   LineList stepped;
   std::int64_t steppedCount = 0;
   std::vector<std::int64_t> steps;
-  const bool done = SplitIntoNumberList(
+  const bool done = SplitIntoTexts(
       steppedText, stepped, steppedCount,
       [&](std::int64_t i) {
         steps.push_back(i);
@@ -214,7 +214,7 @@ void CheckCancellableSplit(const std::u16string& decoded, std::int64_t stride,
   std::u16string cancelledText = decoded;
   LineList cancelled;
   std::int64_t cancelledCount = 0;
-  const bool finished = SplitIntoNumberList(
+  const bool finished = SplitIntoTexts(
       cancelledText, cancelled, cancelledCount, [&](std::int64_t i) { return i >= cancelAt; },
       stride);
   FUZZ_CHECK(finished == (cancelAt >= length));

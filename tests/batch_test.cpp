@@ -5,11 +5,11 @@
 #include <future>
 #include <thread>
 
-#include "ui/batch_messages.h"
 #include "convert/binary.h"
 #include "storage/run_lock.h"
 #include "tests/dialog_fixture.h"
 #include "tests/test_text.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 

@@ -114,22 +114,4 @@ TEST(HasNonBinaryChars, AcceptsOnlyDigitsAndLineBreaks) {
   }
 }
 
-TEST(FindOverlongEntry, StopsAtTheFirstLineOverThirtyOneCharacters) {
-  LineList fits;
-  fits.Append(u"1");
-  fits.Append(U(Repeat('1', 31)));
-  EXPECT_EQ(FindOverlongEntry(fits, fits.Size()), -1);
-
-  LineList last_too_long = fits;
-  last_too_long.Append(U(Repeat('0', 32)));  // leading zeros count
-  EXPECT_EQ(FindOverlongEntry(last_too_long, last_too_long.Size()), 2);
-  EXPECT_EQ(FindOverlongEntry(last_too_long, 2), -1);  // only the counted entries
-
-  LineList two_too_long;
-  two_too_long.Append(U(Repeat('1', 40)));
-  two_too_long.Append(U(Repeat('1', 33)));
-  EXPECT_EQ(FindOverlongEntry(two_too_long, 2), 0);
-  EXPECT_EQ(FindOverlongEntry(LineList(), 0), -1);
-}
-
 }  // namespace

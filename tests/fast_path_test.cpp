@@ -14,15 +14,16 @@
 #include <string_view>
 #include <vector>
 
-#include "pipeline/batch_pipeline.h"
 #include "convert/binary.h"
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
 #include "convert/shared_conversion.h"
 #include "convert/split.h"
+#include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
+#include "tests/support/reference_split.h"
 #include "tests/temp_folder.h"
 #include "tests/test_text.h"
 
@@ -217,10 +218,9 @@ Converted ConvertedOf(const NumberLinesOutcome& outcome, std::string_view append
   return result;
 }
 
-Converted FastConversion(std::u16string_view text, bool plain) {
+Converted FastConversion(std::u16string_view text) {
   TextBuffer<char> out;
-  const NumberLinesOutcome outcome =
-      plain ? ConvertNumberLinesPlain(text, out) : ConvertNumberLines(text, out);
+  const NumberLinesOutcome outcome = ConvertNumberLines(text, out);
   return ConvertedOf(outcome, out.View());
 }
 
@@ -243,11 +243,10 @@ TEST(FastPath, EveryLineLengthAtEveryPositionConvertsAsTheReferenceDoes) {
       const std::u16string text = inputs.Filler(at) + line + inputs.LineEnd() + inputs.Filler(90);
       const Converted expected = ReferenceConversion(Chars(text));
       const std::string what = "length " + std::to_string(length) + " at " + std::to_string(at);
-      ExpectSame(FastConversion(text, false), expected, what);
-      ExpectSame(FastConversion(text, true), expected, what + " (plain)");
+      ExpectSame(FastConversion(text), expected, what);
       // The same text as the last line, without a line end.
       const std::u16string last = inputs.Filler(at) + line;
-      ExpectSame(FastConversion(last, false), ReferenceConversion(Chars(last)), what + " last");
+      ExpectSame(FastConversion(last), ReferenceConversion(Chars(last)), what + " last");
     }
   }
 }
@@ -265,8 +264,7 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
     }
     const Converted expected = ReferenceConversion(Chars(text));
     if (expected.outcome == Outcome::kConverted) ++converted;
-    ExpectSame(FastConversion(text, false), expected, "round " + std::to_string(round));
-    ExpectSame(FastConversion(text, true), expected, "round " + std::to_string(round));
+    ExpectSame(FastConversion(text), expected, "round " + std::to_string(round));
     EXPECT_EQ(HasNonBinaryChars(text), HasNonBinaryCharsPlain(text));
   }
   EXPECT_GT(converted, 100);  // the rounds reach the conversion, not only the refusals
@@ -337,7 +335,6 @@ TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
         std::u16string text = clean;
         text[static_cast<std::size_t>(at)] = foreign;
         EXPECT_EQ(HasNonBinaryChars(text), 1) << "length " << length << " at " << at;
-        EXPECT_EQ(HasNonBinaryCharsPlain(text), 1);
       }
     }
   }
@@ -418,8 +415,7 @@ SteppedSplit SplitValues(std::u16string text, std::int64_t stride, bool plain,
     };
   }
   result.finished =
-      plain ? SplitIntoNumberValuesPlain(text, list, result.listLineCount, step,
-                                         stride > 0 ? stride : 1)
+      plain ? SplitIntoValuesPlain(text, list, result.listLineCount, step, stride > 0 ? stride : 1)
             : SplitIntoNumberList(text, list, result.listLineCount, step, stride > 0 ? stride : 1);
   result.split.count = list.Size();
   result.split.firstOverlong = list.FirstOverlong();
@@ -607,9 +603,9 @@ TEST_F(BatchInputTest, FilesLongerThanOneMappedViewReadWhole) {
   ASSERT_TRUE(text);
   EXPECT_TRUE(*text == DecodeUnicodeText(decodable));
 
-  // Against the plain twin on the decoded text (the reference is too slow for this size).
+  // Against the whole text's conversion (the reference is too slow for this size).
   const std::string convertible = bytes + tail + tail;
-  Converted expected = FastConversion(DecodeUnicodeText(convertible), /*plain=*/true);
+  Converted expected = FastConversion(DecodeUnicodeText(convertible));
   ASSERT_EQ(static_cast<int>(expected.outcome), static_cast<int>(Outcome::kConverted));
   for (std::size_t piece : {std::size_t{4099}, kTextPieceBytes}) {
     const auto actual = Convert(convertible, piece);

@@ -57,7 +57,7 @@ TEST(FileReplacement, WithoutCommitOrOnFailureLeavesTheOldFileAndNothingBeside) 
 TEST(SplitIntoNumberList, StepsAtAStrideAndAfterTheLastPosition) {
   for (std::int64_t cancelAt : {-1, 2, 7}) {
     std::u16string text = u"101\n11\n1\r\n";  // eight characters after the trim
-    LineList list;
+    NumberValues list;
     std::int64_t count = 0;
     std::vector<std::int64_t> positions;
     const bool done = SplitIntoNumberList(
@@ -70,7 +70,7 @@ TEST(SplitIntoNumberList, StepsAtAStrideAndAfterTheLastPosition) {
     if (cancelAt < 0) {
       EXPECT_TRUE(done);
       EXPECT_EQ(positions, (std::vector<std::int64_t>{2, 5, 7}));
-      EXPECT_EQ(Entries(list), (std::vector<std::string>{"101", "11", "1"}));
+      EXPECT_EQ(Values(list), ValuesOf({"101", "11", "1"}));
       EXPECT_EQ(count, 3);
     } else {
       EXPECT_FALSE(done);

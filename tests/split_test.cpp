@@ -33,10 +33,10 @@ TEST(SplitIntoNumberList, SplitsTheTable) {
   };
   for (const auto& c : cases) {
     std::u16string text = c.text;
-    LineList list;
+    NumberValues list;
     std::int64_t count = -7;
     EXPECT_TRUE(SplitIntoNumberList(text, list, count));
-    EXPECT_EQ(Entries(list), c.entries) << "text: " << A(c.text);
+    EXPECT_EQ(Values(list), ValuesOf(c.entries)) << "text: " << A(c.text);
     EXPECT_EQ(count, static_cast<std::int64_t>(c.entries.size())) << "text: " << A(c.text);
     EXPECT_EQ(A(text), c.trimmed);
   }
@@ -44,7 +44,7 @@ TEST(SplitIntoNumberList, SplitsTheTable) {
 
 TEST(SplitIntoNumberList, StepsOncePerCharacterOfTheTrimmedText) {
   std::u16string text = u"10\r\n1\r\n\r\n";
-  LineList list;
+  NumberValues list;
   std::int64_t count = 0;
   std::vector<std::int64_t> positions;
   EXPECT_TRUE(SplitIntoNumberList(text, list, count, [&](std::int64_t i) {
@@ -52,11 +52,11 @@ TEST(SplitIntoNumberList, StepsOncePerCharacterOfTheTrimmedText) {
     return false;
   }));
   EXPECT_EQ(positions, (std::vector<std::int64_t>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"10", "1"}));
+  EXPECT_EQ(Values(list), ValuesOf({"10", "1"}));
 
   std::u16string only_breaks = u"\r\n\r\n";
   int steps = 0;
-  EXPECT_TRUE(SplitIntoNumberList(only_breaks, list = LineList(), count, [&](std::int64_t) {
+  EXPECT_TRUE(SplitIntoNumberList(only_breaks, list = NumberValues(), count, [&](std::int64_t) {
     ++steps;
     return false;
   }));
@@ -67,7 +67,7 @@ TEST(SplitIntoNumberList, StepsOncePerCharacterOfTheTrimmedText) {
 TEST(SplitIntoNumberList, ACancelLeavesTheListEmpty) {
   for (std::int64_t cancel_at : {0, 3, 6}) {
     std::u16string text = u"101\n11\n1\r\n";
-    LineList list;
+    NumberValues list;
     std::int64_t count = 0;
     std::int64_t last = -1;
     EXPECT_FALSE(SplitIntoNumberList(text, list, count, [&](std::int64_t i) {
@@ -90,27 +90,30 @@ TEST(SplitIntoNumberList, KeepsEveryEntryOfALargeText) {
     text += U(number) + (k % 3 == 0 ? u"\r\n" : k % 3 == 1 ? u"\n\n" : u"\r\r\n");
     expected.push_back(number);
   }
-  LineList list;
+  NumberValues list;
   std::int64_t count = 0;
   ASSERT_TRUE(SplitIntoNumberList(text, list, count));
   EXPECT_EQ(count, 100000);
-  EXPECT_EQ(Entries(list), expected);
+  EXPECT_EQ(Values(list), ValuesOf(expected));
 }
 
-TEST(LineList, AppendsClosesAndClears) {
-  LineList list;
-  list.AddChar(u'1');
-  list.AddChar(u'0');
-  list.CloseEntry();
-  list.CloseEntry();  // nothing pending: no empty entry
-  list.Append(u"");
-  list.Append(u"111");
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"10", "", "111"}));
-  list.Clear();
-  EXPECT_TRUE(list.Empty());
-  list.AddChar(u'1');
-  list.CloseEntry();
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"1"}));
+TEST(SplitIntoNumberList, MarksTheFirstEntryOverThirtyOneCharacters) {
+  const std::u16string fits = u"1\n" + std::u16string(31, u'1') + u"\n";
+  const struct {
+    std::u16string text;
+    std::int64_t firstOverlong;
+  } cases[] = {
+      {fits, -1},
+      {fits + std::u16string(32, u'0'), 2},  // leading zeros count
+      {fits + std::u16string(40, u'1') + u"\r\n" + std::u16string(33, u'1'), 2},
+  };
+  for (const auto& c : cases) {
+    std::u16string text = c.text;
+    NumberValues list;
+    std::int64_t count = 0;
+    ASSERT_TRUE(SplitIntoNumberList(text, list, count));
+    EXPECT_EQ(list.FirstOverlong(), c.firstOverlong) << A(c.text);
+  }
 }
 
 }  // namespace

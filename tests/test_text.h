@@ -5,7 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/line_list.h"
+#include "convert/binary.h"
+#include "convert/number_values.h"
 
 // Widens ASCII text to UTF-16.
 inline std::u16string U(std::string_view ascii) {
@@ -19,9 +20,16 @@ inline std::string A(std::u16string_view text) {
   return out;
 }
 
-// The entries of a list, narrowed for readable comparisons.
-inline std::vector<std::string> Entries(const LineList& list) {
-  std::vector<std::string> out;
-  for (std::int64_t k = 0; k < list.Size(); ++k) out.push_back(A(list[k]));
+// The values of a number list.
+inline std::vector<std::uint32_t> Values(const NumberValues& list) {
+  std::vector<std::uint32_t> out;
+  for (std::int64_t k = 0; k < list.Size(); ++k) out.push_back(list[k]);
+  return out;
+}
+
+// The values of binary numbers written in ASCII.
+inline std::vector<std::uint32_t> ValuesOf(const std::vector<std::string>& numbers) {
+  std::vector<std::uint32_t> out;
+  for (const std::string& n : numbers) out.push_back(static_cast<std::uint32_t>(BinaryValue(U(n))));
   return out;
 }

@@ -1,4 +1,4 @@
-#include "convert/line_list.h"
+#include "tests/support/line_list.h"
 
 std::u16string_view LineList::operator[](std::int64_t index) const {
   const auto k = static_cast<std::size_t>(index);

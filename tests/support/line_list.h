@@ -1,6 +1,7 @@
 #pragma once
-// A list of short texts kept in one buffer: memory stays proportional to their total
-// length, and adding an entry allocates nothing beyond the amortised buffer growth.
+// The number list as a list of texts: what the dialog's split cuts from a file text, entry by
+// entry as the characters stand. The tests and fuzz targets hold the program's lists of values
+// against it.
 
 #include <cstdint>
 #include <string>
