@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "convert/block_scan.h"
 
 namespace {
 
@@ -39,17 +37,9 @@ std::u16string BinaryToDecimal(std::u16string_view binary) {
 #if defined(__SSE2__)
 
 int HasNonBinaryChars(std::u16string_view text) {
-  // Eight characters at a time: c | 1 is '1' exactly for '0' and '1'.
-  const __m128i one = _mm_set1_epi16(u'1');
-  const __m128i cr = _mm_set1_epi16(u'\r');
-  const __m128i lf = _mm_set1_epi16(u'\n');
   std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    const __m128i accepted =
-        _mm_or_si128(_mm_cmpeq_epi16(_mm_or_si128(c, _mm_set1_epi16(1)), one),
-                     _mm_or_si128(_mm_cmpeq_epi16(c, cr), _mm_cmpeq_epi16(c, lf)));
-    if (_mm_movemask_epi8(accepted) != 0xFFFF) return 1;
+    if (!block_scan::AllAccepted8(text.data() + i)) return 1;
   }
   return HasNonBinaryCharsOneByOne(text.substr(i));
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Looking at 64 characters of a file text at once with SSE2: where its line feeds and '1's
-// are, and whether it holds a lone CR or a foreign character. The block-wise passes over a
-// file text rest on it; each has a plain twin for processors without SSE2.
+// The program's one scanner of UTF-16 texts with SSE2: where a text's line feeds, carriage
+// returns and '1's are, and whether it holds a foreign character, eight characters at a time
+// and 64 to a block. Every block-wise pass over a text (the character test, the batch run's and
+// the dialog's splits, the text view's line index) rests on it; each pass ends in a plain loop
+// for the characters after the last whole block.
 
 #if defined(__SSE2__)
 
@@ -33,6 +35,11 @@ inline std::uint32_t Mask16(__m128i low, __m128i high) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
 }
 
+// All ones in the lanes of `c` that hold '0' or '1' (c | 1 is '1' exactly for those).
+inline __m128i Digits(__m128i c) {
+  return _mm_cmpeq_epi16(_mm_or_si128(c, _mm_set1_epi16(1)), _mm_set1_epi16(u'1'));
+}
+
 // The bits of `m` in reverse order.
 inline std::uint64_t ReverseBits(std::uint64_t m) {
   m = ((m >> 1) & 0x5555555555555555u) | ((m & 0x5555555555555555u) << 1);
@@ -49,7 +56,6 @@ inline BlockScan ScanBlock(const char16_t* block) {
   const __m128i lf = _mm_set1_epi16(u'\n');
   const __m128i cr = _mm_set1_epi16(u'\r');
   const __m128i one = _mm_set1_epi16(u'1');
-  const __m128i lowBit = _mm_set1_epi16(1);
   __m128i accepted = _mm_set1_epi16(-1);
   BlockScan scan;
   std::uint64_t returns = 0;
@@ -63,8 +69,8 @@ inline BlockScan ScanBlock(const char16_t* block) {
     const __m128i crB = _mm_cmpeq_epi16(b, cr);
     const __m128i oneA = _mm_cmpeq_epi16(a, one);
     const __m128i oneB = _mm_cmpeq_epi16(b, one);
-    const __m128i digitA = _mm_cmpeq_epi16(_mm_or_si128(a, lowBit), one);
-    const __m128i digitB = _mm_cmpeq_epi16(_mm_or_si128(b, lowBit), one);
+    const __m128i digitA = detail::Digits(a);
+    const __m128i digitB = detail::Digits(b);
     accepted = _mm_and_si128(accepted, _mm_or_si128(digitA, _mm_or_si128(lfA, crA)));
     accepted = _mm_and_si128(accepted, _mm_or_si128(digitB, _mm_or_si128(lfB, crB)));
     scan.lineFeeds |= std::uint64_t{detail::Mask16(lfA, lfB)} << (16 * k);
@@ -78,6 +84,23 @@ inline BlockScan ScanBlock(const char16_t* block) {
   scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
   scan.onesLastFirst = detail::ReverseBits(ones);
   return scan;
+}
+
+// Whether the eight characters at `at` are all '0', '1', CR or LF.
+inline bool AllAccepted8(const char16_t* at) {
+  const __m128i c = detail::Load8(at);
+  const __m128i accepted =
+      _mm_or_si128(detail::Digits(c), _mm_or_si128(_mm_cmpeq_epi16(c, _mm_set1_epi16(u'\r')),
+                                                   _mm_cmpeq_epi16(c, _mm_set1_epi16(u'\n'))));
+  return _mm_movemask_epi8(accepted) == 0xFFFF;
+}
+
+// The line breaks among the eight characters at `at`: bit k of the low byte for a CR in lane
+// k, of the high byte for an LF.
+inline unsigned BreakLanes8(const char16_t* at) {
+  const __m128i c = detail::Load8(at);
+  return detail::Mask16(_mm_cmpeq_epi16(c, _mm_set1_epi16(u'\r')),
+                        _mm_cmpeq_epi16(c, _mm_set1_epi16(u'\n')));
 }
 
 // Where the digits of the line from `lineStart` to its LF at `lf` end: before its CR.

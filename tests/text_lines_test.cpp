@@ -112,20 +112,34 @@ std::vector<std::size_t> LongestOf(const std::vector<ExpectedLine>& lines, std::
   return order;
 }
 
-// Checks every member of TextLines for `text` against SplitLines, and the fast pass against
-// the plain one; stops at the first difference.
+// The marks of `lines`: line 0, then each line kLinesPerMark lines or kCharsPerMark characters
+// (from start to start) after the mark before it.
+std::vector<LineMark> MarksOf(const std::vector<ExpectedLine>& lines) {
+  std::vector<LineMark> marks{LineMark{}};
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    if (k - marks.back().line >= kLinesPerMark ||
+        lines[k].start - marks.back().start >= kCharsPerMark) {
+      marks.push_back(LineMark{k, lines[k].start});
+    }
+  }
+  return marks;
+}
+
+// Checks the index of `text` and every member of TextLines for it against SplitLines; stops at
+// the first difference.
 void ExpectIndexedLikeSplit(const std::u16string& text) {
+  const std::vector<ExpectedLine> expected = SplitLines(text);
   for (const std::size_t kept :
        {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{TextLines::kLongestKept}}) {
-    const LineIndex fast = IndexLines(text, kept);
-    const LineIndex plain = IndexLinesPlain(text, kept);
-    ASSERT_EQ(fast.lineCount, plain.lineCount);
-    ASSERT_TRUE(fast.marks == plain.marks) << "kept " << kept;
-    ASSERT_TRUE(fast.longest == plain.longest) << "kept " << kept;
-    ASSERT_LE(fast.marks.size(),
-              fast.lineCount / kLinesPerMark + text.size() / kCharsPerMark + 1);  // sparse
+    const LineIndex index = IndexLines(text, kept);
+    ASSERT_EQ(index.lineCount, expected.size());
+    ASSERT_TRUE(index.marks == MarksOf(expected)) << "kept " << kept;
+    std::vector<LineLength> longest;
+    for (const std::size_t k : LongestOf(expected, kept)) {
+      longest.push_back(LineLength{k, expected[k].end - expected[k].start});
+    }
+    ASSERT_TRUE(index.longest == longest) << "kept " << kept;
   }
-  const std::vector<ExpectedLine> expected = SplitLines(text);
   TextLines lines;
   lines.Assign(std::u16string(text));
   ASSERT_EQ(lines.LineCount(), expected.size());

@@ -6,26 +6,11 @@
 #include <limits>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "convert/block_scan.h"
 
 namespace {
 
 constexpr std::size_t kNever = std::numeric_limits<std::size_t>::max();
-
-#if defined(__SSE2__)
-
-// Bits 0 to 7: data[j] is CR; bits 8 to 15: data[j] is LF (for j < 8).
-unsigned BreakLanes(const char16_t* data) {
-  const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-  const __m128i returns = _mm_cmpeq_epi16(chars, _mm_set1_epi16(static_cast<short>(u'\r')));
-  const __m128i feeds = _mm_cmpeq_epi16(chars, _mm_set1_epi16(static_cast<short>(u'\n')));
-  // The lanes packed to bytes: one bit a character.
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(returns, feeds)));
-}
-
-#endif
 
 // Position of the first CR or LF of `text` at or after `from`; the text's size if none.
 std::size_t FindBreak(std::u16string_view text, std::size_t from) {
@@ -33,7 +18,7 @@ std::size_t FindBreak(std::u16string_view text, std::size_t from) {
   std::size_t i = from;
 #if defined(__SSE2__)
   for (; i + 8 <= text.size(); i += 8) {
-    const unsigned lanes = BreakLanes(data + i);
+    const unsigned lanes = block_scan::BreakLanes8(data + i);
     if (lanes != 0) {
       return i + static_cast<std::size_t>(std::countr_zero((lanes | lanes >> 8) & 0xFFu));
     }
@@ -143,7 +128,7 @@ void Scan(std::u16string_view text, IndexBuilder& builder) {
     std::uint64_t returns = 0;
     std::uint64_t feeds = 0;
     for (std::size_t eight = 0; eight < 8; ++eight) {
-      const std::uint64_t lanes = BreakLanes(data + i + 8 * eight);
+      const std::uint64_t lanes = block_scan::BreakLanes8(data + i + 8 * eight);
       returns |= (lanes & 0xFFu) << 8 * eight;
       feeds |= (lanes >> 8) << 8 * eight;
     }
@@ -164,12 +149,6 @@ void Scan(std::u16string_view text, IndexBuilder& builder) {
 LineIndex IndexLines(std::u16string_view text, std::size_t longestKept) {
   IndexBuilder builder(text, longestKept, std::min(longestKept, text.size() + 1), true);
   Scan(text, builder);
-  return std::move(builder).Finish();
-}
-
-LineIndex IndexLinesPlain(std::u16string_view text, std::size_t longestKept) {
-  IndexBuilder builder(text, longestKept, std::min(longestKept, text.size() + 1), true);
-  ScanPlain(text, 0, builder);
   return std::move(builder).Finish();
 }
 

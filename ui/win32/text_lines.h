@@ -40,8 +40,6 @@ struct LineIndex {
 // Indexes the lines of `text`, keeping its `longestKept` longest lines; looks at eight
 // characters together where the processor allows. Throws std::bad_alloc when memory runs out.
 LineIndex IndexLines(std::u16string_view text, std::size_t longestKept);
-// The same, one character at a time: the twin IndexLines is tested against.
-LineIndex IndexLinesPlain(std::u16string_view text, std::size_t longestKept);
 
 class TextLines {
  public:
