@@ -6,6 +6,7 @@
 #include "ui/win32/main_dialog.h"
 #include "ui/win32/win32_window_services.h"
 
+// InitCommonControlsEx takes only the size Windows knows: the headers must declare the same.
 static_assert(sizeof(INITCOMMONCONTROLSEX) == 8);
 
 CVornelApp::CVornelApp(HINSTANCE instance, ProgramState& state)

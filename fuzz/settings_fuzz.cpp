@@ -49,13 +49,13 @@ void CheckSplit(std::u16string_view text) {
     SettingsState state;
     state.SettingLines = {u"1", u"0 "};
     state.SettingLineCount = 1;
-    FUZZ_CHECK(ParseSettingLines(state, text) == 1);
+    FUZZ_CHECK(!ParseSettingLines(state, text));
     FUZZ_CHECK(state.SettingLineCount == 1);
     FUZZ_CHECK(state.SettingLines[0] == u"1" && state.SettingLines[1] == u"0 ");
     return;
   }
   SettingsState state;
-  FUZZ_CHECK(ParseSettingLines(state, text) == 0);
+  FUZZ_CHECK(ParseSettingLines(state, text));
   FUZZ_CHECK(state.SettingLineCount >= 1);
   FUZZ_CHECK(static_cast<std::size_t>(state.SettingLineCount) <= text.size() + 1);
   const SettingsState expected = ExpectedSplit(text);

@@ -4,9 +4,9 @@
 
 #include "storage/platform.h"
 
-int ParseSettingLines(SettingsState& state, std::u16string_view text) {
+bool ParseSettingLines(SettingsState& state, std::u16string_view text) {
   const std::size_t n = text.size();
-  if (n >= kSettingsTextLimit) return 1;
+  if (n >= kSettingsTextLimit) return false;
   for (std::size_t i = 0; i < n; ++i) {
     const char16_t c = text[i];
     if (c == u'\0') break;
@@ -21,7 +21,7 @@ int ParseSettingLines(SettingsState& state, std::u16string_view text) {
     }
   }
   ++state.SettingLineCount;
-  return 0;
+  return true;
 }
 
 std::u16string ReadSettingsText(SettingsState& state, const std::u16string& path) {

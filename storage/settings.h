@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-// Bytes the settings reader takes from the file at most, terminator included.
+// Bytes the settings reader takes from the file at most, terminator included: the size the
+// settings file has always been read with, so that a long file is cut where it always was.
 inline constexpr std::size_t kSettingsReadBufferSize = 2077000;
 // Texts of this many characters or more are refused by ParseSettingLines.
 inline constexpr std::size_t kSettingsTextLimit = 10000;
@@ -23,8 +24,9 @@ struct SettingsState {
 
 // Splits `text` into state.SettingLines (LF ends a line, CR is dropped, characters above
 // 0x7F are dropped, a NUL ends the text, text past the second line is ignored), advancing
-// state.SettingLineCount. 0 when split, 1 when refused as too long (nothing changes then).
-int ParseSettingLines(SettingsState& state, std::u16string_view text);
+// state.SettingLineCount. true when split; false when refused as too long (nothing changes
+// then).
+bool ParseSettingLines(SettingsState& state, std::u16string_view text);
 
 // Text of the settings file at `path`, up to its first NUL byte and at most
 // kSettingsReadBufferSize - 1 bytes, each byte one character; the empty text when the file

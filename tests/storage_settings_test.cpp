@@ -43,7 +43,7 @@ TEST(ParseSettingLines, SplitsIntoTwoLines) {
   };
   for (const auto& c : cases) {
     SettingsState state;
-    EXPECT_EQ(ParseSettingLines(state, c.text), 0) << A(c.text);
+    EXPECT_TRUE(ParseSettingLines(state, c.text)) << A(c.text);
     EXPECT_EQ(state.SettingLines[0], c.line0) << A(c.text);
     EXPECT_EQ(state.SettingLines[1], c.line1) << A(c.text);
     EXPECT_EQ(state.SettingLineCount, c.count) << A(c.text);
@@ -56,7 +56,7 @@ TEST(ParseSettingLines, RefusesTextsOfTenThousandCharactersOrMore) {
     SettingsState state;
     state.SettingLines = {u"a", u"b"};
     state.SettingLineCount = 7;
-    EXPECT_EQ(ParseSettingLines(state, std::u16string(length, u'1')), 1) << length;
+    EXPECT_FALSE(ParseSettingLines(state, std::u16string(length, u'1'))) << length;
     EXPECT_EQ(state.SettingLines[0], u"a");
     EXPECT_EQ(state.SettingLines[1], u"b");
     EXPECT_EQ(state.SettingLineCount, 7);

@@ -59,8 +59,8 @@ bool CVornelDlg::OnInitDialog() {
   window_.ShowControl(IDC_BTN_CONVERT_FILE, false);
 
   folders_.DocumentsPath = documentsFolder_();
-  folders_.ResultDir = AppDataDirOf(folders_.DocumentsPath);
-  if (!DirectoryExists(folders_.ResultDir)) MakeDirectory(folders_.ResultDir);
+  const std::u16string appData = AppDataDirOf(folders_.DocumentsPath);
+  if (!DirectoryExists(appData)) MakeDirectory(appData);
   folders_.ResultDir = ResultDirOf(folders_.DocumentsPath);
   MakeDirectory(folders_.ResultDir);
   folders_.TempDir = TempDirOf(folders_.DocumentsPath);
