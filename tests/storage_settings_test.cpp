@@ -62,14 +62,14 @@ TEST(ParseSettingLines, RefusesTextsOfTenThousandCharactersOrMore) {
     EXPECT_EQ(state.SettingLineCount, 7);
   }
   SettingsState state;
-  EXPECT_EQ(ParseSettingLines(state, std::u16string(kSettingsTextLimit - 1, u'1')), 0);
+  EXPECT_TRUE(ParseSettingLines(state, std::u16string(kSettingsTextLimit - 1, u'1')));
   EXPECT_EQ(state.SettingLines[0].size(), kSettingsTextLimit - 1);
 }
 
 TEST(ParseSettingLines, DropsLongTextPastTheSecondLine) {
   SettingsState state;
   const std::u16string text = u"0\n1\n" + std::u16string(9000, u'7') + u"\n8\n9";
-  EXPECT_EQ(ParseSettingLines(state, text), 0);
+  EXPECT_TRUE(ParseSettingLines(state, text));
   EXPECT_EQ(state.SettingLines[0], u"0");
   EXPECT_EQ(state.SettingLines[1], u"1");
   EXPECT_EQ(state.SettingLineCount, 5);
@@ -145,7 +145,7 @@ TEST_F(ReadSettingsTextTest, ReadsAtMostTheBufferLessOneByte) {
   const std::u16string text = ReadSettingsText(state, path);
   EXPECT_EQ(text.size(), kSettingsReadBufferSize - 1);
   EXPECT_EQ(text.find_first_not_of(u'1'), std::u16string::npos);
-  EXPECT_EQ(ParseSettingLines(state, text), 1);
+  EXPECT_FALSE(ParseSettingLines(state, text));
   EXPECT_EQ(state.SettingLineCount, 0);
 }
 
@@ -163,7 +163,7 @@ TEST_F(ReadSettingsTextTest, WhatIsWrittenReadsBackAsTheSameTwoSettings) {
       ASSERT_EQ(WriteTextFile(path, SettingsFileBytes(automatic, messages)), 1);
       EXPECT_EQ(storage_test::ReadBytes(path).size(), 4u);
       SettingsState state;
-      EXPECT_EQ(ParseSettingLines(state, ReadSettingsText(state, path)), 0);
+      EXPECT_TRUE(ParseSettingLines(state, ReadSettingsText(state, path)));
       EXPECT_EQ(SettingMeansOff(state.SettingLines[0]), !automatic);
       EXPECT_EQ(SettingMeansOff(state.SettingLines[1]), !messages);
       EXPECT_EQ(state.SettingLineCount, 2);
