@@ -58,8 +58,10 @@ std::optional<std::u16string_view> HandOver(FileReplacement& result,
                                             const std::u16string& inputPath,
                                             const ConvertedInput& input) {
   if (input.tooLong) return kLimitMessage;
-  // The result appears complete or not at all; without it the input stays for a retry.
-  if (input.resultFailed || !result.Commit()) return batch_msg::kOutputUnwritable;
+  // The result appears complete in one step, or not at all; only a reader of the old result
+  // that lets others write it gets it written into the open file. Without it the input stays
+  // for a retry.
+  if (input.resultFailed || !result.CommitOrOverwrite()) return batch_msg::kOutputUnwritable;
   if (!DeleteInput(inputPath)) return batch_msg::kInputNotDeleted;
   return std::nullopt;
 }
