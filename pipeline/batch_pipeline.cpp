@@ -84,8 +84,10 @@ std::optional<ConvertedInput> ConvertBatchInput(
 
 std::optional<HandOverFailure> HandOver(FileReplacement& result, const std::u16string& inputPath,
                                         const ConvertedInput& input) {
-  // The result appears complete or not at all; without it the input stays for a retry.
-  if (input.resultFailed || !result.Commit()) return HandOverFailure::kResultUnwritable;
+  // The result appears complete in one step, or not at all; only a reader of the old result
+  // that lets others write it gets it written into the open file. Without it the input stays
+  // for a retry.
+  if (input.resultFailed || !result.CommitOrOverwrite()) return HandOverFailure::kResultUnwritable;
   if (!DeleteInput(inputPath)) return HandOverFailure::kInputNotDeleted;
   return std::nullopt;
 }

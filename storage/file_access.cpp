@@ -104,6 +104,22 @@ bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTak
   }
 }
 
+// Copies the file at `from` into the existing file at `to`, which others may hold open
+// meanwhile: cut, then written in pieces, then flushed. false when `to` cannot be opened for
+// writing or any step fails (a part of the copy may then be in it).
+bool CopyInto(const std::u16string& from, const std::u16string& to) {
+  auto target = platform::NativeFile::Open(to, platform::OpenMode::kWriteExisting);
+  if (!target || !target->TruncateHere()) return false;
+  bool written = true;
+  const bool read =
+      ReadFileInPieces(from, /*denyWriters=*/false,
+                       [&](std::string_view bytes, bool /*last*/) -> std::optional<std::size_t> {
+                         written = target->WriteAll(bytes);
+                         return written ? std::optional<std::size_t>(bytes.size()) : std::nullopt;
+                       });
+  return read && written && target->FlushToDisk() && target->Close();
+}
+
 // Writes `bytes` from the start of an open file and cuts it there; false on any failure.
 bool WriteWholeFile(platform::NativeFile& file, std::string_view bytes) {
   return file.WriteAll(bytes) && file.TruncateHere();
@@ -155,13 +171,25 @@ bool FileReplacement::Write(std::string_view bytes) {
   return file_ && !failed_;
 }
 
-bool FileReplacement::Commit() {
+bool FileReplacement::Commit() { return PutInPlace(false); }
+
+bool FileReplacement::CommitOrOverwrite() { return PutInPlace(true); }
+
+bool FileReplacement::PutInPlace(bool overwriteInUse) {
   if (!file_) return false;
   // A file left beside by an earlier run of the same id may be longer: it is cut here.
   const bool written = !failed_ && file_->TruncateHere() && file_->FlushToDisk();
   const bool closed = file_->Close();
-  if (written && closed && platform::RenameReplacing(temporary_, path_)) {
+  const platform::RenameOutcome renamed = written && closed
+                                              ? platform::RenameReplacing(temporary_, path_)
+                                              : platform::RenameOutcome::kFailed;
+  if (renamed == platform::RenameOutcome::kRenamed) {
     file_.reset();
+    return true;
+  }
+  if (renamed == platform::RenameOutcome::kTargetInUse && overwriteInUse &&
+      CopyInto(temporary_, path_)) {
+    if (platform::DeleteOneFile(temporary_)) file_.reset();  // else the destructor tries again
     return true;
   }
   failed_ = true;

@@ -45,8 +45,9 @@ class NativeFile;
 
 // A file replaced in one step by content written in parts: the parts go to a new file beside
 // it, which takes its place at Commit, so that the file is either the old one or the
-// complete new one. Until then, and when anything fails, the old file stays as it was, and
-// the file beside it is removed at the latest when the replacement is destroyed.
+// complete new one. Until then, and when anything fails, the old file stays as it was (except
+// after a failed copy of CommitOrOverwrite), and the file beside it is removed at the latest
+// when the replacement is destroyed.
 class FileReplacement {
  public:
   // Creates the file beside `path`; a failure shows in Write and Commit.
@@ -60,8 +61,17 @@ class FileReplacement {
   // Puts the new content in place of the file (waiting as ReplaceFileAtomically does); false
   // when that fails or anything failed before.
   bool Commit();
+  // Commits as Commit does, but when that fails because another program still has the file
+  // open without letting it be deleted, copies the new content into that file instead (cut,
+  // written, flushed), which works when that program lets others write it; it may then see
+  // the new content in part. false when both fail or anything failed before; a copy that
+  // failed midway leaves a part in the file.
+  bool CommitOrOverwrite();
 
  private:
+  // Puts the new content in place, copying it into a file in use when `overwriteInUse`.
+  bool PutInPlace(bool overwriteInUse);
+
   std::u16string path_;
   std::u16string temporary_;
   std::unique_ptr<platform::NativeFile> file_;  // the file beside, until it is put in place

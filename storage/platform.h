@@ -19,6 +19,7 @@ enum class OpenMode {
   kWriteDenyWriters,  // read and write; created when missing, not emptied; others may only read
   kRead,              // read an existing file; others may read and write meanwhile
   kReadDenyWriters,   // read an existing file; fails while someone else has it open for writing
+  kWriteExisting,     // write an existing file, never created; others may read and write meanwhile
 };
 
 // Offsets of mapped views are multiples of this (the allocation granularity of Windows).
@@ -106,9 +107,15 @@ bool RemoveLink(const std::u16string& path, bool directoryLink);
 // Clears the read-only attribute (elsewhere: grants the owner write permission); false on
 // failure.
 bool ClearReadOnlyFlag(const std::u16string& path);
-// Renames `from` to `to` in one step, replacing a file at `to`; false on failure (`to` is
-// then untouched). On Windows it waits up to 2 seconds while another program has either open.
-bool RenameReplacing(const std::u16string& from, const std::u16string& to);
+enum class RenameOutcome {
+  kRenamed,
+  kTargetInUse,  // another program has `to` open and does not let it be deleted
+  kFailed,       // any other failure
+};
+// Renames `from` to `to` in one step, replacing a file at `to`; on failure `to` is untouched.
+// On Windows it waits up to 2 seconds while another program has either open; elsewhere an
+// open file never stands in the way, so kTargetInUse comes only on Windows.
+RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to);
 // Id of the running process.
 std::uint32_t CurrentProcessId();
 

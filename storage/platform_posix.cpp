@@ -126,8 +126,9 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
   const auto native = ToNative(path);
   if (!native) return std::nullopt;
   // Sharing modes do not exist here: the deny-writers modes open like the plain ones.
-  const int flags =
-      mode == OpenMode::kWriteDenyWriters ? O_RDWR | O_CREAT | O_CLOEXEC : O_RDONLY | O_CLOEXEC;
+  int flags = O_RDONLY | O_CLOEXEC;
+  if (mode == OpenMode::kWriteDenyWriters) flags = O_RDWR | O_CREAT | O_CLOEXEC;
+  if (mode == OpenMode::kWriteExisting) flags = O_WRONLY | O_CLOEXEC;
   int fd = -1;
   do {
     fd = ::open(native->c_str(), flags, 0666);
@@ -292,11 +293,12 @@ bool ClearReadOnlyFlag(const std::u16string& path) {
   return ::chmod(native->c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
 }
 
-bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
+RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to) {
   const auto nativeFrom = ToNative(from);
   const auto nativeTo = ToNative(to);
+  // A file open elsewhere is replaced all the same: a failure here is never kTargetInUse.
   if (!nativeFrom || !nativeTo || ::rename(nativeFrom->c_str(), nativeTo->c_str()) != 0) {
-    return false;
+    return RenameOutcome::kFailed;
   }
   // Make the new name itself durable; the rename has happened whatever this reports.
   const std::size_t slash = nativeTo->rfind('/');
@@ -308,7 +310,7 @@ bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
     ::fsync(fd);
     ::close(fd);
   }
-  return true;
+  return RenameOutcome::kRenamed;
 }
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }

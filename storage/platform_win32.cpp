@@ -50,6 +50,17 @@ void Describe(EntryInfo& entry, DWORD attributes) {
   entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
+// Whether another program has the file open without letting it be deleted: then asking for
+// the right to delete it meets a sharing violation.
+bool HeldAgainstDeletion(const std::wstring& native) {
+  const HANDLE probe =
+      CreateFileW(native.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(probe);
+  return false;
+}
+
 }  // namespace
 
 std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode mode) {
@@ -62,6 +73,9 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
     access = GENERIC_READ | GENERIC_WRITE;
     disposition = OPEN_ALWAYS;
   } else if (mode == OpenMode::kRead) {
+    sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  } else if (mode == OpenMode::kWriteExisting) {
+    access = GENERIC_WRITE;
     sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
   }
   const HANDLE handle = CreateFileW(native->c_str(), access, sharing, nullptr, disposition,
@@ -217,10 +231,10 @@ bool ClearReadOnlyFlag(const std::u16string& path) {
   return SetFileAttributesW(native->c_str(), cleared) != 0;
 }
 
-bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
+RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to) {
   const auto nativeFrom = ToNative(from);
   const auto nativeTo = ToNative(to);
-  if (!nativeFrom || !nativeTo) return false;
+  if (!nativeFrom || !nativeTo) return RenameOutcome::kFailed;
   // A file that another program has open cannot be replaced, nor can a file be moved while it
   // is open elsewhere: a reader of the old file or a virus scanner looking at the new one
   // usually lets go within moments, so the rename is tried again for a short while.
@@ -229,7 +243,7 @@ bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
   for (;;) {
     if (MoveFileExW(nativeFrom->c_str(), nativeTo->c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
-      return true;
+      return RenameOutcome::kRenamed;
     }
     const DWORD error = GetLastError();
     const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
@@ -237,7 +251,10 @@ bool RenameReplacing(const std::u16string& from, const std::u16string& to) {
     const DWORD target = GetFileAttributesW(nativeTo->c_str());
     const bool folderInTheWay =
         target != INVALID_FILE_ATTRIBUTES && (target & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!held || folderInTheWay || GetTickCount64() >= deadline) return false;
+    if (!held || folderInTheWay) return RenameOutcome::kFailed;
+    if (GetTickCount64() >= deadline) {
+      return HeldAgainstDeletion(*nativeTo) ? RenameOutcome::kTargetInUse : RenameOutcome::kFailed;
+    }
     Sleep(pause);
     pause = std::min<DWORD>(pause * 2, 100);
   }

@@ -220,19 +220,35 @@ TEST_F(BatchProtocolTest, AnInputStillOpenForWritingIsLeftForTheNextStart) {
   ExpectConverted("5\r\n");
 }
 
-TEST_F(BatchProtocolTest, AResultHeldOpenByAnotherProgramKeepsTheInput) {
-  const std::string input = Utf16Le("101\r\n");
-  WriteInput(input);
-  WriteEarlierResult();
-  {
-    HeldFile reader(Output(), GENERIC_READ, 0);
-    ASSERT_TRUE(reader.Held());
-    ASSERT_NO_FATAL_FAILURE(RunUnattended());
-    EXPECT_TRUE(windowsSeen_.empty()) << "a window appeared";
+struct HeldResultCase {
+  const char* name;
+  DWORD sharing;   // what the reader of the earlier result lets others do meanwhile
+  bool converted;  // whether the run writes the result into the open file
+};
+
+TEST_F(BatchProtocolTest, AResultHeldOpenByAReaderIsWrittenInPlaceOnlyWhenItSharesWriting) {
+  const HeldResultCase cases[] = {
+      {"a reader sharing reading and writing, not deletion", FILE_SHARE_READ | FILE_SHARE_WRITE,
+       true},
+      {"a reader sharing nothing", 0, false},
+  };
+  for (const HeldResultCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string input = Utf16Le("101\r\n");
+    WriteInput(input);
+    WriteEarlierResult();
+    {
+      HeldFile reader(Output(), GENERIC_READ, c.sharing);
+      ASSERT_TRUE(reader.Held());
+      ASSERT_NO_FATAL_FAILURE(RunUnattended());
+      EXPECT_TRUE(windowsSeen_.empty()) << "a window appeared";
+    }
+    if (!c.converted) {
+      ExpectUntouched(input);
+      ASSERT_NO_FATAL_FAILURE(RunUnattended());  // the next start converts it
+    }
+    ExpectConverted("5\r\n");
   }
-  ExpectUntouched(input);
-  ASSERT_NO_FATAL_FAILURE(RunUnattended());
-  ExpectConverted("5\r\n");
 }
 
 TEST_F(BatchProtocolTest, AnOpenGateShowsTheCompletionAfterTheFilesAreDone) {
