@@ -1,19 +1,23 @@
 // Drives the interactive file conversion of the real Vornel.exe from outside, as a user
 // would, and times it: Read file on a given file, Convert file data on the file already read
-// (from the click until the results show and the buttons are enabled again), and how soon
-// Cancel's message box appears after a click on Cancel, once in the splitting phase and once
-// in the conversion phase (tried at up to CONVERSION_PHASE_TRIES moments). Prints key=value
-// lines for bench/run.sh.
+// (from the click until the results show and the buttons are enabled again), the same on the
+// larger CANCEL_INPUT_FILE, REPEATS times each in turn (the times printed are the medians), and
+// how soon Cancel's message box appears after a click on Cancel, once in the splitting phase
+// and once in the conversion phase (tried at up to CONVERSION_PHASE_TRIES moments) of a run on
+// the larger file. Prints key=value lines for bench/run.sh and bench/compare.sh.
 //
-//   vornel_bench_wine_dialog VORNEL_EXE INPUT_FILE CONVERSION_PHASE_TRIES
+//   vornel_bench_wine_dialog VORNEL_EXE INPUT_FILE CANCEL_INPUT_FILE CONVERSION_PHASE_TRIES
+//                            [REPEATS]
 // Paths are Windows paths. The hand-off folder must not exist (the start is interactive).
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 
@@ -152,6 +156,12 @@ CancelTiming CancelWhen(HWND dialog, const std::function<bool()>& ready) {
   return timing;
 }
 
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
 // Reads `path` into the dialog with Read file; false when the command does not complete.
 bool ReadIntoDialog(HWND dialog, const std::wstring& path, double& seconds) {
   DWORD_PTR ignored = 0;
@@ -185,9 +195,10 @@ double ConvertSeconds(HWND dialog) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 5) {
+  if (argc != 5 && argc != 6) {
     std::fwprintf(stderr,
-                  L"usage: %ls VORNEL_EXE INPUT_FILE CANCEL_INPUT_FILE CONVERSION_PHASE_TRIES\n",
+                  L"usage: %ls VORNEL_EXE INPUT_FILE CANCEL_INPUT_FILE CONVERSION_PHASE_TRIES"
+                  L" [REPEATS]\n",
                   argv[0]);
     return 2;
   }
@@ -195,6 +206,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring input = argv[2];
   const std::wstring cancelInput = argv[3];
   const int tries = _wtoi(argv[4]);
+  const int repeats = argc == 6 ? std::max(1, _wtoi(argv[5])) : 5;
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -218,44 +230,69 @@ int wmain(int argc, wchar_t** argv) {
   if (dialog == nullptr) {
     std::fwprintf(stderr, L"the dialog did not appear\n");
   } else {
-    double readSeconds = 0;
-    const bool read = ReadIntoDialog(dialog, input, readSeconds);
-
-    double start = Now();
-    Click(dialog, IDC_BTN_CONVERT_FILE);
-    const bool converted = read && WaitUntil([&] {
-                             return RunOver(dialog) && TextLength(dialog, IDC_EDIT_RESULT) > 0;
-                           });
-    const double convertSeconds = Now() - start;
-
-    const long long fileChars = TextLength(dialog, IDC_EDIT_FILE_TEXT);
-    const long long resultChars = TextLength(dialog, IDC_EDIT_RESULT);
-
-    double cancelReadSeconds = 0;
-    const bool cancelRead = ReadIntoDialog(dialog, cancelInput, cancelReadSeconds);
-    const double cancelConvertSeconds = ConvertSeconds(dialog);
-    // Splitting phase: Cancel as soon as the run shows it (the split begins right after).
-    const CancelTiming split = CancelWhen(dialog, [] { return true; });
+    // The two files in turn: each read and each conversion shows a text of another length,
+    // by which its end is seen. A single run of the small file is shorter than the scatter of
+    // the machine's speed; the medians of several are steadier.
+    std::vector<double> readTimes;
+    std::vector<double> convertTimes;
+    std::vector<double> largeReadTimes;
+    std::vector<double> largeConvertTimes;
+    bool read = true;
+    bool converted = true;
+    bool cancelRead = true;
+    long long fileChars = 0;
+    long long resultChars = 0;
+    for (int k = 0; k < repeats && read && converted && cancelRead; ++k) {
+      double seconds = 0;
+      read = ReadIntoDialog(dialog, input, seconds);
+      readTimes.push_back(seconds);
+      const long long before = TextLength(dialog, IDC_EDIT_RESULT);
+      const double start = Now();
+      Click(dialog, IDC_BTN_CONVERT_FILE);
+      converted = read && WaitUntil([&] {
+                    const long long length = TextLength(dialog, IDC_EDIT_RESULT);
+                    return RunOver(dialog) && length > 0 && length != before;
+                  });
+      convertTimes.push_back(Now() - start);
+      fileChars = TextLength(dialog, IDC_EDIT_FILE_TEXT);
+      resultChars = TextLength(dialog, IDC_EDIT_RESULT);
+      cancelRead = ReadIntoDialog(dialog, cancelInput, seconds);
+      largeReadTimes.push_back(seconds);
+      largeConvertTimes.push_back(ConvertSeconds(dialog));
+    }
+    const double readSeconds = Median(readTimes);
+    const double convertSeconds = Median(convertTimes);
+    const double cancelReadSeconds = Median(largeReadTimes);
+    const double cancelConvertSeconds = Median(largeConvertTimes);
+    // Splitting phase: Cancel as soon as the run shows it (the split begins right after), in
+    // REPEATS runs.
+    std::vector<double> splitTimes;
+    for (int k = 0; k < repeats; ++k) {
+      const CancelTiming timing = CancelWhen(dialog, [] { return true; });
+      if (timing.hit) splitTimes.push_back(timing.seconds);
+    }
     // Conversion phase: the program answers no question from outside while it converts, so
     // the click comes at a share of the whole run's time; the percentage shown with the
     // message box tells the phase (the splitting phase never passes 33 %).
-    CancelTiming conversion;
-    for (int k = 1; k <= tries && !conversion.hit; ++k) {
+    std::vector<double> conversionTimes;
+    for (int k = 1; k <= tries; ++k) {
       const double clickAt = cancelConvertSeconds * k / (tries + 1);
       double begun = 0;
       const CancelTiming timing = CancelWhen(dialog, [&] {
         if (begun == 0) begun = Now();
         return Now() - begun >= clickAt;
       });
-      if (timing.hit && timing.percent >= 34) conversion = timing;
+      if (timing.hit && timing.percent >= 34) conversionTimes.push_back(timing.seconds);
     }
 
+    std::printf("repeats=%zu\n", convertTimes.size());
     std::printf("read_seconds=%.6f\nconvert_seconds=%.6f\n", readSeconds, convertSeconds);
     std::printf("file_text_chars=%lld\nresult_chars=%lld\n", fileChars, resultChars);
-    std::printf("cancel_split_hit=%d\ncancel_split_seconds=%.6f\ncancel_split_percent=%d\n",
-                split.hit ? 1 : 0, split.seconds, split.percent);
-    std::printf("cancel_convert_hit=%d\ncancel_convert_seconds=%.6f\ncancel_convert_percent=%d\n",
-                conversion.hit ? 1 : 0, conversion.seconds, conversion.percent);
+    // Each Cancel figure is the median of the runs in which the click came in its phase.
+    std::printf("cancel_split_hit=%d\ncancel_split_seconds=%.6f\ncancel_split_runs=%zu\n",
+                splitTimes.empty() ? 0 : 1, Median(splitTimes), splitTimes.size());
+    std::printf("cancel_convert_hit=%d\ncancel_convert_seconds=%.6f\ncancel_convert_runs=%zu\n",
+                conversionTimes.empty() ? 0 : 1, Median(conversionTimes), conversionTimes.size());
     std::printf("cancel_file_read_seconds=%.6f\ncancel_file_convert_seconds=%.6f\n",
                 cancelReadSeconds, cancelConvertSeconds);
     status = read && converted && cancelRead ? 0 : 1;
