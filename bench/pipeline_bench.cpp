@@ -4,9 +4,10 @@
 // UTF-16LE file, and perl and python3 on its ASCII form, each writing to a file. Every
 // variant's output must be byte for byte the same. Each writes to a file that does not exist
 // yet. Each round runs ours three times in a row, then perl, then python3. Prints key=value
-// lines (seconds, the median of all runs of each) for bench/run.sh.
+// lines (seconds, the median of all runs of each) for bench/run.sh. With "-" for PYTHON3 only
+// ours run (bench/compare.sh, where the peers would only add time).
 //
-//   vornel_bench_pipeline UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3
+//   vornel_bench_pipeline UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|-
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -98,7 +99,7 @@ std::optional<double> RunPeer(std::vector<const char*> argv, const std::string& 
 
 int main(int argc, char** argv) {
   if (argc != 6) {
-    std::fprintf(stderr, "usage: %s UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3\n", argv[0]);
+    std::fprintf(stderr, "usage: %s UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|-\n", argv[0]);
     return 2;
   }
   const std::string utf16 = argv[1];
@@ -106,6 +107,7 @@ int main(int argc, char** argv) {
   const std::string folder = argv[3];
   const int runs = std::max(1, std::atoi(argv[4]));
   const char* const python3 = argv[5];
+  const bool peers = std::string(python3) != "-";
   const std::string ours = folder + "/ours.out";
   const std::string perl = folder + "/perl.out";
   const std::string python = folder + "/python.out";
@@ -127,6 +129,7 @@ int main(int argc, char** argv) {
       if (!OurPipeline(utf16, ours)) return 1;
       ourTimes.push_back(std::chrono::duration<double>(Clock::now() - start).count());
     }
+    if (!peers) continue;
     for (const std::string& output : {perl, python}) ::unlink(output.c_str());
     const auto p = RunPeer({"perl", "-ne", kPerlScript}, ascii, perl);
     const auto y = RunPeer({python3, "-c", kPythonScript}, ascii, python);
@@ -138,6 +141,10 @@ int main(int argc, char** argv) {
     pythonTimes.push_back(*y);
   }
 
+  if (!peers) {
+    std::printf("ours_s=%.6f\n", Median(ourTimes));
+    return 0;
+  }
   const std::string expected = ReadBytes(ours);
   const bool same = ReadBytes(perl) == expected && ReadBytes(python) == expected;
   std::size_t lines = static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n'));
