@@ -20,13 +20,9 @@ std::optional<TextEncoding> EncodingOf(std::string_view start, bool complete);
 
 class UnicodeTextDecoder {
  public:
-  // How runs of plain characters are found: eight at a time where the processor allows it,
-  // or one at a time (the twin the fast scan is tested against).
-  enum class Scan { kBlockwise, kPlain };
-
   // Appends the decoded text to `out`, whose owner may remove text from its front between
   // calls.
-  explicit UnicodeTextDecoder(std::u16string& out, Scan scan = Scan::kBlockwise);
+  explicit UnicodeTextDecoder(std::u16string& out) : out_(out) {}
 
   // Decodes the whole characters at the start of `bytes` (the file's bytes that follow those
   // taken so far) and returns how many bytes it took. The rest, at most three bytes of an
@@ -40,17 +36,12 @@ class UnicodeTextDecoder {
   std::size_t DecodeUtf16Le(std::string_view bytes, bool last);
   std::size_t DecodeUtf8(std::string_view bytes, bool last);
   // Index of the first unit at or after `from` that needs more than a copy.
-  std::size_t PlainRunEnd(std::string_view bytes, std::size_t from) const;
-  std::size_t BlockwiseRunEnd(std::string_view bytes, std::size_t from) const;
+  std::size_t RunEnd(std::string_view bytes, std::size_t from) const;
   void PutSpecial(char32_t codePoint);
   void Finish();
 
   std::u16string& out_;
-  const Scan scan_;
   bool lineOpen_ = false;  // characters have come since the last line end
   Encoding encoding_ = Encoding::kUndecided;
   char32_t previous_ = 0;  // the character before the next one, as it stood in the file
 };
-
-// DecodeUnicodeText with the one-at-a-time scan.
-std::u16string DecodeUnicodeTextPlain(std::string_view bytes);
