@@ -1,14 +1,7 @@
 #include "convert/piecewise_conversion.h"
 
 #include "convert/binary.h"
-
-namespace {
-
-// An unfinished line longer than this is held rather than handed back, so that what comes
-// again stays short.
-constexpr std::size_t kLongestReturned = 4096;
-
-}  // namespace
+#include "tuning/tuning.h"
 
 std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
   if (foreign_) return text.size();
@@ -40,7 +33,9 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
     if (tooLong_ && HasNonBinaryChars(unfinished)) foreign_ = true;
     return text.size();
   }
-  if (unfinished.size() <= kLongestReturned) return used + complete;
+  // A longer unfinished line is held rather than handed back, so that what comes again stays
+  // short.
+  if (unfinished.size() <= tuning::kLongestReturnedChars) return used + complete;
   Hold(unfinished);
   return text.size();
 }

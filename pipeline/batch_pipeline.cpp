@@ -5,11 +5,9 @@
 #include "convert/piecewise_conversion.h"
 #include "convert/text_buffer.h"
 #include "storage/text_decoding.h"
+#include "tuning/tuning.h"
 
 namespace {
-
-// Bytes of the result handed on at a time.
-constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
 
 // Deletes the input; true when it is gone afterwards, also when the calling program removed
 // it meanwhile.
@@ -42,7 +40,7 @@ std::optional<ConvertedInput> ConvertBatchInput(
   TextBuffer<char> bytes;  // the result, handed on in runs
   // Room for a run and what one piece adds to it at most (three bytes for a line of two
   // characters), so that it never moves; only what is written is ever touched.
-  bytes.Reserve(kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
+  bytes.Reserve(tuning::kFilePieceBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
   std::u16string text;  // decoded text of a UTF-8 file not yet taken
@@ -66,7 +64,7 @@ std::optional<ConvertedInput> ConvertBatchInput(
       used += TakeUnits(conversion, piece.substr(used), last, oddByte);
     }
     // Handed on in runs of some size: each write costs a call into the system.
-    if (bytes.Size() >= kResultRunBytes || last) {
+    if (bytes.Size() >= tuning::kFilePieceBytes || last) {
       if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
         input.resultFailed = true;
       }

@@ -11,10 +11,7 @@
 #include <string_view>
 
 #include "storage/file_access.h"
-
-// Bytes of the input converted at a time: enough for two threads to share each piece at
-// little cost, little next to the memory a run may take.
-inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 20;
+#include "tuning/tuning.h"
 
 // What became of an input file, read, tested, split, limited and converted in one pass.
 struct ConvertedInput {
@@ -32,7 +29,7 @@ struct ConvertedInput {
 // read. Throws std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = kBatchPieceBytes);
+    std::size_t pieceBytes = tuning::kFilePieceBytes);
 
 // Why the hand-over of a converted input stopped.
 enum class HandOverFailure {

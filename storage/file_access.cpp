@@ -199,9 +199,10 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  const bool read = TakeFile(*file, kTextPieceBytes, [&](std::string_view bytes, bool last) {
-    return std::optional<std::size_t>(decoder.Decode(bytes, last));
-  });
+  const bool read =
+      TakeFile(*file, tuning::kFilePieceBytes, [&](std::string_view bytes, bool last) {
+        return std::optional<std::size_t>(decoder.Decode(bytes, last));
+      });
   if (!read) return std::nullopt;
   return text;
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "tuning/tuning.h"
+
 // The current user's Documents folder; empty when it cannot be found.
 std::u16string DocumentsFolder();
 
@@ -91,10 +93,6 @@ int RemoveLeftoverReplacements(const std::u16string& path);
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
                                                   bool denyWriters = false);
 
-// Bytes of a file ReadUnicodeTextInPieces decodes at a time: few enough to stay in the
-// processor's cache.
-inline constexpr std::size_t kTextPieceBytes = std::size_t{1} << 18;
-
 // Reads a Unicode text file as ReadUnicodeTextFile does, but hands the text on in pieces as
 // the file is decoded, `pieceBytes` (at least 4) at a time, so that it is never held whole:
 // after each piece `take` gets the text decoded so far that it has not removed yet, and
@@ -103,7 +101,7 @@ inline constexpr std::size_t kTextPieceBytes = std::size_t{1} << 18;
 // ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
 bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
                              const std::function<bool(std::u16string& text, bool last)>& take,
-                             std::size_t pieceBytes = kTextPieceBytes);
+                             std::size_t pieceBytes = tuning::kFilePieceBytes);
 
 // What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
 // file, and returns how many of them it used from the front, or nullopt to stop reading.
@@ -115,7 +113,7 @@ using PieceTaker = std::function<std::optional<std::size_t>(std::string_view byt
 // With `last` set, the bytes end the file. false when the file cannot be opened or read (as for
 // ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
-                      std::size_t pieceBytes = kTextPieceBytes);
+                      std::size_t pieceBytes = tuning::kFilePieceBytes);
 
 // Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
 std::u16string DecodeUnicodeText(std::string_view bytes);

@@ -10,13 +10,12 @@
 #include <algorithm>
 
 #include "storage/platform.h"
+#include "tuning/tuning.h"
 
 namespace platform {
 namespace {
 
 constexpr DWORD kLargestTransfer = 1u << 30;
-// How long a rename waits for other programs to close the files it needs.
-constexpr ULONGLONG kRenameWaitMs = 2000;
 
 // The path as the wide APIs take it: absolute, with the long-path prefix; nullopt when it
 // holds a NUL character.
@@ -223,8 +222,9 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
   // A file that another program has open cannot be replaced, nor can a file be moved while it
   // is open elsewhere: a reader of the old file or a virus scanner looking at the new one
   // usually lets go within moments, so the rename is tried again for a short while.
-  const ULONGLONG deadline = GetTickCount64() + kRenameWaitMs;
-  DWORD pause = 5;
+  const ULONGLONG deadline =
+      GetTickCount64() + static_cast<ULONGLONG>(tuning::kReplaceWait.count());
+  auto pause = static_cast<DWORD>(tuning::kReplaceFirstPause.count());
   for (;;) {
     if (MoveFileExW(nativeFrom->c_str(), nativeTo->c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
@@ -241,7 +241,7 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
       return HeldAgainstDeletion(*nativeTo) ? RenameOutcome::kTargetInUse : RenameOutcome::kFailed;
     }
     Sleep(pause);
-    pause = std::min<DWORD>(pause * 2, 100);
+    pause = std::min(pause * 2, static_cast<DWORD>(tuning::kReplaceLongestPause.count()));
   }
 }
 

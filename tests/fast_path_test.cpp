@@ -26,6 +26,7 @@
 #include "tests/support/reference_split.h"
 #include "tests/temp_folder.h"
 #include "tests/test_text.h"
+#include "tuning/tuning.h"
 
 namespace {
 
@@ -481,7 +482,7 @@ TEST_F(BatchInputTest, LongLinesAcrossPiecesAreHeldAndJudgedWhole) {
   for (const Case& c : cases) {
     const std::string bytes = Utf16Bytes(c.ascii);
     const Converted expected = ReferenceConversion(ReferenceFileChars(bytes));
-    for (std::size_t piece : {std::size_t{6}, std::size_t{1000}, kTextPieceBytes}) {
+    for (std::size_t piece : {std::size_t{6}, std::size_t{1000}, tuning::kFilePieceBytes}) {
       const auto actual = Convert(bytes, piece);
       ASSERT_TRUE(actual);
       ExpectSame(*actual, expected, std::string(c.name) + ", piece " + std::to_string(piece));
