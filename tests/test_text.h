@@ -30,6 +30,7 @@ inline std::vector<std::uint32_t> Values(const NumberValues& list) {
 // The values of binary numbers written in ASCII.
 inline std::vector<std::uint32_t> ValuesOf(const std::vector<std::string>& numbers) {
   std::vector<std::uint32_t> out;
+  out.reserve(numbers.size());
   for (const std::string& n : numbers) out.push_back(static_cast<std::uint32_t>(BinaryValue(U(n))));
   return out;
 }
