@@ -122,13 +122,18 @@ SIZE200=$(stat -c %s "$TMP/numbers-200.tbin")
 # ---- Measures of one build; each appends "measure value" lines to $TMP/<side>.txt ----
 
 # key=value lines of a measuring program, as "prefix_key value" lines in $TMP/collected.txt.
+# A program that fails is run once more (wine now and then fails to start a process on a busy
+# machine); a second failure ends the comparison.
 collect() {
   local prefix="$1" line
   shift
-  "$@" >"$TMP/raw.txt" || {
-    log "failed: $*"
-    exit 1
-  }
+  if ! "$@" >"$TMP/raw.txt"; then
+    log "failed, trying once more: $*"
+    "$@" >"$TMP/raw.txt" || {
+      log "failed again: $*"
+      exit 1
+    }
+  fi
   : >"$TMP/collected.txt"
   while IFS= read -r line; do
     line="${line%$'\r'}"
@@ -136,7 +141,10 @@ collect() {
   done <"$TMP/raw.txt"
 }
 value() { awk -v k="$1" '$1 == k { print $2 }' "$TMP/collected.txt"; }
-record() { echo "$2 $3" >>"$TMP/$1.txt"; }
+# Every figure goes to $RESULTS/<side>.txt as it is measured.
+RESULTS="$BUILD/results-$OLD_NAME-$NEW_NAME-$(date -u +%Y%m%dT%H%M%SZ)"
+mkdir -p "$RESULTS"
+record() { echo "$2 $3" >>"$RESULTS/$1.txt"; }
 
 peak_rss() {
   /usr/bin/time -f '%M' -o "$TMP/time.txt" "$@" >/dev/null
@@ -256,8 +264,8 @@ if wants batch || wants dialog || wants memory; then
   mkdir -p "$tavernic/AutoFile" "$tavernic/Result"
   for name in "$OLD_NAME" "$NEW_NAME"; do best_batch_run "$name" numbers-10 1 >/dev/null; done
 fi
-: >"$TMP/old.txt"
-: >"$TMP/new.txt"
+: >"$RESULTS/old.txt"
+: >"$RESULTS/new.txt"
 for round in $(seq 1 "$ROUNDS"); do
   log "round $round of $ROUNDS"
   if [ $((round % 2)) = 1 ]; then
@@ -271,16 +279,13 @@ done
 
 # ---- The table ----
 
-RESULTS="$BUILD/results-$OLD_NAME-$NEW_NAME-$(date -u +%Y%m%dT%H%M%SZ)"
-mkdir -p "$RESULTS"
-cp "$TMP/old.txt" "$TMP/new.txt" "$RESULTS/"
 echo
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores;" \
   "$(date -u +%Y-%m-%d); load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Old: $1 ($OLD_NAME); new: ${2:-this tree} ($NEW_NAME); $ROUNDS rounds, medians."
 echo "Every figure as it was measured: $RESULTS/{old,new}.txt"
 echo
-"$PYTHON" - "$TMP/old.txt" "$TMP/new.txt" "$SIZE200" <<'PY'
+"$PYTHON" - "$RESULTS/old.txt" "$RESULTS/new.txt" "$SIZE200" <<'PY'
 import statistics, sys
 def load(path):
     values = {}

@@ -44,6 +44,7 @@ bool RunOnce(const std::wstring& program, Run& run) {
   QueryPerformanceCounter(&start);
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &info)) {
+    std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
     return false;
   }
   // The peak is sampled while the program runs, too, in case it cannot be asked once the
@@ -62,7 +63,10 @@ bool RunOnce(const std::wstring& program, Run& run) {
     QueryPerformanceCounter(&end);
   } while (!ended && Seconds(start, end) < 10 * 60);
   samplePeak();
-  if (!ended) TerminateProcess(info.hProcess, 1);
+  if (!ended) {
+    std::fwprintf(stderr, L"the program did not end within 10 minutes\n");
+    TerminateProcess(info.hProcess, 1);
+  }
   CloseHandle(info.hThread);
   CloseHandle(info.hProcess);
   run.seconds = Seconds(start, end);
