@@ -41,8 +41,7 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
 }
 
 void PiecewiseConversion::Convert(std::u16string_view lines) {
-  // One thread: two took the 200 MiB pipeline 184 → 234 ms (bench/compare.sh, 2026-12-07).
-  const NumberLinesOutcome outcome = ConvertNumberLines(lines, out_);
+  const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
   numbers_ += outcome.numbers;
   foreign_ = outcome.foreign;
   tooLong_ = outcome.tooLong;

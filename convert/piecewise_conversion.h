@@ -9,12 +9,17 @@
 #include <string_view>
 
 #include "convert/number_lines.h"
+#include "convert/shared_conversion.h"
 #include "convert/text_buffer.h"
+#include "tuning/tuning.h"
 
 class PiecewiseConversion {
  public:
-  // Appends the converted lines to `out`.
-  explicit PiecewiseConversion(TextBuffer<char>& out) : out_(out) {}
+  // Appends the converted lines to `out`. Pieces of `shareFrom` characters and more are
+  // converted on two threads (see SharedConversion).
+  explicit PiecewiseConversion(TextBuffer<char>& out,
+                               std::size_t shareFrom = tuning::kShareFromChars)
+      : out_(out), shared_(shareFrom) {}
 
   // Takes `text`, the text that follows what earlier calls have used: tests its characters,
   // converts its complete lines and returns how many characters it used. The rest, the start
@@ -36,6 +41,7 @@ class PiecewiseConversion {
   void Hold(std::u16string_view part);
 
   TextBuffer<char>& out_;
+  SharedConversion shared_;
   std::u16string held_;  // the start of an unfinished line, without its CRs
   bool foreign_ = false;
   bool tooLong_ = false;

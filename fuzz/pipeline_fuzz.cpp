@@ -253,7 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Result reference = ReferenceConversion(fileBytes);
 
   // The batch run, in pieces as large as it reads them and in pieces of 4 to 35 bytes.
-  for (const std::size_t pieceBytes : {tuning::kFilePieceBytes, std::size_t{4} + size % 32}) {
+  for (const std::size_t pieceBytes : {tuning::kBatchPieceBytes, std::size_t{4} + size % 32}) {
     const Result batch = BatchConversion(file.Path(), pieceBytes);
     FUZZ_CHECK(batch.outcome == reference.outcome);
     FUZZ_CHECK(batch.bytes == reference.bytes);

@@ -40,7 +40,7 @@ std::optional<ConvertedInput> ConvertBatchInput(
   TextBuffer<char> bytes;  // the result, handed on in runs
   // Room for a run and what one piece adds to it at most (three bytes for a line of two
   // characters), so that it never moves; only what is written is ever touched.
-  bytes.Reserve(tuning::kFilePieceBytes + pieceBytes / 2 * 3 / 2 + 64);
+  bytes.Reserve(tuning::kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
   std::u16string text;  // decoded text of a UTF-8 file not yet taken
@@ -64,7 +64,7 @@ std::optional<ConvertedInput> ConvertBatchInput(
       used += TakeUnits(conversion, piece.substr(used), last, oddByte);
     }
     // Handed on in runs of some size: each write costs a call into the system.
-    if (bytes.Size() >= tuning::kFilePieceBytes || last) {
+    if (bytes.Size() >= tuning::kResultRunBytes || last) {
       if (!input.resultFailed && !conversion.TooLong() && !write(bytes.View())) {
         input.resultFailed = true;
       }

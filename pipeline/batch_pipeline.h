@@ -29,7 +29,7 @@ struct ConvertedInput {
 // read. Throws std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = tuning::kFilePieceBytes);
+    std::size_t pieceBytes = tuning::kBatchPieceBytes);
 
 // Why the hand-over of a converted input stopped.
 enum class HandOverFailure {

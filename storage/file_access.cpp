@@ -200,7 +200,7 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
   }
   UnicodeTextDecoder decoder(text);
   const bool read =
-      TakeFile(*file, tuning::kFilePieceBytes, [&](std::string_view bytes, bool last) {
+      TakeFile(*file, tuning::kReadPieceBytes, [&](std::string_view bytes, bool last) {
         return std::optional<std::size_t>(decoder.Decode(bytes, last));
       });
   if (!read) return std::nullopt;

@@ -101,7 +101,7 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
 // ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
 bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
                              const std::function<bool(std::u16string& text, bool last)>& take,
-                             std::size_t pieceBytes = tuning::kFilePieceBytes);
+                             std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
 // file, and returns how many of them it used from the front, or nullopt to stop reading.
@@ -113,7 +113,7 @@ using PieceTaker = std::function<std::optional<std::size_t>(std::string_view byt
 // With `last` set, the bytes end the file. false when the file cannot be opened or read (as for
 // ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
-                      std::size_t pieceBytes = tuning::kFilePieceBytes);
+                      std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
 std::u16string DecodeUnicodeText(std::string_view bytes);

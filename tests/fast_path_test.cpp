@@ -18,6 +18,7 @@
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
+#include "convert/shared_conversion.h"
 #include "convert/split.h"
 #include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
@@ -232,6 +233,62 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
     EXPECT_EQ(HasNonBinaryChars(text), HasNonBinaryCharsPlain(text));
   }
   EXPECT_GT(converted, 100);  // the rounds reach the conversion, not only the refusals
+}
+
+// The conversion of `text` shared between two threads, appended to what `out` holds.
+Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
+                             TextBuffer<char>& out) {
+  const std::size_t before = out.Size();
+  const NumberLinesOutcome outcome = shared.Convert(text, out);
+  return ConvertedOf(outcome, out.View().substr(before));
+}
+
+TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
+  Inputs inputs(23);
+  // Chunks of a single line, of a few lines and of many; one helper for all the texts of each.
+  SharedConversion single(/*shareFrom=*/1, /*chunkChars=*/1);
+  SharedConversion few(/*shareFrom=*/1, /*chunkChars=*/40);
+  SharedConversion many(/*shareFrom=*/100, /*chunkChars=*/150);
+  TextBuffer<char> out;
+  out.Commit(std::copy_n("kept", 4, out.Room(4)));  // what comes before stays
+  const std::u16string overlong = std::u16string(32, u'1') + u"\r\n";
+  int converted = 0;
+  for (int round = 0; round < 600; ++round) {
+    std::u16string text = inputs.Filler(inputs.Below(400));
+    // A line that is too long, a foreign character or both, anywhere, or a long line last.
+    const auto somewhere = [&] {
+      return static_cast<std::size_t>(inputs.Below(static_cast<int>(text.size()) + 1));
+    };
+    const auto lineStart = [&] {
+      const std::size_t at = text.rfind(u'\n', somewhere());
+      return at == std::u16string::npos ? 0 : at + 1;
+    };
+    switch (round % 6) {
+      case 1:
+        text.insert(lineStart(), overlong);
+        break;
+      case 2:
+        text.insert(somewhere(), u"2");
+        break;
+      case 3:
+        text.insert(lineStart(), overlong);
+        text.insert(somewhere(), u"\t");
+        break;
+      case 4:
+        text += std::u16string(2000, u'0');  // a long last line, no line end
+        break;
+      default:
+        break;
+    }
+    const Converted expected = ReferenceConversion(Chars(text));
+    if (expected.outcome == Outcome::kConverted) ++converted;
+    for (SharedConversion* shared : {&single, &few, &many}) {
+      const std::string what = "round " + std::to_string(round);
+      ExpectSame(SharedConversionOf(*shared, text, out), expected, what);
+      ASSERT_TRUE(out.View().starts_with("kept")) << what;
+    }
+  }
+  EXPECT_GT(converted, 150);  // the rounds reach the conversion, not only the refusals
 }
 
 TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
@@ -482,7 +539,7 @@ TEST_F(BatchInputTest, LongLinesAcrossPiecesAreHeldAndJudgedWhole) {
   for (const Case& c : cases) {
     const std::string bytes = Utf16Bytes(c.ascii);
     const Converted expected = ReferenceConversion(ReferenceFileChars(bytes));
-    for (std::size_t piece : {std::size_t{6}, std::size_t{1000}, tuning::kFilePieceBytes}) {
+    for (std::size_t piece : {std::size_t{6}, std::size_t{1000}, tuning::kReadPieceBytes}) {
       const auto actual = Convert(bytes, piece);
       ASSERT_TRUE(actual);
       ExpectSame(*actual, expected, std::string(c.name) + ", piece " + std::to_string(piece));

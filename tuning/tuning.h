@@ -14,18 +14,11 @@ namespace tuning {
 
 // ---- Files ----
 
-// Bytes of a file read at a time (the batch run and Read file), and of the batch run's result
-// written at a time: neither the text nor the result is ever held whole, each piece stays in the
-// processor's cache, and each read or write is one call into the system. How large hardly
-// matters: the batch run's pipeline on 200 MiB took 267 / 215 / 214 / 239 ms reading in pieces
-// of 64 Ki / 256 Ki / 1 Mi / 4 Mi bytes, and 176 / 184 / 178 ms writing in runs of 64 Ki /
-// 256 Ki / 1 Mi bytes (ConvertBatchInput timed nine times each, in turn).
-inline constexpr std::size_t kFilePieceBytes = std::size_t{1} << 18;
-
-// Characters of an unfinished line at the end of a piece that are handed back, to come again
-// with the next piece; a longer one is held aside instead. What is looked at twice stays below a
-// 32nd of a piece, while the lines the program takes have at most 31 digits and a few CRs.
-inline constexpr std::size_t kLongestReturnedChars = 4096;
+// Bytes of a file read and decoded at a time (Read file): few enough to stay in the
+// processor's cache. How many hardly matters: reading and decoding 200 MiB took 272 / 269 /
+// 252 ms in pieces of 64 Ki / 256 Ki / 1 Mi bytes (ReadFileInPieces timed seven times each, in
+// turn; the scatter is as large as the differences).
+inline constexpr std::size_t kReadPieceBytes = std::size_t{1} << 18;
 
 // How long replacing a file keeps trying while another program has it open (Windows): a reader
 // of the old result, or a virus scanner looking at the new one, usually lets go within moments.
@@ -38,16 +31,45 @@ inline constexpr std::chrono::milliseconds kReplaceLongestPause{100};
 
 // ---- The batch run ----
 
+// Bytes of the input converted at a time: enough for the two threads to share each piece at
+// little cost. The batch run's pipeline on 200 MiB took 113 / 88 / 99 ms in pieces of
+// 256 Ki / 1 Mi / 4 Mi bytes (ConvertBatchInput timed nine times each, in turn, machine idle).
+inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 20;
+
+// Bytes of the result handed to the file at a time: each write is a call into the system, and
+// the same memory serves every run. How many hardly matters: 176 / 184 / 178 ms for runs of
+// 64 Ki / 256 Ki / 1 Mi bytes (on one thread, nine times each, in turn).
+inline constexpr std::size_t kResultRunBytes = std::size_t{1} << 18;
+
+// A piece of at least this many characters is shared by the two threads; a shorter one is
+// converted by the caller alone, sooner than the helper could take a chunk of it.
+inline constexpr std::size_t kShareFromChars = std::size_t{1} << 16;
+
+// Characters a shared chunk has at least (it ends at a line end): far more work than taking
+// it. Converting 200 MiB in memory in pieces of 1 MiB took 94 ms in chunks of 2 Ki characters
+// and 50 ms in chunks of 8 Ki (machine idle); larger chunks scattered between 43 and 71 ms.
+inline constexpr std::size_t kChunkChars = std::size_t{1} << 13;
+
+// How long a thread that waits for the other keeps looking (giving way to any other thread
+// between looks) before it sleeps: waking a sleeping thread can take far longer than
+// converting a chunk. Not timed on its own.
+inline constexpr std::chrono::milliseconds kLookBeforeSleep{2};
+
+// Characters of an unfinished line at the end of a piece that are handed back, to come again
+// with the next piece; a longer one is held aside instead. What is looked at twice stays below a
+// 128th of a piece, while the lines the program takes have at most 31 digits and a few CRs.
+inline constexpr std::size_t kLongestReturnedChars = 4096;
+
 // How long a batch run waits for another one on the same hand-off folder to end before it says
 // so and ends: runs take turns, so that two starts at once never share an input. A 200 MiB run
-// takes about half a second under wine (bench/run.sh), so a queue of calling programs passes
-// well within it, and a run that hangs does not hold the next start for ever.
+// takes about a third of a second under wine (bench/compare.sh), so a queue of calling programs
+// passes well within it, and a run that hangs does not hold the next start for ever.
 inline constexpr std::chrono::minutes kBatchLockWait{5};
 
 // ---- The dialog during a file conversion ----
 
 // Time between two pumps of the window's messages: it bounds how soon Cancel is answered
-// (within 22 and 41 ms in the splitting and the conversion phase: bench/compare.sh), and a run
+// (in 13 and 24 ms in the splitting and the conversion phase: bench/compare.sh), and a run
 // shorter than it shows only its end. Each pump repaints what changed, which under wine costs a
 // round trip to the wine server.
 inline constexpr std::chrono::milliseconds kPumpInterval{20};
@@ -56,8 +78,8 @@ inline constexpr std::chrono::milliseconds kPumpInterval{20};
 inline constexpr std::chrono::milliseconds kShowInterval{33};
 // Units of work (characters split, numbers converted) between two progress steps, and steps
 // between two looks at the clock: the dialog's logic converts the 290 823 numbers of 10 MiB in
-// about 18 ms natively (bench/compare.sh), so 16 × 1024 of them take about 1 ms, far less than
-// the pump interval, and the clock is read a few hundred times a second at most.
+// about 10 ms natively (bench/compare.sh), so 16 × 1024 of them take well under 1 ms, far less
+// than the pump interval, and the clock is read a few thousand times a second at most.
 inline constexpr std::int64_t kProgressStride = 1024;
 inline constexpr std::uint32_t kStepsPerClockCheck = 16;
 // Time between two repaints of the window while the wait cursor shows: often enough to follow

@@ -1,0 +1,137 @@
+#include "convert/shared_conversion.h"
+
+#include <cstring>
+#include <system_error>
+
+SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars)
+    : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0),
+      chunkChars_(chunkChars > 0 ? chunkChars : 1) {}
+
+SharedConversion::~SharedConversion() {
+  if (!helper_.joinable()) return;
+  Announce([this] { stop_ = true; });
+  helper_.join();
+}
+
+NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out) {
+  if (shareFrom_ == 0 || text.size() < shareFrom_ || !StartHelper()) {
+    return ConvertNumberLines(text, out);
+  }
+  const std::size_t count = CutIntoChunks(text);
+  Announce([&] {
+    chunkCount_ = count;
+    nextChunk_ = 0;
+    textWaiting_.store(true, std::memory_order_release);
+  });
+  ConvertChunks();
+  // Chunks the helper took are waited for: they read the caller's text.
+  Await([this] { return converting_.load(std::memory_order_acquire) == 0; });
+  return JoinChunks(count, out);
+}
+
+std::size_t SharedConversion::CutIntoChunks(std::u16string_view text) {
+  std::size_t count = 0;
+  for (std::size_t start = 0; start < text.size(); ++count) {
+    std::size_t end = text.size();
+    if (text.size() - start > chunkChars_) {
+      const std::size_t lineEnd = text.find(u'\n', start + chunkChars_);
+      if (lineEnd != std::u16string_view::npos) end = lineEnd + 1;
+    }
+    if (chunks_.size() == count) chunks_.emplace_back();
+    chunks_[count].text = text.substr(start, end - start);
+    start = end;
+  }
+  return count;
+}
+
+void SharedConversion::ConvertChunks() {
+  while (const std::optional<std::size_t> index = TakeChunk()) {
+    Chunk& chunk = chunks_[*index];
+    chunk.outcome = {};
+    chunk.error = nullptr;
+    try {
+      chunk.out.Clear();
+      chunk.outcome = ConvertNumberLines(chunk.text, chunk.out);
+    } catch (...) {
+      chunk.error = std::current_exception();
+    }
+    FinishChunk();
+  }
+}
+
+std::optional<std::size_t> SharedConversion::TakeChunk() {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (nextChunk_ >= chunkCount_) return std::nullopt;
+  converting_.fetch_add(1, std::memory_order_relaxed);
+  return nextChunk_++;
+}
+
+void SharedConversion::FinishChunk() {
+  Announce([this] { converting_.fetch_sub(1, std::memory_order_release); });
+}
+
+NumberLinesOutcome SharedConversion::JoinChunks(std::size_t count, TextBuffer<char>& out) {
+  NumberLinesOutcome outcome;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (chunks_[k].error) std::rethrow_exception(chunks_[k].error);
+  }
+  for (std::size_t k = 0; k < count; ++k) {
+    const Chunk& chunk = chunks_[k];
+    // A foreign character anywhere refuses the whole text, even after a line that is too
+    // long, as the one pass finds it.
+    outcome.foreign = outcome.foreign || chunk.outcome.foreign;
+    if (outcome.tooLong) continue;
+    const std::string_view converted = chunk.out.View();
+    char* const put = out.Room(converted.size());
+    if (!converted.empty()) std::memcpy(put, converted.data(), converted.size());
+    out.Commit(put + converted.size());
+    outcome.numbers += chunk.outcome.numbers;
+    outcome.tooLong = chunk.outcome.tooLong;
+  }
+  if (outcome.foreign) outcome.tooLong = false;
+  return outcome;
+}
+
+bool SharedConversion::StartHelper() {
+  if (helper_.joinable()) return true;
+  try {
+    helper_ = std::thread([this] { HelperLoop(); });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  return true;
+}
+
+void SharedConversion::HelperLoop() {
+  for (;;) {
+    Await([this] { return textWaiting_.load(std::memory_order_acquire); });
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (stop_) return;
+      textWaiting_.store(false, std::memory_order_relaxed);
+    }
+    ConvertChunks();
+  }
+}
+
+template <class Ready>
+void SharedConversion::Await(Ready ready) {
+  const auto lookUntil = Clock::now() + tuning::kLookBeforeSleep;
+  // Giving way between looks: the other thread may be waiting for this processor. The clock is
+  // read now and then.
+  for (unsigned k = 1; !ready(); ++k) {
+    if (k % 64 == 0 && Clock::now() >= lookUntil) break;
+    std::this_thread::yield();
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [&] { return stop_ || ready(); });
+}
+
+template <class Change>
+void SharedConversion::Announce(Change change) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    change();
+  }
+  changed_.notify_all();
+}
