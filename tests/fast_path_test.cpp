@@ -547,6 +547,34 @@ TEST_F(BatchInputTest, LongLinesAcrossPiecesAreHeldAndJudgedWhole) {
   }
 }
 
+TEST_F(BatchInputTest, FilesLongerThanOneMappedViewReadWhole) {
+  // More than the bytes the reading maps at a time, with a surrogate pair (decoding) and a line
+  // (converting) across the end of the first view.
+  Inputs inputs(17);
+  const std::string block = Utf16Bytes(A(inputs.Filler(8192, 20)));
+  std::string bytes = "\xFF\xFE";
+  while (bytes.size() < tuning::kViewBytes) bytes += block;
+  bytes.resize(tuning::kViewBytes - 6);
+  bytes[bytes.size() - 2] = '\n';  // ends with a whole line
+  const std::string tail = Utf16Bytes("1011\r\n0110\r\n1\r\n");
+  const std::string pair("\x3D\xD8\x00\xDE", 4);
+  const std::string decodable = bytes + Utf16Bytes("1") + pair + tail + tail;
+  WriteBytes(folder_.path() / "long.txt", decodable);
+  const auto text = ReadUnicodeTextFile((folder_.path() / "long.txt").u16string());
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(*text == DecodeUnicodeText(decodable));
+
+  // Against the whole text's conversion (the reference is too slow for this size).
+  const std::string convertible = bytes + tail + tail;
+  Converted expected = FastConversion(DecodeUnicodeText(convertible));
+  ASSERT_EQ(static_cast<int>(expected.outcome), static_cast<int>(Outcome::kConverted));
+  for (std::size_t piece : {std::size_t{4099}, tuning::kBatchPieceBytes}) {
+    const auto actual = Convert(convertible, piece);
+    ASSERT_TRUE(actual);
+    ExpectSame(*actual, expected, "piece " + std::to_string(piece));
+  }
+}
+
 TEST_F(BatchInputTest, AFileThatCannotBeReadGivesNothing) {
   EXPECT_FALSE(ConvertBatchInput((folder_.path() / "missing.tbin").u16string(),
                                  [](std::string_view) { return true; }));
