@@ -196,11 +196,6 @@ bool FileReplacement::PutInPlace(bool overwriteInUse) {
   return false;  // the destructor removes the file beside
 }
 
-bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
-  FileReplacement replacement(path);
-  return replacement.Write(bytes) && replacement.Commit();
-}
-
 int RemoveLeftoverReplacements(const std::u16string& path) {
   const std::size_t cut = path.find_last_of(kPathSeparators);
   if (cut == std::u16string::npos) return 0;
@@ -237,22 +232,6 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
   });
   if (!read) return std::nullopt;
   return text;
-}
-
-bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
-                             const std::function<bool(std::u16string& text, bool last)>& take,
-                             std::size_t pieceBytes) {
-  auto file = OpenForReading(path, denyWriters);
-  if (!file) return false;
-  std::u16string text;
-  text.reserve(pieceBytes / 2 + 64);
-  UnicodeTextDecoder decoder(text);
-  return TakeFile(*file, pieceBytes,
-                  [&](std::string_view bytes, bool last) -> std::optional<std::size_t> {
-                    const std::size_t taken = decoder.Decode(bytes, last);
-                    if (!take(text, last)) return std::nullopt;
-                    return taken;
-                  });
 }
 
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,

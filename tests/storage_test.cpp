@@ -17,6 +17,7 @@ using storage_test::Listing;
 using storage_test::MakeFolders;
 using storage_test::Present;
 using storage_test::ReadBytes;
+using storage_test::ReplaceWith;
 using storage_test::TempFolderTest;
 using storage_test::WriteBytes;
 
@@ -70,27 +71,27 @@ TEST_F(WriteTextFileTest, FailsWithoutCreatingAnything) {
   EXPECT_EQ(Listing(At()), (std::vector<std::u16string>{u"file", u"folder"}));
 }
 
-class ReplaceFileAtomicallyTest : public TempFolderTest {};
+class ReplaceWithTest : public TempFolderTest {};
 
-TEST_F(ReplaceFileAtomicallyTest, PutsTheNewContentInPlaceAndLeavesNothingBeside) {
+TEST_F(ReplaceWithTest, PutsTheNewContentInPlaceAndLeavesNothingBeside) {
   const std::u16string path = At(u"Ostrum.tbin");
-  ASSERT_TRUE(ReplaceFileAtomically(path, "5\r\n"));
+  ASSERT_TRUE(ReplaceWith(path, "5\r\n"));
   EXPECT_EQ(ReadBytes(path), "5\r\n");
   WriteBytes(path, std::string(5000, '9'));
-  ASSERT_TRUE(ReplaceFileAtomically(path, "1\r\n2\r\n"));
+  ASSERT_TRUE(ReplaceWith(path, "1\r\n2\r\n"));
   EXPECT_EQ(ReadBytes(path), "1\r\n2\r\n");
-  ASSERT_TRUE(ReplaceFileAtomically(path, ""));
+  ASSERT_TRUE(ReplaceWith(path, ""));
   EXPECT_EQ(ReadBytes(path), "");
   EXPECT_EQ(Listing(At()), std::vector<std::u16string>{u"Ostrum.tbin"});
 }
 
-TEST_F(ReplaceFileAtomicallyTest, OnFailureKeepsTheOldStateAndRemovesItsTemporaryFile) {
+TEST_F(ReplaceWithTest, OnFailureKeepsTheOldStateAndRemovesItsTemporaryFile) {
   MakeFolders(At(u"target"));
   WriteBytes(At(u"target/old.txt"), "old");
-  EXPECT_FALSE(ReplaceFileAtomically(At(u"target"), "new"));
+  EXPECT_FALSE(ReplaceWith(At(u"target"), "new"));
   EXPECT_EQ(ReadBytes(At(u"target/old.txt")), "old");
   EXPECT_EQ(Listing(At(u"target")), std::vector<std::u16string>{u"old.txt"});
-  EXPECT_FALSE(ReplaceFileAtomically(At(u"missing/Ostrum.tbin"), "new"));
+  EXPECT_FALSE(ReplaceWith(At(u"missing/Ostrum.tbin"), "new"));
   EXPECT_FALSE(Present(At(u"missing")));
   EXPECT_EQ(Listing(At()), std::vector<std::u16string>{u"target"});
 }
@@ -175,9 +176,9 @@ TEST_F(MakeDirectoryTest, LongPathsWork) {
   EXPECT_EQ(FileExists(file), 1);
   EXPECT_EQ(StatusOf(file).size, 6u);
   EXPECT_EQ(ReadUnicodeTextFile(file), u"1\r\n");
-  EXPECT_TRUE(ReplaceFileAtomically(file, std::string("\xFF\xFE"
-                                                      "0\0",
-                                                      4)));
+  EXPECT_TRUE(ReplaceWith(file, std::string("\xFF\xFE"
+                                            "0\0",
+                                            4)));
   EXPECT_EQ(ReadUnicodeTextFile(file, true), u"0\r\n");
   EXPECT_EQ(DeleteDirectoryTree(At(u"long")), 1);
   EXPECT_FALSE(Present(At(u"long")));

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "storage/file_access.h"
 #include "storage/working_folders.h"
 
 #ifdef _WIN32
@@ -32,6 +33,13 @@ inline void WriteBytes(const std::u16string& path, std::string_view bytes) {
   std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
   ASSERT_TRUE(out) << "cannot create the test file";
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Replaces the file at `path` by `bytes` as the batch run replaces its result; whether that
+// went through.
+inline bool ReplaceWith(const std::u16string& path, std::string_view bytes) {
+  FileReplacement replacement(path);
+  return replacement.Write(bytes) && replacement.Commit();
 }
 
 // The bytes of the file at `path`; empty when it cannot be read.
