@@ -78,50 +78,85 @@ bool UninstallKeyExists() {
   return true;
 }
 
-TEST(InstallerTest, InstallsForTheUserAndUninstallsAllButTheDocumentsFolders) {
-  // Holds the lock of the test programs that point Documents elsewhere while it lives.
-  PrivateDocuments documents;
-  ASSERT_TRUE(documents.Active()) << "could not point Documents at a private folder";
-  const fs::path installFolder = KnownFolder(FOLDERID_LocalAppData) / L"Programs" / L"Vornel";
-  const fs::path program = installFolder / L"Vornel.exe";
-  const fs::path shortcut = KnownFolder(FOLDERID_Programs) / L"Vornel.lnk";
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(documents_.Active()) << "could not point Documents at a private folder";
+    // Every test starts without an installation, whatever an earlier run left.
+    RemoveInstallation();
+    ASSERT_FALSE(fs::exists(installFolder_)) << installFolder_;
+  }
 
-  ASSERT_EQ(RunToEnd(L"\"" + installerPath + L"\" /S"), 0u) << "the silent install failed";
-  ASSERT_TRUE(fs::is_regular_file(program)) << program;
-  EXPECT_TRUE(fs::is_regular_file(installFolder / L"Readme.txt"));
-  EXPECT_TRUE(fs::is_regular_file(shortcut)) << shortcut;
-  EXPECT_TRUE(fs::is_directory(documents.Path() / L"Brindlecot"))
+  void TearDown() override { RemoveInstallation(); }
+
+  void RemoveInstallation() const {
+    std::error_code error;
+    fs::remove_all(installFolder_, error);
+    fs::remove(shortcut_, error);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+  }
+
+  // Runs the installer silently to its end; its exit code.
+  static std::optional<DWORD> Install() { return RunToEnd(L"\"" + installerPath + L"\" /S"); }
+
+  // The command line that runs the installed uninstaller to its very end, with `arguments`.
+  // Started as registered, the uninstaller copies itself to a temporary folder, starts the copy
+  // with "_?=" naming the installation folder and ends at once, before the copy has done its
+  // work. This does the same, so that the test can wait for the work and see its exit code.
+  std::wstring UninstallCommand(const std::wstring& arguments) const {
+    const fs::path copy = documents_.Scratch() / L"Uninstall.exe";
+    std::error_code error;
+    fs::copy_file(uninstaller_, copy, fs::copy_options::overwrite_existing, error);
+    // "_?=" comes last and without quotes.
+    return L"\"" + copy.wstring() + L"\"" + arguments + L" _?=" + installFolder_.wstring();
+  }
+
+  std::optional<DWORD> UninstallSilently() const { return RunToEnd(UninstallCommand(L" /S")); }
+
+  // Holds the lock of the test programs that point Documents elsewhere while it lives.
+  PrivateDocuments documents_;
+  const fs::path installFolder_ = KnownFolder(FOLDERID_LocalAppData) / L"Programs" / L"Vornel";
+  const fs::path program_ = installFolder_ / L"Vornel.exe";
+  const fs::path readme_ = installFolder_ / L"Readme.txt";
+  const fs::path uninstaller_ = installFolder_ / L"Uninstall.exe";
+  const fs::path shortcut_ = KnownFolder(FOLDERID_Programs) / L"Vornel.lnk";
+  const fs::path settings_ = documents_.AppData() / L"temp" / L"Pellow.tmp";
+  const fs::path result_ = documents_.AppData() / L"Result" / L"Ostrum.tbin";
+};
+
+TEST_F(InstallerTest, InstallsForTheUserAndUninstallsAllButTheDocumentsFolders) {
+  ASSERT_EQ(Install(), 0u) << "the silent install failed";
+  ASSERT_TRUE(fs::is_regular_file(program_)) << program_;
+  EXPECT_TRUE(fs::is_regular_file(readme_));
+  EXPECT_TRUE(fs::is_regular_file(shortcut_)) << shortcut_;
+  EXPECT_TRUE(fs::is_directory(documents_.Path() / L"Brindlecot"))
       << "the installer did not create the maker's folder below Documents";
   EXPECT_EQ(UninstallValue(L"DisplayVersion"), VORNEL_VERSION);
-  EXPECT_EQ(UninstallValue(L"InstallLocation"), installFolder.wstring());
-  const std::optional<std::wstring> uninstall = UninstallValue(L"QuietUninstallString");
-  ASSERT_TRUE(uninstall.has_value()) << "no uninstaller registered under HKCU";
+  EXPECT_EQ(UninstallValue(L"InstallLocation"), installFolder_.wstring());
+  EXPECT_EQ(UninstallValue(L"QuietUninstallString"), L"\"" + uninstaller_.wstring() + L"\" /S");
 
   {
-    RunningProgram run(program.wstring());
+    RunningProgram run(program_.wstring());
     ASSERT_TRUE(run.Started()) << "the installed Vornel.exe did not start";
     const HWND dialog = run.WaitForDialog(kCaption);
     ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
-    EXPECT_EQ(ControlText(dialog, IDC_EDIT_EXE_PATH), program.wstring());
+    EXPECT_EQ(ControlText(dialog, IDC_EDIT_EXE_PATH), program_.wstring());
     Click(dialog, IDC_BTN_EXIT);
     ASSERT_TRUE(run.WaitForExit()) << "the program did not end after Exit";
   }
   // The program made its working folders and wrote its settings there; a result of the user's
   // joins them.
-  const fs::path settings = documents.AppData() / L"temp" / L"Pellow.tmp";
-  const fs::path result = documents.AppData() / L"Result" / L"Ostrum.tbin";
-  ASSERT_TRUE(fs::is_regular_file(settings));
-  ASSERT_TRUE(WriteBytes(result, "1\r\n"));
+  ASSERT_TRUE(fs::is_regular_file(settings_));
+  ASSERT_TRUE(WriteBytes(result_, "1\r\n"));
 
-  ASSERT_EQ(RunToEnd(*uninstall), 0u) << "the silent uninstall failed";
-  // The uninstaller goes on in a copy of itself after the one started has ended.
-  EXPECT_TRUE(WaitUntil([&] { return !fs::exists(installFolder); }, kSetupTimeout))
-      << "the installation folder is still there";
-  EXPECT_FALSE(fs::exists(shortcut));
+  // Returns once the uninstaller has done all its work.
+  ASSERT_EQ(UninstallSilently(), 0u) << "the silent uninstall failed";
+  EXPECT_FALSE(fs::exists(installFolder_)) << "the installation folder is still there";
+  EXPECT_FALSE(fs::exists(shortcut_));
   EXPECT_FALSE(UninstallKeyExists());
-  EXPECT_EQ(ReadBytes(result), "1\r\n");
-  EXPECT_TRUE(fs::is_regular_file(settings));
-  EXPECT_TRUE(fs::is_directory(documents.Path() / L"Brindlecot" / L"Tavernic"));
+  EXPECT_EQ(ReadBytes(result_), "1\r\n");
+  EXPECT_TRUE(fs::is_regular_file(settings_));
+  EXPECT_TRUE(fs::is_directory(documents_.AppData()));
 }
 
 }  // namespace
