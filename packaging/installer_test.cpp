@@ -1,12 +1,16 @@
 // The installer under wine: a silent per-user install, the installed program started and left
 // with Exit, then a silent uninstall that removes the program, its shortcut and its HKCU key
-// but leaves the working folders below Documents and what is in them.
+// but leaves the working folders below Documents and what is in them. Installing over an
+// installed version, older or the same, upgrades it in place.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "tests/e2e/private_documents.h"
@@ -21,6 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::wstring kCaption = L"Vornel Ver2";
+constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vornel";
 constexpr Milliseconds kSetupTimeout{120000};
@@ -69,6 +74,11 @@ std::optional<std::wstring> UninstallValue(const wchar_t* name) {
   return std::wstring(value);
 }
 
+bool SetUninstallValue(const wchar_t* name, const std::wstring& value) {
+  return RegSetKeyValueW(HKEY_CURRENT_USER, kUninstallKey, name, REG_SZ, value.c_str(),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
 bool UninstallKeyExists() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -76,6 +86,52 @@ bool UninstallKeyExists() {
   }
   RegCloseKey(key);
   return true;
+}
+
+// The names of the uninstall entries below HKCU whose DisplayName is "Vornel".
+std::vector<std::wstring> VornelEntries() {
+  std::vector<std::wstring> entries;
+  HKEY root = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) {
+    return entries;
+  }
+  wchar_t name[256];
+  for (DWORD index = 0;; ++index) {
+    DWORD length = 256;
+    if (RegEnumKeyExW(root, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    wchar_t shown[256] = {};
+    DWORD size = sizeof shown;
+    if (RegGetValueW(root, name, L"DisplayName", RRF_RT_REG_SZ, nullptr, shown, &size) ==
+            ERROR_SUCCESS &&
+        std::wstring(shown) == L"Vornel") {
+      entries.emplace_back(name);
+    }
+  }
+  RegCloseKey(root);
+  return entries;
+}
+
+// Every entry below `folder` by its relative path: a folder as "folder", a file as its size
+// and a hash of its bytes.
+using FolderTree = std::map<std::wstring, std::string>;
+
+FolderTree TreeOf(const fs::path& folder) {
+  FolderTree tree;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+    const std::wstring name = entry.path().lexically_relative(folder).wstring();
+    if (entry.is_directory()) {
+      tree[name] = "folder";
+    } else {
+      const std::string bytes = ReadBytes(entry.path());
+      tree[name] = std::to_string(bytes.size()) + " bytes, " +
+                   std::to_string(std::hash<std::string>{}(bytes));
+    }
+  }
+  return tree;
 }
 
 class InstallerTest : public ::testing::Test {
@@ -96,8 +152,10 @@ class InstallerTest : public ::testing::Test {
     RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
   }
 
-  // Runs the installer silently to its end; its exit code.
-  static std::optional<DWORD> Install() { return RunToEnd(L"\"" + installerPath + L"\" /S"); }
+  // Runs the installer silently to its end; its exit code. `arguments` follow /S.
+  static std::optional<DWORD> Install(const std::wstring& arguments = L"") {
+    return RunToEnd(L"\"" + installerPath + L"\" /S" + arguments);
+  }
 
   // The command line that runs the installed uninstaller to its very end, with `arguments`.
   // Started as registered, the uninstaller copies itself to a temporary folder, starts the copy
@@ -151,12 +209,70 @@ TEST_F(InstallerTest, InstallsForTheUserAndUninstallsAllButTheDocumentsFolders) 
 
   // Returns once the uninstaller has done all its work.
   ASSERT_EQ(UninstallSilently(), 0u) << "the silent uninstall failed";
-  EXPECT_FALSE(fs::exists(installFolder_)) << "the installation folder is still there";
+  EXPECT_FALSE(fs::exists(installFolder_))
+      << "left: " << ::testing::PrintToString(TreeOf(installFolder_));
   EXPECT_FALSE(fs::exists(shortcut_));
   EXPECT_FALSE(UninstallKeyExists());
   EXPECT_EQ(ReadBytes(result_), "1\r\n");
   EXPECT_TRUE(fs::is_regular_file(settings_));
   EXPECT_TRUE(fs::is_directory(documents_.AppData()));
+}
+
+TEST_F(InstallerTest, InstallingOverAnOlderOrTheSameVersionUpgradesInPlace) {
+  ASSERT_EQ(Install(), 0u) << "the first install failed";
+  // The user's settings with automatic processing on, a result and an input waiting.
+  fs::create_directories(documents_.AppData() / L"temp");
+  fs::create_directories(documents_.AppData() / L"Result");
+  fs::create_directories(documents_.AppData() / L"AutoFile");
+  ASSERT_TRUE(WriteBytes(settings_, "1\r\n1"));
+  ASSERT_TRUE(WriteBytes(result_, "5\r\n"));
+  ASSERT_TRUE(WriteBytes(documents_.AppData() / L"AutoFile" / L"Quillet.tbin",
+                         std::string{'\xFF', '\xFE', '1', '\0'}));
+  const FolderTree documentsBefore = TreeOf(documents_.Path());
+  // The installer carries the program this build made.
+  const std::string built = ReadBytes(ProgramPath());
+  ASSERT_FALSE(built.empty());
+  const fs::path elsewhere = documents_.Scratch() / L"Elsewhere";
+
+  struct Round {
+    const char* name;
+    std::wstring installedVersion;
+    std::wstring arguments;
+  };
+  const Round rounds[] = {
+      {"over an older version", L"1.0.0.0", L""},
+      // /D names another folder: an upgrade still goes where the program is.
+      {"over the same version, /D naming another folder", VORNEL_VERSION,
+       L" /D=" + elsewhere.wstring()},
+  };
+  for (const Round& round : rounds) {
+    SCOPED_TRACE(round.name);
+    // The version installed before, as it left its entry and its files.
+    ASSERT_TRUE(SetUninstallValue(L"DisplayVersion", round.installedVersion));
+    ASSERT_TRUE(SetUninstallValue(L"Comments", L"a value only the earlier version wrote"));
+    ASSERT_TRUE(WriteBytes(program_, "the earlier Vornel.exe"));
+    ASSERT_TRUE(WriteBytes(readme_, "the earlier read-me"));
+
+    ASSERT_EQ(Install(round.arguments), 0u) << "the upgrade failed";
+    EXPECT_EQ(VornelEntries(), std::vector<std::wstring>{L"Vornel"});
+    EXPECT_EQ(UninstallValue(L"DisplayVersion"), VORNEL_VERSION);
+    EXPECT_EQ(UninstallValue(L"InstallLocation"), installFolder_.wstring());
+    EXPECT_EQ(UninstallValue(L"Comments"), std::nullopt);
+    EXPECT_TRUE(ReadBytes(program_) == built) << "Vornel.exe was not replaced";
+    const std::string readme = ReadBytes(readme_);
+    EXPECT_TRUE(!readme.empty() && readme != "the earlier read-me")
+        << "Readme.txt was not replaced";
+    EXPECT_TRUE(fs::is_regular_file(shortcut_));
+    EXPECT_FALSE(fs::exists(elsewhere)) << "the upgrade went elsewhere";
+    EXPECT_EQ(TreeOf(documents_.Path()), documentsBefore) << "Documents changed";
+  }
+
+  // One uninstall removes the upgraded installation.
+  ASSERT_EQ(UninstallSilently(), 0u) << "the silent uninstall failed";
+  EXPECT_FALSE(fs::exists(installFolder_))
+      << "left: " << ::testing::PrintToString(TreeOf(installFolder_));
+  EXPECT_TRUE(VornelEntries().empty());
+  EXPECT_EQ(TreeOf(documents_.Path()), documentsBefore) << "Documents changed";
 }
 
 }  // namespace
