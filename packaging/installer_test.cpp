@@ -1,10 +1,13 @@
 // The installer under wine: a silent per-user install, the installed program started and left
 // with Exit, then a silent uninstall that removes the program, its shortcut and its HKCU key
 // but leaves the working folders below Documents and what is in them. Installing over an
-// installed version, older or the same, upgrades it in place.
+// installed version, older or the same, upgrades it in place. While the installed Vornel runs,
+// neither the installer nor the uninstaller changes anything: they ask the user to close it,
+// and a silent run fails.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -29,6 +32,12 @@ constexpr wchar_t kUninstallRoot[] = L"Software\\Microsoft\\Windows\\CurrentVers
 constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vornel";
 constexpr Milliseconds kSetupTimeout{120000};
+// The exit code of an installer or uninstaller that stopped because Vornel runs.
+constexpr DWORD kExitProgramRunning = 2;
+constexpr int kMessageBoxTextId = 0xFFFF;
+const std::wstring kRunningJapanese =
+    L"Vornel が実行中です。Vornel を終了してから、もう一度お試し下さい。";
+const std::wstring kRunningEnglish = L"Vornel is running. Please close Vornel and try again.";
 
 // The installer to test, as a Windows path (the command line's argument).
 std::wstring installerPath;
@@ -42,25 +51,51 @@ fs::path KnownFolder(REFKNOWNFOLDERID id) {
   return folder;
 }
 
-// Runs `commandLine` to its end; its exit code, or nullopt when it did not start or end in time.
-std::optional<DWORD> RunToEnd(std::wstring commandLine) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info)) {
-    return std::nullopt;
+// One run of the installer or of the uninstaller; a run still going at destruction is
+// terminated.
+class SetupRun {
+ public:
+  explicit SetupRun(std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &info)) {
+      CloseHandle(info.hThread);
+      process_ = info.hProcess;
+      id_ = info.dwProcessId;
+    }
   }
-  CloseHandle(info.hThread);
-  std::optional<DWORD> exitCode;
-  DWORD code = 0;
-  if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(kSetupTimeout.count())) ==
-          WAIT_OBJECT_0 &&
-      GetExitCodeProcess(info.hProcess, &code)) {
-    exitCode = code;
+  ~SetupRun() {
+    if (process_ == nullptr) return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, static_cast<DWORD>(kSetupTimeout.count()));
+    }
+    CloseHandle(process_);
   }
-  CloseHandle(info.hProcess);
-  return exitCode;
+  SetupRun(const SetupRun&) = delete;
+  SetupRun& operator=(const SetupRun&) = delete;
+
+  DWORD Id() const { return id_; }
+  // The exit code once the process has ended; nullopt when it did not start or end in time.
+  std::optional<DWORD> WaitForEnd() const {
+    DWORD code = 0;
+    if (process_ == nullptr ||
+        WaitForSingleObject(process_, static_cast<DWORD>(kSetupTimeout.count())) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process_, &code)) {
+      return std::nullopt;
+    }
+    return code;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+std::optional<DWORD> RunToEnd(const std::wstring& commandLine) {
+  return SetupRun(commandLine).WaitForEnd();
 }
 
 // A string value of the program's uninstall key below HKCU; nullopt when it is not there.
@@ -114,6 +149,33 @@ std::vector<std::wstring> VornelEntries() {
   return entries;
 }
 
+// Every value of the program's uninstall key by name: a string as it is, a number in decimal.
+using RegistryValues = std::map<std::wstring, std::wstring>;
+
+RegistryValues UninstallValues() {
+  RegistryValues values;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return values;
+  }
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    DWORD length = 256;
+    DWORD type = 0;
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);  // room for an ending NUL
+    if (RegEnumValueW(key, index, name, &length, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &size) != ERROR_SUCCESS) {
+      break;
+    }
+    DWORD number = 0;
+    std::memcpy(&number, data, sizeof number);
+    values[name] = type == REG_DWORD ? std::to_wstring(number) : std::wstring(data);
+  }
+  RegCloseKey(key);
+  return values;
+}
+
 // Every entry below `folder` by its relative path: a folder as "folder", a file as its size
 // and a hash of its bytes.
 using FolderTree = std::map<std::wstring, std::string>;
@@ -132,6 +194,23 @@ FolderTree TreeOf(const fs::path& folder) {
     }
   }
   return tree;
+}
+
+// The message box of process `id`: the first visible dialog window of the process with a
+// message box's static text.
+std::optional<OwnedDialog> WaitForMessageBoxOf(DWORD id) {
+  return WaitForOwnedDialog(nullptr, [id](HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == id && GetDlgItem(window, kMessageBoxTextId) != nullptr;
+  });
+}
+
+// The text the installer shows while Vornel runs, in the language it picks: the system's
+// language where it is English or Japanese, Japanese elsewhere.
+const std::wstring& ExpectedRunningText() {
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH ? kRunningEnglish
+                                                                   : kRunningJapanese;
 }
 
 class InstallerTest : public ::testing::Test {
@@ -170,6 +249,26 @@ class InstallerTest : public ::testing::Test {
   }
 
   std::optional<DWORD> UninstallSilently() const { return RunToEnd(UninstallCommand(L" /S")); }
+
+  // What an installer or uninstaller run could change.
+  struct Installation {
+    FolderTree folder;
+    RegistryValues entry;
+    bool shortcut = false;
+    FolderTree documents;
+  };
+
+  Installation Current() const {
+    return {TreeOf(installFolder_), UninstallValues(), fs::exists(shortcut_),
+            TreeOf(documents_.Path())};
+  }
+
+  static void ExpectUnchanged(const Installation& now, const Installation& before) {
+    EXPECT_EQ(now.folder, before.folder) << "the installation folder changed";
+    EXPECT_EQ(now.entry, before.entry) << "the uninstall entry changed";
+    EXPECT_EQ(now.shortcut, before.shortcut) << "the shortcut changed";
+    EXPECT_EQ(now.documents, before.documents) << "Documents changed";
+  }
 
   // Holds the lock of the test programs that point Documents elsewhere while it lives.
   PrivateDocuments documents_;
@@ -273,6 +372,56 @@ TEST_F(InstallerTest, InstallingOverAnOlderOrTheSameVersionUpgradesInPlace) {
       << "left: " << ::testing::PrintToString(TreeOf(installFolder_));
   EXPECT_TRUE(VornelEntries().empty());
   EXPECT_EQ(TreeOf(documents_.Path()), documentsBefore) << "Documents changed";
+}
+
+TEST_F(InstallerTest, WhileVornelRunsNeitherInstallerNorUninstallerChangesAnything) {
+  ASSERT_EQ(Install(), 0u) << "the first install failed";
+  // As if an older version were installed: an installer that went on would change its entry.
+  ASSERT_TRUE(SetUninstallValue(L"DisplayVersion", L"1.0.0.0"));
+  {
+    RunningProgram run(program_.wstring());
+    ASSERT_TRUE(run.Started()) << "the installed Vornel.exe did not start";
+    const HWND dialog = run.WaitForDialog(kCaption);
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    const Installation before = Current();
+
+    struct Case {
+      const char* name;
+      std::wstring commandLine;
+      bool silent;
+    };
+    const Case cases[] = {
+        {"silent install", L"\"" + installerPath + L"\" /S", true},
+        {"install", L"\"" + installerPath + L"\"", false},
+        {"silent uninstall", UninstallCommand(L" /S"), true},
+        {"uninstall", UninstallCommand(L""), false},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      SetupRun setup(c.commandLine);
+      if (!c.silent) {
+        // It says so and asks the user to close Vornel and try again; the user cancels.
+        const std::optional<OwnedDialog> box = WaitForMessageBoxOf(setup.Id());
+        ASSERT_TRUE(box.has_value()) << "no message box appeared";
+        EXPECT_EQ(box->text, ExpectedRunningText());
+        EXPECT_NE(GetDlgItem(box->window, IDRETRY), nullptr) << "no Retry button";
+        ASSERT_NE(GetDlgItem(box->window, IDCANCEL), nullptr) << "no Cancel button";
+        PostMessageW(GetDlgItem(box->window, IDCANCEL), BM_CLICK, 0, 0);
+      }
+      EXPECT_EQ(setup.WaitForEnd(), kExitProgramRunning);
+      ExpectUnchanged(Current(), before);
+    }
+    Click(dialog, IDC_BTN_EXIT);
+    ASSERT_TRUE(run.WaitForExit()) << "the program did not end after Exit";
+  }
+
+  // Once Vornel has ended, both go on.
+  ASSERT_EQ(Install(), 0u) << "the install failed after Vornel ended";
+  EXPECT_EQ(UninstallValue(L"DisplayVersion"), VORNEL_VERSION);
+  ASSERT_EQ(UninstallSilently(), 0u) << "the uninstall failed after Vornel ended";
+  EXPECT_FALSE(fs::exists(installFolder_))
+      << "left: " << ::testing::PrintToString(TreeOf(installFolder_));
+  EXPECT_FALSE(UninstallKeyExists());
 }
 
 }  // namespace
