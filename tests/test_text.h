@@ -23,6 +23,7 @@ inline std::string A(std::u16string_view text) {
 // The values of a number list.
 inline std::vector<std::uint32_t> Values(const NumberValues& list) {
   std::vector<std::uint32_t> out;
+  out.reserve(static_cast<std::size_t>(list.Size()));
   for (std::int64_t k = 0; k < list.Size(); ++k) out.push_back(list[k]);
   return out;
 }
@@ -30,6 +31,7 @@ inline std::vector<std::uint32_t> Values(const NumberValues& list) {
 // The values of binary numbers written in ASCII.
 inline std::vector<std::uint32_t> ValuesOf(const std::vector<std::string>& numbers) {
   std::vector<std::uint32_t> out;
+  out.reserve(numbers.size());
   for (const std::string& n : numbers) out.push_back(static_cast<std::uint32_t>(BinaryValue(U(n))));
   return out;
 }
