@@ -28,7 +28,7 @@ const int kEnabledAfterCompletion[] = {IDC_BROWSE_FILE,      IDC_CHK_AUTO,    ID
 void CVornelDlg::OnBnClickedReadFile() {
   const std::u16string path = window_.GetText(IDC_BROWSE_FILE);
   if (path.empty()) {
-    window_.MessageBox(msg::kNoFileChosen, kIconError);
+    window_.MessageBox(msg::kNoFileChosen, MessageIcon::kError);
     return;
   }
   // All or nothing: the text is shown before it is stored, and either step may run out of
@@ -38,11 +38,11 @@ void CVornelDlg::OnBnClickedReadFile() {
     text = ReadUnicodeTextFile(path);
     if (text) window_.SetText(IDC_EDIT_FILE_TEXT, *text);
   } catch (const std::bad_alloc&) {
-    window_.MessageBox(msg::kOutOfMemory, kIconError);
+    window_.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
     return;
   }
   if (!text) {
-    window_.MessageBox(msg::kFileUnreadable, kIconError);
+    window_.MessageBox(msg::kFileUnreadable, MessageIcon::kError);
     return;
   }
   conversion_.LoadedText = std::move(*text);
@@ -65,14 +65,14 @@ void CVornelDlg::OnBnClickedConvertFile() {
     refusal = msg::kOutOfMemory;
   }
   if (!refusal.empty()) {
-    window_.MessageBox(refusal, kIconError);
+    window_.MessageBox(refusal, MessageIcon::kError);
     return;
   }
   ConvertLoadedText();
 }
 
 void CVornelDlg::OnBnClickedCancel() {
-  window_.MessageBox(msg::kCancelClicked, kIconInformation);
+  window_.MessageBox(msg::kCancelClicked, MessageIcon::kInformation);
   conversion_.CancelFlag = 1;
 }
 
@@ -115,18 +115,20 @@ void CVornelDlg::ConvertLoadedText() {
       window_.ShowControl(IDC_PROGRESS, false);
       window_.Beep();
       if (MessageGateOpen(window_, settings_)) {
-        window_.MessageBox(msg::kCompleted, kIconInformation);
+        window_.MessageBox(msg::kCompleted, MessageIcon::kInformation);
       }
       window_.EndWaitCursor();
       window_.ShowControl(IDC_BTN_CANCEL, false);
       for (int id : kEnabledAfterCompletion) window_.EnableControl(id, true);
       return;
     case RunOutcome::kLimitExceeded:
-      if (MessageGateOpen(window_, settings_)) window_.MessageBox(kLimitMessage, kIconError);
+      if (MessageGateOpen(window_, settings_)) {
+        window_.MessageBox(kLimitMessage, MessageIcon::kError);
+      }
       break;
     case RunOutcome::kOutOfMemory:
       conversion_.NumberList.Clear();
-      window_.MessageBox(msg::kOutOfMemory, kIconError);
+      window_.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
       break;
     case RunOutcome::kCancelled:
       break;

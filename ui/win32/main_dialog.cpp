@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "res/resource.h"
@@ -27,6 +28,19 @@ MainDialogContext* ContextOf(HWND hwnd) {
 INT_PTR Handled(HWND hwnd, LRESULT result) {
   SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
   return TRUE;
+}
+
+// The notification a control's WM_COMMAND code stands for; nullopt for codes the dialog
+// does not route.
+std::optional<Notification> NotificationOf(WORD code) {
+  switch (code) {
+    case BN_CLICKED:
+      return Notification::kButtonClicked;
+    case EN_CHANGE:
+      return Notification::kEditChanged;
+    default:
+      return std::nullopt;
+  }
 }
 
 void BrowseForFile(MainDialogContext& context) {
@@ -74,7 +88,10 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         BrowseForFile(*context);
         return TRUE;
       }
-      return context->dialog.OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+      if (const auto notification = NotificationOf(HIWORD(wParam))) {
+        return context->dialog.OnCommand(LOWORD(wParam), *notification) ? TRUE : FALSE;
+      }
+      return FALSE;
     case WM_NOTIFY:
       return OnLinkNotify(hwnd, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_PAINT:

@@ -19,6 +19,16 @@ namespace {
 // The caption of every message box of the program.
 constexpr wchar_t kMessageCaption[] = L"Vornel";
 
+UINT IconStyleOf(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kError:
+      return MB_ICONERROR;
+    case MessageIcon::kInformation:
+      return MB_ICONINFORMATION;
+  }
+  return MB_ICONERROR;
+}
+
 HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                        GetSystemMetrics(widthMetric),
@@ -97,10 +107,9 @@ void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
   heldChanges_.HoldPosition(id, ScaleProgressValue(pos, progressShift_));
 }
 
-void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
+void Win32WindowServices::MessageBox(std::u16string_view text, MessageIcon icon) {
   ApplyHeldChanges();
-  const UINT icon = type == kIconInformation ? MB_ICONINFORMATION : MB_ICONERROR;
-  ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | icon);
+  ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | IconStyleOf(icon));
 }
 
 void Win32WindowServices::BeginWaitCursor() {

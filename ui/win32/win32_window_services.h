@@ -45,7 +45,7 @@ class Win32WindowServices : public WindowServices {
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;
   void SetProgressPos(int id, std::int64_t pos) override;
-  void MessageBox(std::u16string_view text, int type) override;
+  void MessageBox(std::u16string_view text, MessageIcon icon) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   bool PumpMessages() override;
