@@ -44,11 +44,9 @@ class WindowServices {
   // then keeps the text it had.
   virtual void SetText(int id, std::u16string_view text) = 0;
   // The text of control `id` to read in place, without a copy where the control keeps it;
-  // valid until the next call of these services. Here: a copy kept for the caller.
-  virtual std::u16string_view PeekText(int id) {
-    peeked_ = GetText(id);
-    return peeked_;
-  }
+  // valid until the next call of these services. Throws std::bad_alloc when a copy is needed
+  // and memory runs out.
+  virtual std::u16string_view PeekText(int id) = 0;
   // Gives control `id` the text `text`, taking its memory where the control can keep it
   // (`text` is then left empty). Throws as SetText does. Here: SetText.
   virtual void TakeText(int id, std::u16string&& text) { SetText(id, text); }
@@ -82,7 +80,4 @@ class WindowServices {
   virtual void ShowVersionDialog() = 0;
   // The system's information sound; no wait.
   virtual void Beep() = 0;
-
- private:
-  std::u16string peeked_;
 };

@@ -78,7 +78,8 @@ void Win32WindowServices::SetText(int id, std::u16string_view text) {
 
 std::u16string_view Win32WindowServices::PeekText(int id) {
   if (const auto inPlace = PeekTextViewText(Control(id))) return *inPlace;
-  return WindowServices::PeekText(id);
+  peeked_ = GetText(id);
+  return peeked_;
 }
 
 void Win32WindowServices::TakeText(int id, std::u16string&& text) {

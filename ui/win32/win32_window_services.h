@@ -75,4 +75,5 @@ class Win32WindowServices : public WindowServices {
   bool quitTaken_ = false;
   InformationSound sound_;
   HeldControlChanges heldChanges_;
+  std::u16string peeked_;  // PeekText's copy of a text that no control keeps in place
 };
