@@ -89,12 +89,11 @@ void Win32WindowServices::TakeText(int id, std::u16string&& text) {
 }
 
 int Win32WindowServices::GetCheck(int id) {
+  if (const std::optional<int> held = heldChanges_.HeldCheck(id)) return *held;
   return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));
 }
 
-void Win32WindowServices::SetCheck(int id, int state) {
-  SendMessageW(Control(id), BM_SETCHECK, static_cast<WPARAM>(state), 0);
-}
+void Win32WindowServices::SetCheck(int id, int state) { heldChanges_.HoldCheck(id, state); }
 
 void Win32WindowServices::SetProgressRange(int id, std::int64_t max) {
   // The bar counts in 32 bits; larger ranges are scaled down together with the positions.

@@ -30,9 +30,10 @@ class Win32WindowServices : public WindowServices {
   bool QuitTaken() const { return quitTaken_; }
   // Records a quit message taken by the modal loop itself.
   void NoteQuit() { quitTaken_ = true; }
-  // Brings the controls into the shown and enabled states the program gave them. Such
-  // changes are held until the window can next show them: the pump, the message boxes and
-  // the file dialogs apply them first, and the modal loop before it waits for a message.
+  // Brings the controls into the states the program gave them (shown, enabled, checked, the
+  // read-only texts, the bar's position). Such changes are held until the window can next show
+  // them: the pump, the message boxes and the file dialogs apply them first, and the modal
+  // loop before it waits for a message.
   void ApplyHeldChanges();
 
   bool ShowControl(int id, bool show) override;
