@@ -30,6 +30,13 @@ struct SaveDialogOptions {
   std::vector<FileType> fileTypes;  // offered in this order; empty: no choice of type
 };
 
+// Changes to the controls may be held. An implementation may keep what it is told to show or
+// hide, enable or disable, check or uncheck, the texts of read-only edit boxes and the progress
+// bar's position, and make those changes only when the window can next show them or take the
+// user's input: at the next PumpMessages, MessageBox, ChooseSaveFile, ChooseOpenFile or
+// ShowVersionDialog, or the modal loop's next wait, each of which applies them first, in the
+// order they were given. Meanwhile the getters answer what was set, never the older state:
+// ShowControl's result, GetText, PeekText and GetCheck.
 class WindowServices {
  public:
   virtual ~WindowServices() = default;

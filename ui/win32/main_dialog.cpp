@@ -11,7 +11,6 @@
 #include "ui/win32/link_targets.h"
 #include "ui/win32/text_view.h"
 #include "ui/win32/wide_text.h"
-#include "ui/win32/window_position.h"
 
 namespace {
 
@@ -140,22 +139,9 @@ int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
       MainDialogProc, reinterpret_cast<LPARAM>(&context));
   if (hwnd == nullptr) return -1;
 
-  window.ApplyHeldChanges();
-  if (!window.EndRequested()) {
-    CentreWindow(hwnd, nullptr);
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd);
-  }
+  window.ShowDialogWindow();
   MSG message;
-  while (!window.EndRequested() && !window.QuitTaken()) {
-    window.ApplyHeldChanges();
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-      window.NoteQuit();
-      break;
-    }
-    DispatchDialogMessage(hwnd, message);
-  }
+  while (window.NextMessage(message)) DispatchDialogMessage(hwnd, message);
   DestroyWindow(hwnd);
   return window.EndRequested() ? window.Result() : -1;
 }

@@ -13,6 +13,7 @@
 #include "ui/win32/text_view.h"
 #include "ui/win32/version_dialog.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/window_position.h"
 
 namespace {
 
@@ -56,6 +57,24 @@ void Win32WindowServices::EnableControl(int id, bool enable) {
 }
 
 void Win32WindowServices::ApplyHeldChanges() { heldChanges_.Apply(dialog_); }
+
+void Win32WindowServices::ShowDialogWindow() {
+  AfterHeldChanges([this] {
+    if (endRequested_) return;
+    CentreWindow(dialog_, nullptr);
+    ShowWindow(dialog_, SW_SHOWNORMAL);
+    SetForegroundWindow(dialog_);
+  });
+}
+
+bool Win32WindowServices::NextMessage(MSG& message) {
+  if (endRequested_ || quitTaken_) return false;
+  return AfterHeldChanges([&] {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) quitTaken_ = true;
+    return !quitTaken_;
+  });
+}
 
 std::u16string Win32WindowServices::GetText(int id) {
   if (const std::u16string* const held = heldChanges_.HeldText(id)) return *held;
@@ -108,8 +127,9 @@ void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
 }
 
 void Win32WindowServices::MessageBox(std::u16string_view text, MessageIcon icon) {
-  ApplyHeldChanges();
-  ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | IconStyleOf(icon));
+  AfterHeldChanges([&] {
+    ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | IconStyleOf(icon));
+  });
 }
 
 void Win32WindowServices::BeginWaitCursor() {
@@ -135,17 +155,18 @@ bool Win32WindowServices::ApplyWaitCursor() const {
 
 bool Win32WindowServices::PumpMessages() {
   if (quitTaken_) return false;
-  ApplyHeldChanges();
-  // While the program is busy the window is repainted a few times a second: often enough to
-  // follow the progress, and a short run shows only its end.
-  bool paint = true;
-  if (waitCursorCount_ > 0) {
-    const auto now = std::chrono::steady_clock::now();
-    paint = now - lastBusyPaint_ >= kBusyPaintInterval;
-    if (paint) lastBusyPaint_ = now;
-  }
-  if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
-  return !quitTaken_;
+  return AfterHeldChanges([this] {
+    // While the program is busy the window is repainted a few times a second: often enough to
+    // follow the progress, and a short run shows only its end.
+    bool paint = true;
+    if (waitCursorCount_ > 0) {
+      const auto now = std::chrono::steady_clock::now();
+      paint = now - lastBusyPaint_ >= kBusyPaintInterval;
+      if (paint) lastBusyPaint_ = now;
+    }
+    if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
+    return !quitTaken_;
+  });
 }
 
 void Win32WindowServices::EndDialog(int result) {
@@ -155,13 +176,11 @@ void Win32WindowServices::EndDialog(int result) {
 
 std::optional<std::u16string> Win32WindowServices::ChooseSaveFile(
     const SaveDialogOptions& options) {
-  ApplyHeldChanges();
-  return RunSaveFileDialog(dialog_, options);
+  return AfterHeldChanges([&] { return RunSaveFileDialog(dialog_, options); });
 }
 
 std::optional<std::u16string> Win32WindowServices::ChooseOpenFile() {
-  ApplyHeldChanges();
-  return RunOpenFileDialog(dialog_);
+  return AfterHeldChanges([this] { return RunOpenFileDialog(dialog_); });
 }
 
 std::u16string Win32WindowServices::ProgramPath() { return ModuleFileName(); }
@@ -172,8 +191,7 @@ void Win32WindowServices::SetWindowIcons() {
 }
 
 void Win32WindowServices::ShowVersionDialog() {
-  ApplyHeldChanges();
-  RunVersionDialog(instance_, dialog_);
+  AfterHeldChanges([this] { RunVersionDialog(instance_, dialog_); });
 }
 
 void Win32WindowServices::Beep() { sound_.Play(); }
