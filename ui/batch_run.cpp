@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "storage/run_lock.h"
 #include "ui/batch_messages.h"
+#include "ui/control_states.h"
 #include "ui/message_gate.h"
 #include "ui/vornel_dlg.h"
 
@@ -25,16 +26,8 @@ void ShowGated(WindowServices& window, const SettingsState& settings, std::u16st
 
 // Refuses the input: the message behind the gate, the idle controls, the end of the dialog.
 void Refuse(WindowServices& window, const SettingsState& settings, std::u16string_view text) {
-  window.ShowControl(IDC_EDIT_PROGRESS, false);
-  window.ShowControl(IDC_PROGRESS, false);
-  window.ShowControl(IDC_BTN_CANCEL, false);
   ShowGated(window, settings, text, MessageIcon::kError);
-  window.EnableControl(IDC_BTN_EXIT, true);
-  window.SetText(IDC_EDIT_PROGRESS, u"");
-  window.ShowControl(IDC_EDIT_PROGRESS, false);
-  window.ShowControl(IDC_BTN_CANCEL, false);
-  window.SetProgressPos(IDC_PROGRESS, 0);
-  window.ShowControl(IDC_PROGRESS, false);
+  SetControls(window, kIdle);
   window.EndWaitCursor();
   window.EndDialog(kBatchResult);
 }

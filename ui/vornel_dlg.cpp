@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "storage/file_access.h"
+#include "ui/control_states.h"
 #include "ui/messages.h"
 
 namespace {
@@ -72,11 +73,8 @@ bool CVornelDlg::OnInitDialog() {
     RunBatch();
     return true;
   }
-  window_.ShowControl(IDC_EDIT_PROGRESS, false);
-  window_.ShowControl(IDC_PROGRESS, false);
-  window_.ShowControl(IDC_BTN_CANCEL, false);
-  if (window_.GetCheck(IDC_CHK_AUTO) == 1) window_.SetCheck(IDC_CHK_AUTO, 0);
-  window_.ShowControl(IDC_CHK_MESSAGES, false);
+  SetControls(window_, kIdle);
+  SetControls(window_, kAutomaticProcessingOff);
   return true;
 }
 
