@@ -34,5 +34,6 @@ inline constexpr std::u16string_view kAutoFolderNotCreated =
 inline constexpr std::u16string_view kProgressPrefix = u"進捗率　";
 // The empty text that clears the percentage text.
 inline constexpr std::u16string_view BlankText;
-// The save dialog's one file type.
-inline constexpr std::u16string_view kSaveFilter = u"全て(*.*)|*.*||";
+// The save dialog's one file type: its name and its pattern.
+inline constexpr std::u16string_view kAllFilesName = u"全て(*.*)";
+inline constexpr std::u16string_view kAllFilesPattern = u"*.*";

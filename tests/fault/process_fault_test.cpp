@@ -57,7 +57,7 @@ Seen Parse(const std::string& output) {
     const std::string line = output.substr(at, next - at);
     if (line.rfind("end ", 0) == 0) seen.end = line.substr(4);
     if (line.rfind("beeps ", 0) == 0) seen.beeps = std::atoi(line.c_str() + 6);
-    // "box <type> <text>"
+    // "box <icon> <text>"
     if (line.rfind("box ", 0) == 0) seen.boxes.push_back(line.substr(line.find(' ', 4) + 1));
     at = next + 1;
   }
