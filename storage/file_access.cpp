@@ -240,6 +240,10 @@ bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceT
   return file && TakeFile(*file, pieceBytes, take);
 }
 
+bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::size_t pieceBytes) {
+  return file.SeekToStart() && TakeFile(file, pieceBytes, take);
+}
+
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }
 
 bool RemoveFile(const std::u16string& path) { return platform::DeleteOneFile(path); }

@@ -101,6 +101,9 @@ using PieceTaker = std::function<std::optional<std::size_t>(std::string_view byt
 // throws std::bad_alloc when memory runs out.
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes = kTextPieceBytes);
+// ReadFileInPieces for a file already open for reading, from its start.
+bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take,
+                      std::size_t pieceBytes = kTextPieceBytes);
 
 // Clears the read-only attribute of a file; false on failure.
 bool ClearReadOnly(const std::u16string& path);
