@@ -3,11 +3,13 @@
 // decode, check the characters, split, apply the length limit, convert, format, write) on the
 // UTF-16LE file, and perl and python3 on its ASCII form, each writing to a file. Every
 // variant's output must be byte for byte the same. Each writes to a file that does not exist
-// yet. Each round runs ours three times in a row, then perl, then python3. Prints key=value
-// lines (seconds, the median of all runs of each) for bench/run.sh. With "-" for PYTHON3 only
-// ours run (bench/compare.sh, where the peers would only add time).
+// yet. Each round runs ours three times in a row, then perl, then python3, and, when it is
+// named, the converter vornel-convert three times (on the UTF-16LE file, "--crlf IN OUT", its
+// output checked against perl's too). Prints key=value lines (seconds, the median of all runs
+// of each) for bench/run.sh. With "-" for PYTHON3 only ours run (bench/compare.sh, where the
+// peers would only add time).
 //
-//   vornel_bench_pipeline UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|-
+//   vornel_bench_pipeline UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|- [CONVERTER]
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -98,8 +100,9 @@ std::optional<double> RunPeer(std::vector<const char*> argv, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: %s UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|-\n", argv[0]);
+  if (argc != 6 && argc != 7) {
+    std::fprintf(stderr, "usage: %s UTF16_FILE ASCII_FILE OUT_FOLDER RUNS PYTHON3|- [CONVERTER]\n",
+                 argv[0]);
     return 2;
   }
   const std::string utf16 = argv[1];
@@ -111,6 +114,8 @@ int main(int argc, char** argv) {
   const std::string ours = folder + "/ours.out";
   const std::string perl = folder + "/perl.out";
   const std::string python = folder + "/python.out";
+  const char* const converter = argc == 7 ? argv[6] : nullptr;
+  const std::string converted = folder + "/converter.out";
 
   // One untimed pass each warms the file cache and checks that everything works.
   if (!OurPipeline(utf16, ours)) {
@@ -120,6 +125,7 @@ int main(int argc, char** argv) {
   std::vector<double> ourTimes;
   std::vector<double> perlTimes;
   std::vector<double> pythonTimes;
+  std::vector<double> converterTimes;
   for (int run = 0; run < runs; ++run) {
     // Ours a few times in each round: its runs are short and vary much from one to the next
     // on a shared machine; more of them make a steadier median.
@@ -139,6 +145,16 @@ int main(int argc, char** argv) {
     }
     perlTimes.push_back(*p);
     pythonTimes.push_back(*y);
+    for (int again = 0; converter != nullptr && again < kOurRunsInARow; ++again) {
+      ::unlink(converted.c_str());
+      const auto c = RunPeer({converter, "--crlf", utf16.c_str(), converted.c_str()}, "/dev/null",
+                             "/dev/null");
+      if (!c) {
+        std::fprintf(stderr, "the converter failed\n");
+        return 1;
+      }
+      converterTimes.push_back(*c);
+    }
   }
 
   if (!peers) {
@@ -146,12 +162,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::string expected = ReadBytes(ours);
-  const bool same = ReadBytes(perl) == expected && ReadBytes(python) == expected;
+  const bool same = ReadBytes(perl) == expected && ReadBytes(python) == expected &&
+                    (converter == nullptr || ReadBytes(converted) == expected);
   std::size_t lines = static_cast<std::size_t>(std::count(expected.begin(), expected.end(), '\n'));
   std::printf("numbers=%zu\n", lines);
   std::printf("input_bytes=%lld\n", static_cast<long long>(ReadBytes(utf16).size()));
   std::printf("ours_s=%.6f\nperl_s=%.6f\npython_s=%.6f\n", Median(ourTimes), Median(perlTimes),
               Median(pythonTimes));
+  if (converter != nullptr) std::printf("converter_s=%.6f\n", Median(converterTimes));
   std::printf("same_output=%d\n", same ? 1 : 0);
   if (!same) std::fprintf(stderr, "the outputs differ\n");
   return same ? 0 : 1;

@@ -46,7 +46,7 @@ toolchain=()
 cmake -S . -B "$BUILD/windows" -G Ninja "${toolchain[@]}" \
   -DCMAKE_BUILD_TYPE=Release -DVORNEL_TESTS=OFF -DVORNEL_BENCH=ON >/dev/null
 cmake --build "$BUILD/windows" --target Vornel vornel_bench_wine_batch vornel_bench_wine_dialog \
-  -- -j"$(nproc)" >/dev/null
+  vornel-convert vornel_bench_wine_convert -- -j"$(nproc)" >/dev/null
 
 NATIVE="$BUILD/native/bench"
 WINDOWS="$BUILD/windows"
@@ -93,9 +93,9 @@ peak_rss() {
 log "pipeline, 10 MiB: ours, perl, python3 ($SMALL_RUNS runs each)"
 collect P10 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-10.tbin" "$TMP/numbers-10.txt" "$TMP" \
   "$SMALL_RUNS" "$PYTHON"
-log "pipeline, 200 MiB: ours, perl, python3 ($RUNS runs each)"
+log "pipeline, 200 MiB: ours, perl, python3, vornel-convert ($RUNS runs each)"
 collect P200 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-200.tbin" "$TMP/numbers-200.txt" \
-  "$TMP" "$RUNS" "$PYTHON"
+  "$TMP" "$RUNS" "$PYTHON" "$BUILD/native/vornel-convert"
 
 # ---- Native: peak memory of a batch run ----
 
@@ -113,6 +113,9 @@ PYTHON_PEAK=$(peak_rss "$PYTHON" -c 'import sys
 write = sys.stdout.buffer.write
 for line in open(sys.argv[1], "rb"):
     write(b"%d\r\n" % int(line, 2))' "$TMP/numbers-200.txt")
+
+log "vornel-convert, 200 MiB from a pipe to a pipe: peak resident size"
+CONVERT_PEAK=$(cat "$TMP/numbers-200.tbin" | peak_rss "$BUILD/native/vornel-convert")
 
 # ---- Native: the dialog's logic without a window ----
 
@@ -146,6 +149,14 @@ batch_runs W1 "$TMP/one-line.tbin" 9
 batch_runs W10 "$TMP/numbers-10.tbin" 9
 batch_runs W200 "$TMP/numbers-200.tbin" 9
 
+log "vornel-convert.exe under wine: one line, 200 MiB"
+convert_runs() {  # prefix, input, runs
+  collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_convert.exe" \
+    "$(win "$WINDOWS/vornel-convert.exe")" "$(win "$2")" "$(win "$TMP")\\converted.txt" "$3"
+}
+convert_runs C1 "$TMP/one-line.tbin" 9
+convert_runs C200 "$TMP/numbers-200.tbin" 9
+
 log "the wine process of a 200 MiB batch run: peak resident size"
 ln -f "$TMP/numbers-200.tbin" "$tavernic/AutoFile/Quillet.tbin"
 WINE_RSS=$(peak_rss "$ROOT/scripts/wine-exec.sh" "$WINDOWS/Vornel.exe")
@@ -172,6 +183,7 @@ met() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN {
 
 # Beyond start-up: the best run less the best one-line run (start-up times scatter upwards).
 W200_BEYOND=$(awk -v a="$W200_best_seconds" -v b="$W1_best_seconds" 'BEGIN { print a - b }')
+C200_BEYOND=$(awk -v a="$C200_best_seconds" -v b="$C1_best_seconds" 'BEGIN { print a - b }')
 W10_BEYOND=$(awk -v a="$W10_best_seconds" -v b="$W1_best_seconds" 'BEGIN { print a - b }')
 # The 10 MiB run's own work is smaller than the start-up's scatter: its share of the 200 MiB
 # run's time beyond start-up stands in when that is larger.
@@ -179,6 +191,8 @@ W10_SCALED=$(awk -v w="$W200_BEYOND" -v a="$SIZE10" -v b="$SIZE200" 'BEGIN { pri
 W10_BASIS=$(awk -v m="$W10_BEYOND" -v s="$W10_SCALED" 'BEGIN { print (m > s ? m : s) }')
 r10=$(awk -v p="$P10_perl_s" -v o="$P10_ours_s" 'BEGIN { print p / o }')
 r200=$(awk -v p="$P200_perl_s" -v o="$P200_ours_s" 'BEGIN { print p / o }')
+rc=$(awk -v p="$P200_perl_s" -v o="$P200_converter_s" 'BEGIN { print p / o }')
+rcw=$(awk -v p="$P200_perl_s" -v o="$C200_BEYOND" 'BEGIN { print (o > 0 ? p / o : 0) }')
 rw=$(awk -v p="$P200_perl_s" -v o="$W200_BEYOND" 'BEGIN { print (o > 0 ? p / o : 0) }')
 mem_native=$(awk -v m="$NATIVE_PEAK" -v s="$SIZE200" 'BEGIN { print m / s }')
 mem_wine=$(awk -v m="$W200_peak_working_set_bytes" -v s="$SIZE200" 'BEGIN { print m / s }')
@@ -206,6 +220,15 @@ row "Vornel.exe batch under wine, 200 MiB, beyond start-up" "$(ms "$W200_BEYOND"
   ">= 10×" "$(met "$rw" ">=" 10)"
 row "  (best one-line run: the start-up)" "$(ms "$W1_best_seconds")" "" "" "" "" ""
 row "  (best whole 200 MiB run)" "$(ms "$W200_best_seconds")" "" "" "" "" ""
+row "vornel-convert, 200 MiB, file to file (native)" "$(ms "$P200_converter_s")" \
+  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$P200_converter_s")" \
+  ">= 20×" "$(met "$rc" ">=" 20)"
+row "vornel-convert.exe under wine, 200 MiB, beyond start-up" "$(ms "$C200_BEYOND")" \
+  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$C200_BEYOND")" \
+  ">= 10×" "$(met "$rcw" ">=" 10)"
+row "  (best one-line run: the start-up)" "$(ms "$C1_best_seconds")" "" "" "" "" ""
+row "Peak resident size, vornel-convert, 200 MiB piped" "$(mb "$CONVERT_PEAK")" "" "" "" \
+  "<= 64 MiB" "$(met "$CONVERT_PEAK" "<=" $((64 << 20)))"
 row "Peak memory, native batch run, 200 MiB" "$(mb "$NATIVE_PEAK")" "$(mb "$PERL_PEAK")" \
   "$(mb "$PYTHON_PEAK")" "$(awk -v r="$mem_native" 'BEGIN { printf "%.2f× in", r }')" \
   "<= 2.5×" "$(met "$mem_native" "<=" 2.5)"

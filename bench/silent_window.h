@@ -21,7 +21,7 @@ class SilentWindow : public WindowServices {
   void SetCheck(int, int) override {}
   void SetProgressRange(int, std::int64_t) override {}
   void SetProgressPos(int, std::int64_t) override {}
-  void MessageBox(std::u16string_view, int) override { ++messages; }
+  void MessageBox(std::u16string_view, MessageIcon) override { ++messages; }
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   bool PumpMessages() override { return true; }

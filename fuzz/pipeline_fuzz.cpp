@@ -26,6 +26,7 @@
 #include "fuzz/scratch_file.h"
 #include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
+#include "storage/text_decoding.h"
 #include "tests/support/reference_split.h"
 #include "tuning/tuning.h"
 

@@ -31,11 +31,36 @@ std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, b
   return 2 * conversion.Take(text16, last);
 }
 
+// Hands the bytes of a UTF-8 text to `conversion` widened one to one, without decoding: a
+// byte of a character beyond ASCII, or of a malformed one, is foreign as that character is;
+// NUL as its replacement U+FFFD is; and the CR a lone LF would gain the conversion drops.
+// `widened` is room reused from piece to piece. Returns the bytes taken.
+std::size_t TakeBytes(PiecewiseConversion& conversion, std::string_view bytes, bool last,
+                      TextBuffer<char16_t>& widened) {
+  widened.Clear();
+  char16_t* const units = widened.Room(bytes.size());
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    units[k] = static_cast<unsigned char>(bytes[k]);
+  }
+  widened.Commit(units + bytes.size());
+  return conversion.Take(widened.View(), last);
+}
+
 }  // namespace
 
 std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
     std::size_t pieceBytes) {
+  return ConvertInputPieces(
+      [&](const PieceTaker& take, std::size_t bytes) {
+        return ReadFileInPieces(inputPath, /*denyWriters=*/true, take, bytes);
+      },
+      EncodingOf, write, pieceBytes);
+}
+
+std::optional<ConvertedInput> ConvertInputPieces(
+    const PieceReader& read, const EncodingRule& encodingOf,
+    const std::function<bool(std::string_view bytes)>& write, std::size_t pieceBytes) {
   ConvertedInput input;
   TextBuffer<char> bytes;  // the result, handed on in runs
   // Room for a run and what one piece adds to it at most (three bytes for a line of two
@@ -43,23 +68,17 @@ std::optional<ConvertedInput> ConvertBatchInput(
   bytes.Reserve(tuning::kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
-  std::u16string text;  // decoded text of a UTF-8 file not yet taken
-  std::optional<UnicodeTextDecoder> decoder;
+  TextBuffer<char16_t> widened;  // a UTF-8 piece's bytes, one unit each
   bool oddByte = false;
   const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
     std::size_t used = 0;
     if (!encoding) {
-      encoding = EncodingOf(piece, last);
+      encoding = encodingOf(piece, last);
       if (!encoding) return 0;
-      if (encoding->utf8) {
-        decoder.emplace(text);  // the decoder takes its mark itself
-      } else {
-        used = encoding->markBytes;
-      }
+      used = encoding->markBytes;
     }
-    if (decoder) {
-      used += decoder->Decode(piece, last);
-      text.erase(0, conversion.Take(text, last));
+    if (encoding->utf8) {
+      used += TakeBytes(conversion, piece.substr(used), last, widened);
     } else {
       used += TakeUnits(conversion, piece.substr(used), last, oddByte);
     }
@@ -73,7 +92,7 @@ std::optional<ConvertedInput> ConvertBatchInput(
     if (conversion.Foreign() || oddByte) return std::nullopt;  // refused: no need to read on
     return used;
   };
-  if (!ReadFileInPieces(inputPath, /*denyWriters=*/true, take, pieceBytes)) return std::nullopt;
+  if (!read(take, pieceBytes)) return std::nullopt;
   input.foreign = conversion.Foreign() || oddByte;
   input.tooLong = conversion.TooLong();
   input.numbers = conversion.Numbers();

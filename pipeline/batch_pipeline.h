@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "storage/file_access.h"
+#include "storage/text_decoding.h"
 #include "tuning/tuning.h"
 
 // What became of an input file, read, tested, split, limited and converted in one pass.
@@ -29,6 +30,21 @@ struct ConvertedInput {
 // read. Throws std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertBatchInput(
     const std::u16string& inputPath, const std::function<bool(std::string_view bytes)>& write,
+    std::size_t pieceBytes = tuning::kBatchPieceBytes);
+
+// Hands a text's bytes to `take` as ReadFileInPieces does, `pieceBytes` at a time; false when
+// they cannot be read.
+using PieceReader = std::function<bool(const PieceTaker& take, std::size_t pieceBytes)>;
+// The encoding of a text as its first bytes `start` tell (all of its bytes when `complete`);
+// nullopt while they are too few to tell.
+using EncodingRule =
+    std::function<std::optional<TextEncoding>(std::string_view start, bool complete)>;
+
+// ConvertBatchInput for the bytes that `read` hands on, their encoding told by `encodingOf`
+// (ConvertBatchInput's is EncodingOf); nullopt when `read` fails.
+std::optional<ConvertedInput> ConvertInputPieces(
+    const PieceReader& read, const EncodingRule& encodingOf,
+    const std::function<bool(std::string_view bytes)>& write,
     std::size_t pieceBytes = tuning::kBatchPieceBytes);
 
 // Why the hand-over of a converted input stopped.

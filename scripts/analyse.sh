@@ -15,7 +15,7 @@ cd "$VORNEL_ROOT" || exit 1
 NATIVE_BUILD="${VORNEL_NATIVE_BUILD:-build/native}"
 WINDOWS_BUILD="${VORNEL_WINDOWS_BUILD:-build/windows}"
 # The project's own code. bench/ (built on request only) and packaging/ are not analysed.
-OWN_FOLDERS=(tuning convert storage pipeline ui app tests fuzz samples)
+OWN_FOLDERS=(tuning convert storage pipeline cli ui app tests fuzz samples)
 OWN_PATTERN="^($(IFS='|' && echo "${OWN_FOLDERS[*]}"))/"
 MINGW_CXX=x86_64-w64-mingw32-g++-posix
 JOBS="$(nproc)"

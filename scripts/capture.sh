@@ -24,18 +24,22 @@ x_window_geometry() {
 }
 
 # capture_settled NAME FILE: screenshots of the window named NAME until two in a row are
-# the same (the dialog has finished painting), at most about ten seconds; keeps the last in FILE.
+# the same, in the same place (the dialog has been placed and has finished painting), at most
+# about ten seconds; keeps the last in FILE.
 capture_settled() {
-  local name="$1" file="$2" geometry previous current
-  geometry="$(x_window_geometry "$name")" || return 1
-  [ -n "$geometry" ] || return 1
+  local name="$1" file="$2" geometry previousGeometry="" previous current
   previous="$(mktemp --suffix=.png)" current="$(mktemp --suffix=.png)"
-  import -window root -crop "$geometry" +repage "$previous"
   for _ in $(seq 1 30); do
-    sleep 0.3
+    geometry="$(x_window_geometry "$name")" || return 1
+    [ -n "$geometry" ] || return 1
     import -window root -crop "$geometry" +repage "$current"
-    if [ "$(compare -metric AE "$previous" "$current" null: 2>&1)" = "0" ]; then break; fi
+    if [ "$geometry" = "$previousGeometry" ] &&
+      [ "$(compare -metric AE "$previous" "$current" null: 2>&1)" = "0" ]; then
+      break
+    fi
     cp "$current" "$previous"
+    previousGeometry="$geometry"
+    sleep 0.3
   done
   mkdir -p "$(dirname "$file")"
   convert "$current" -strip "PNG24:$file"

@@ -9,6 +9,7 @@ VORNEL_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth x11-utils fonts-noto-cjk imagemagick nsis
   clang-tidy cppcheck python3
+  dpkg-dev lintian
 )
 
 log() { printf '==> %s\n' "$*" >&2; }

@@ -5,7 +5,10 @@ _vornel_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export VORNEL_WINE_HOME="${VORNEL_WINE_HOME:-$_vornel_root/build/windows/home}"
 export WINEPREFIX="${VORNEL_WINEPREFIX:-$_vornel_root/build/windows/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko prompts, and no winemenubuilder: wine would start it for every shortcut
+# created (the installer's), and it reads the program's icon from Vornel.exe a moment later,
+# in a process of its own, while a test may already be replacing or removing that file.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 # Creates the prefix once: Documents below the private home, no crash dialog, and

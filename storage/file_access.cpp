@@ -194,11 +194,6 @@ bool FileReplacement::PutInPlace(bool overwriteInUse) {
   return false;  // the destructor removes the file beside
 }
 
-bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes) {
-  FileReplacement replacement(path);
-  return replacement.Write(bytes) && replacement.Commit();
-}
-
 int RemoveLeftoverReplacements(const std::u16string& path) {
   const std::size_t cut = path.find_last_of(kPathSeparators);
   if (cut == std::u16string::npos) return 0;
@@ -238,26 +233,14 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
   return text;
 }
 
-bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
-                             const std::function<bool(std::u16string& text, bool last)>& take,
-                             std::size_t pieceBytes) {
-  auto file = OpenForReading(path, denyWriters);
-  if (!file) return false;
-  std::u16string text;
-  text.reserve(pieceBytes / 2 + 64);
-  UnicodeTextDecoder decoder(text);
-  return TakeFile(*file, pieceBytes,
-                  [&](std::string_view bytes, bool last) -> std::optional<std::size_t> {
-                    const std::size_t taken = decoder.Decode(bytes, last);
-                    if (!take(text, last)) return std::nullopt;
-                    return taken;
-                  });
-}
-
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes) {
   auto file = OpenForReading(path, denyWriters);
   return file && TakeFile(*file, pieceBytes, take);
+}
+
+bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::size_t pieceBytes) {
+  return file.SeekToStart() && TakeFile(file, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

@@ -35,12 +35,6 @@ std::optional<FileStatus> GetFileStatus(const std::u16string& path);
 // longer), keeping other writers out meanwhile. 1 when every byte was written, else 0.
 int WriteTextFile(const std::u16string& path, std::string_view bytes);
 
-// Writes `bytes` beside `path` and then puts them in its place in one step, so that the
-// file is either the old one or the complete new one. While another program has the file
-// open, it waits up to 2 seconds for it to be closed. true on success; on failure the old
-// file is untouched and nothing is left beside it.
-bool ReplaceFileAtomically(const std::u16string& path, std::string_view bytes);
-
 namespace platform {
 class NativeFile;
 }
@@ -60,8 +54,8 @@ class FileReplacement {
 
   // Appends `bytes` to the new content; false once anything has failed.
   bool Write(std::string_view bytes);
-  // Puts the new content in place of the file (waiting as ReplaceFileAtomically does); false
-  // when that fails or anything failed before.
+  // Puts the new content in place of the file, waiting up to 2 seconds while another program
+  // has it open; false when that fails or anything failed before.
   bool Commit();
   // Commits as Commit does, but when that fails because another program still has the file
   // open without letting it be deleted, copies the new content into that file instead (cut,
@@ -93,15 +87,6 @@ int RemoveLeftoverReplacements(const std::u16string& path);
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
                                                   bool denyWriters = false);
 
-// Reads a Unicode text file as ReadUnicodeTextFile does, but hands the text on in pieces as
-// the file is decoded, `pieceBytes` (at least 4) at a time, so that it is never held whole:
-// after each piece `take` gets the text decoded so far that it has not removed yet, and
-// removes from its front what it has used; `last` marks the end of the file. `take` returns
-// false to stop reading. false when the file cannot be opened or read (as for
-// ReadUnicodeTextFile); throws std::bad_alloc when memory runs out.
-bool ReadUnicodeTextInPieces(const std::u16string& path, bool denyWriters,
-                             const std::function<bool(std::u16string& text, bool last)>& take,
-                             std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
 // file, and returns how many of them it used from the front, or nullopt to stop reading.
@@ -115,9 +100,9 @@ using PieceTaker = std::function<std::optional<std::size_t>(std::string_view byt
 // throws std::bad_alloc when memory runs out.
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes = tuning::kReadPieceBytes);
-
-// Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
-std::u16string DecodeUnicodeText(std::string_view bytes);
+// ReadFileInPieces for a file already open for reading, from its start.
+bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take,
+                      std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // Clears the read-only attribute of a file; false on failure.
 bool ClearReadOnly(const std::u16string& path);

@@ -22,6 +22,9 @@ enum class OpenMode {
   kWriteExisting,     // write an existing file, never created; others may read and write meanwhile
 };
 
+// The standard streams a process is given.
+enum class StandardStream { kInput, kOutput };
+
 // Offsets of mapped views are multiples of this (the allocation granularity of Windows).
 inline constexpr std::uint64_t kMapGranularity = 65536;
 
@@ -49,6 +52,14 @@ class NativeFile {
  public:
   // The opened file; nullopt on any failure.
   static std::optional<NativeFile> Open(const std::u16string& path, OpenMode mode);
+  // A new empty file in the system's temporary folder, open for reading and writing, that no
+  // other program opens by name and that is deleted when it is closed or the process ends;
+  // nullopt on any failure.
+  static std::optional<NativeFile> OpenTemporary();
+  // A second handle of the process's standard input or output (closing it leaves the stream
+  // open); reading a pipe whose writer has closed it gives 0, as at the end of a file. nullopt
+  // when the process has no such stream.
+  static std::optional<NativeFile> OpenStandard(StandardStream stream);
 
   NativeFile(NativeFile&& other) noexcept;
   NativeFile(const NativeFile&) = delete;
@@ -65,6 +76,8 @@ class NativeFile {
   // The `size` bytes (not 0, not past the end) from `offset` (a multiple of kMapGranularity)
   // of a file opened for reading, mapped into memory; nullopt when they cannot be mapped.
   std::optional<MappedView> MapForReading(std::uint64_t offset, std::size_t size);
+  // Moves the current position to the start of the file; false on failure.
+  bool SeekToStart();
   // Cuts the file at the current position; false on failure.
   bool TruncateHere();
   // Pushes everything written so far to the disk; false on failure.
@@ -118,5 +131,11 @@ enum class RenameOutcome {
 RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to);
 // Id of the running process.
 std::uint32_t CurrentProcessId();
+
+#if !defined(_WIN32)
+// The UTF-16 path of a name as the system gives it (a command-line argument, say), as the
+// seam converts names back: a byte that is not UTF-8 becomes U+DC80..U+DCFF.
+std::u16string PathOfNativeName(std::string_view name);
+#endif
 
 }  // namespace platform

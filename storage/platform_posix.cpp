@@ -137,6 +137,23 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
   return NativeFile(fd);
 }
 
+std::optional<NativeFile> NativeFile::OpenTemporary() {
+  std::string folder = Environment("TMPDIR");
+  if (!folder.starts_with('/')) folder = "/tmp";
+  std::string name = folder + "/vornel-XXXXXX";
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  ::unlink(name.c_str());  // open, it stays until it is closed; no other program finds it
+  return NativeFile(fd);
+}
+
+std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {
+  const int fd =
+      ::fcntl(stream == StandardStream::kInput ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  return NativeFile(fd);
+}
+
 NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), open_(other.open_) {
   other.open_ = false;
 }
@@ -181,6 +198,8 @@ std::optional<MappedView> NativeFile::MapForReading(std::uint64_t offset, std::s
 MappedView::~MappedView() {
   if (base_ != nullptr) ::munmap(const_cast<void*>(base_), size_);
 }
+
+bool NativeFile::SeekToStart() { return ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0; }
 
 bool NativeFile::TruncateHere() {
   const off_t here = ::lseek(static_cast<int>(handle_), 0, SEEK_CUR);
@@ -314,5 +333,7 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
 }
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+
+std::u16string PathOfNativeName(std::string_view name) { return FromNative(name); }
 
 }  // namespace platform

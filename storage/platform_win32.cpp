@@ -83,6 +83,35 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
   return NativeFile(reinterpret_cast<std::intptr_t>(handle));
 }
 
+std::optional<NativeFile> NativeFile::OpenTemporary() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  wchar_t name[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"vnl", 0, name) == 0) {
+    return std::nullopt;
+  }
+  // GetTempFileNameW made the file under its new name; this handle alone may use it.
+  const HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DeleteFileW(name);
+    return std::nullopt;
+  }
+  return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+}
+
+std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {
+  const HANDLE standard =
+      GetStdHandle(stream == StandardStream::kInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
+  HANDLE copy = nullptr;
+  if (standard == nullptr || standard == INVALID_HANDLE_VALUE ||
+      !DuplicateHandle(GetCurrentProcess(), standard, GetCurrentProcess(), &copy, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return std::nullopt;
+  }
+  return NativeFile(reinterpret_cast<std::intptr_t>(copy));
+}
+
 NativeFile::NativeFile(NativeFile&& other) noexcept : handle_(other.handle_), open_(other.open_) {
   other.open_ = false;
 }
@@ -106,7 +135,11 @@ bool NativeFile::WriteAll(std::string_view bytes) {
 std::optional<std::size_t> NativeFile::Read(char* buffer, std::size_t capacity) {
   const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(capacity, kLargestTransfer));
   DWORD got = 0;
-  if (!ReadFile(AsHandle(handle_), buffer, chunk, &got, nullptr)) return std::nullopt;
+  if (!ReadFile(AsHandle(handle_), buffer, chunk, &got, nullptr)) {
+    // A pipe ends so once its writer has closed it.
+    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
+    return std::nullopt;
+  }
   return got;
 }
 
@@ -129,6 +162,10 @@ std::optional<MappedView> NativeFile::MapForReading(std::uint64_t offset, std::s
 
 MappedView::~MappedView() {
   if (base_ != nullptr) UnmapViewOfFile(base_);
+}
+
+bool NativeFile::SeekToStart() {
+  return SetFilePointerEx(AsHandle(handle_), LARGE_INTEGER{}, nullptr, FILE_BEGIN) != 0;
 }
 
 bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+// Decodes the bytes of a Unicode text file as ReadUnicodeTextFile does.
+std::u16string DecodeUnicodeText(std::string_view bytes);
+
 // How the text of a file is encoded, as its first bytes tell.
 struct TextEncoding {
   bool utf8 = false;          // UTF-8; UTF-16LE otherwise

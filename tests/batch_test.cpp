@@ -70,7 +70,7 @@ TEST_F(BatchTest, AnOpenGateShowsTheCompletion) {
   EXPECT_EQ(window.endResult, -1);
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, batch_msg::kCompleted);
-  EXPECT_EQ(window.boxes[0].type, kIconInformation);
+  EXPECT_EQ(window.boxes[0].icon, MessageIcon::kInformation);
   EXPECT_EQ(window[IDC_CHK_AUTO].check, 0);
 }
 
@@ -110,7 +110,7 @@ TEST_F(BatchTest, RefusesUnusableInputsAndLeavesEverythingInPlace) {
       if (gateOpen) {
         ASSERT_EQ(rig.window.boxes.size(), 1u);
         EXPECT_EQ(rig.window.boxes[0].text, c.message);
-        EXPECT_EQ(rig.window.boxes[0].type, kIconError);
+        EXPECT_EQ(rig.window.boxes[0].icon, MessageIcon::kError);
       } else {
         EXPECT_TRUE(rig.window.boxes.empty());
       }
@@ -146,7 +146,7 @@ TEST_F(BatchTest, AnUnwritableResultKeepsTheInput) {
   EXPECT_TRUE(fs::exists(Input()));
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, batch_msg::kOutputUnwritable);
-  EXPECT_EQ(window.boxes[0].type, kIconError);
+  EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
   EXPECT_EQ(window.beeps, 0);
 }
 

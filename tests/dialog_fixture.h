@@ -1,6 +1,7 @@
 #pragma once
-// A dialog on the fake window with its own program-wide state and a private Documents folder
-// that holds the maker's folder "Brindlecot" (which the program never creates itself).
+// A dialog on the fake window with its own program-wide state: each object is a fresh program
+// start. Its Documents folder is a private one that holds the maker's folder "Brindlecot"
+// (which the program never creates itself), or one of the test's choice.
 
 #include <gtest/gtest.h>
 
@@ -12,23 +13,28 @@
 #include "storage/settings.h"
 #include "storage/working_folders.h"
 #include "tests/fake_window.h"
+#include "tests/support/program_folders.h"
 #include "tests/temp_folder.h"
 #include "ui/vornel_dlg.h"
 
 struct DialogRig {
-  DialogRig()
-      : documents(temp.path() / "Documents"), dialog(window, folders, settings, conversion) {
-    window.dialog = &dialog;
-    dialog.SetProgressThrottling(false);
-    dialog.SetDocumentsLookup([this] { return documents.u16string(); });
+  DialogRig() : documents(temp.path() / "Documents"), program(documents) {
     std::filesystem::create_directories(documents / "Brindlecot");
+    Wire();
   }
+  // A start whose Documents folder is `documentsFolder`, as it is.
+  explicit DialogRig(std::filesystem::path documentsFolder)
+      : documents(std::move(documentsFolder)), program(documents) {
+    Wire();
+  }
+  DialogRig(const DialogRig&) = delete;
+  DialogRig& operator=(const DialogRig&) = delete;
 
-  std::filesystem::path AppData() const { return documents / "Brindlecot" / "Tavernic"; }
-  std::filesystem::path HandOff() const { return AppData() / "AutoFile"; }
-  std::filesystem::path SettingsFile() const { return AppData() / "temp" / "Pellow.tmp"; }
-  std::filesystem::path Input() const { return HandOff() / "Quillet.tbin"; }
-  std::filesystem::path Output() const { return AppData() / "Result" / "Ostrum.tbin"; }
+  std::filesystem::path AppData() const { return program.appData; }
+  std::filesystem::path HandOff() const { return program.handOff; }
+  std::filesystem::path SettingsFile() const { return program.settings; }
+  std::filesystem::path Input() const { return program.input; }
+  std::filesystem::path Output() const { return program.output; }
 
   void WriteSettings(const std::string& bytes) {
     std::filesystem::create_directories(SettingsFile().parent_path());
@@ -39,11 +45,20 @@ struct DialogRig {
 
   TempFolder temp;
   std::filesystem::path documents;
+  ProgramFolders program;
   FolderState folders;
   SettingsState settings;
   ConversionState conversion;
   FakeWindow window;
-  CVornelDlg dialog;
+  CVornelDlg dialog{window, folders, settings, conversion};
+
+ private:
+  // The fake window routes clicks to the dialog, which finds Documents at `documents`.
+  void Wire() {
+    window.dialog = &dialog;
+    dialog.SetProgressThrottling(false);
+    dialog.SetDocumentsLookup([this] { return documents.u16string(); });
+  }
 };
 
 class DialogTest : public ::testing::Test, protected DialogRig {};

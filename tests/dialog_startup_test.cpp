@@ -105,7 +105,7 @@ TEST_F(DialogTest, TheFilterRefusesAnythingButZeroAndOne) {
     window.Type(IDC_EDIT_BINARY, typed);
     ASSERT_EQ(window.boxes.size(), 1u) << A(typed);
     EXPECT_EQ(window.boxes[0].text, msg::kNotBinaryInput);
-    EXPECT_EQ(window.boxes[0].type, kIconError);
+    EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
     EXPECT_EQ(window[IDC_EDIT_BINARY].text, u"");
     EXPECT_EQ(window[IDC_EDIT_DECIMAL].text, u"5");  // the last result stays
   }
@@ -121,7 +121,7 @@ TEST_F(DialogTest, SwitchingAutomaticProcessingOnCreatesTheHandOffFolder) {
   EXPECT_TRUE(fs::is_directory(HandOff()));
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, msg::kAutoFolderCreated);
-  EXPECT_EQ(window.boxes[0].type, kIconInformation);
+  EXPECT_EQ(window.boxes[0].icon, MessageIcon::kInformation);
   EXPECT_TRUE(window[IDC_CHK_MESSAGES].visible);
   EXPECT_EQ(folders.AutoProcessingOn, 1);
 
@@ -134,7 +134,7 @@ TEST_F(DialogTest, SwitchingAutomaticProcessingOnCreatesTheHandOffFolder) {
   window.Click(IDC_CHK_AUTO);  // on again: the folder is there already
   ASSERT_EQ(window.boxes.size(), 2u);
   EXPECT_EQ(window.boxes[1].text, msg::kAutoFolderNotCreated);
-  EXPECT_EQ(window.boxes[1].type, kIconError);
+  EXPECT_EQ(window.boxes[1].icon, MessageIcon::kError);
   EXPECT_EQ(folders.AutoProcessingOn, 1);
   EXPECT_TRUE(window[IDC_CHK_MESSAGES].visible);
 }
@@ -187,7 +187,7 @@ TEST_F(DialogTest, ACloseRequestEndsTheDialogWithoutExitsSteps) {
       ASSERT_TRUE(rig.window.Click(IDC_CHK_AUTO));
     }
     fs::create_directories(rig.HandOff());
-    ASSERT_TRUE(rig.dialog.OnCommand(kDialogCancelled, kButtonClicked));
+    ASSERT_TRUE(rig.dialog.OnCommand(kDialogCancelled, Notification::kButtonClicked));
     EXPECT_EQ(rig.window.endResult, kDialogCancelled);
     EXPECT_TRUE(fs::is_directory(rig.HandOff()));  // neither removed nor written to
     EXPECT_FALSE(fs::exists(rig.SettingsFile()));
@@ -225,8 +225,8 @@ TEST_F(DialogTest, TheVersionButtonOpensTheVersionDialog) {
   Start();
   window.Click(IDC_BTN_VERSION);
   EXPECT_EQ(window.versionDialogs, 1);
-  EXPECT_FALSE(dialog.OnCommand(IDC_BTN_VERSION, kEditChanged));
-  EXPECT_FALSE(dialog.OnCommand(4242, kButtonClicked));
+  EXPECT_FALSE(dialog.OnCommand(IDC_BTN_VERSION, Notification::kEditChanged));
+  EXPECT_FALSE(dialog.OnCommand(4242, Notification::kButtonClicked));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "tests/fake_window.h"
 
-#include <stdexcept>
-
 #include "res/resource.h"
 
 FakeWindow::FakeWindow() {
@@ -17,13 +15,13 @@ bool FakeWindow::Click(int id) {
   Control& control = controls.at(id);
   if (!control.visible || !control.enabled || endResult) return false;
   if (id == IDC_CHK_AUTO || id == IDC_CHK_MESSAGES) control.check = control.check ? 0 : 1;
-  dialog->OnCommand(id, kButtonClicked);
+  dialog->OnCommand(id, Notification::kButtonClicked);
   return true;
 }
 
 void FakeWindow::Type(int id, const std::u16string& text) {
   controls.at(id).text = text;
-  dialog->OnCommand(id, kEditChanged);
+  dialog->OnCommand(id, Notification::kEditChanged);
 }
 
 bool FakeWindow::ShowControl(int id, bool show) {
@@ -57,9 +55,8 @@ void FakeWindow::SetProgressRange(int id, std::int64_t max) { controls.at(id).ra
 
 void FakeWindow::SetProgressPos(int id, std::int64_t pos) { controls.at(id).pos = pos; }
 
-void FakeWindow::MessageBox(std::u16string_view text, int type) {
-  if (type != kIconError && type != kIconInformation) throw std::logic_error("bad box type");
-  boxes.push_back(Box{std::u16string(text), type});
+void FakeWindow::MessageBox(std::u16string_view text, MessageIcon icon) {
+  boxes.push_back(Box{std::u16string(text), icon});
   if (onMessageBox) onMessageBox(boxes.back());
 }
 

@@ -26,7 +26,7 @@ class FakeWindow : public WindowServices {
   };
   struct Box {
     std::u16string text;
-    int type = 0;
+    MessageIcon icon = MessageIcon::kError;
   };
 
   FakeWindow();
@@ -68,7 +68,7 @@ class FakeWindow : public WindowServices {
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;
   void SetProgressPos(int id, std::int64_t pos) override;
-  void MessageBox(std::u16string_view text, int type) override;
+  void MessageBox(std::u16string_view text, MessageIcon icon) override;
   void BeginWaitCursor() override { waitCursor = true; }
   void EndWaitCursor() override { waitCursor = false; }
   bool PumpMessages() override;

@@ -96,7 +96,7 @@ TEST_F(FileConversionTest, ReadFileRefusesAnEmptyOrUnreadablePath) {
     window.Click(IDC_BTN_READ_FILE);
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text, c.message);
-    EXPECT_EQ(window.boxes[0].type, kIconError);
+    EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
     EXPECT_EQ(conversion.LoadedText, u"1\r\n");  // nothing changed
     EXPECT_EQ(window[IDC_EDIT_FILE_TEXT].text, u"1\r\n");
   }
@@ -123,7 +123,7 @@ TEST_F(FileConversionTest, ConvertFileDataRefusesTexts) {
     window.Click(IDC_BTN_CONVERT_FILE);
     ASSERT_EQ(window.boxes.size(), 1u) << A(c.shown);
     EXPECT_EQ(window.boxes[0].text, c.message);
-    EXPECT_EQ(window.boxes[0].type, kIconError);
+    EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
     EXPECT_EQ(window.pumps, 0);
     EXPECT_EQ(window[IDC_EDIT_RESULT].text, u"earlier");
   }
@@ -142,7 +142,7 @@ TEST_F(FileConversionTest, TheWorkedExampleStepsThroughItsPercentages) {
   EXPECT_EQ(window.beeps, 1);
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, msg::kCompleted);
-  EXPECT_EQ(window.boxes[0].type, kIconInformation);
+  EXPECT_EQ(window.boxes[0].icon, MessageIcon::kInformation);
   ExpectIdle();
 }
 
@@ -214,7 +214,7 @@ TEST_F(FileConversionTest, CancelEndsTheRunInEveryPhase) {
     window.onPump = nullptr;
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text, msg::kCancelClicked);
-    EXPECT_EQ(window.boxes[0].type, kIconInformation);
+    EXPECT_EQ(window.boxes[0].icon, MessageIcon::kInformation);
     EXPECT_EQ(window.pumps, c.atPump);  // the run ended at the step of the click
     EXPECT_EQ(window.beeps, 0);
     EXPECT_EQ(window[IDC_EDIT_RESULT].text, c.resultsPlaced ? u"5\r\n3\r\n" : u"earlier");
@@ -253,7 +253,7 @@ TEST_F(FileConversionTest, ALineOverThirtyOneCharactersStopsTheRunBeforeAnyConve
     if (gateOpen) {
       ASSERT_EQ(window.boxes.size(), 1u);
       EXPECT_EQ(window.boxes[0].text, kLimitMessage);
-      EXPECT_EQ(window.boxes[0].type, kIconError);
+      EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
       EXPECT_TRUE(lockedWhileBoxUp);
     } else {
       EXPECT_TRUE(window.boxes.empty());
@@ -356,10 +356,12 @@ TEST_F(FileConversionTest, SaveWritesExactlyTheResults) {
   EXPECT_EQ(ReadBytes(target), "5\r\n");
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, msg::kSaved);
-  EXPECT_EQ(window.boxes[0].type, kIconInformation);
+  EXPECT_EQ(window.boxes[0].icon, MessageIcon::kInformation);
   ASSERT_TRUE(window.lastSaveOptions);
-  EXPECT_EQ(window.lastSaveOptions->flags, 6u);
-  EXPECT_EQ(window.lastSaveOptions->filter, u"全て(*.*)|*.*||");
+  EXPECT_TRUE(window.lastSaveOptions->confirmOverwrite);
+  ASSERT_EQ(window.lastSaveOptions->fileTypes.size(), 1u);
+  EXPECT_EQ(window.lastSaveOptions->fileTypes[0].name, u"全て(*.*)");
+  EXPECT_EQ(window.lastSaveOptions->fileTypes[0].pattern, u"*.*");
   EXPECT_EQ(window.lastSaveOptions->defaultExtension, u"");
   EXPECT_EQ(window.lastSaveOptions->initialName, u"");
 }
@@ -383,7 +385,7 @@ TEST_F(FileConversionTest, SaveReportsEveryFailure) {
     window.Click(IDC_BTN_SAVE);
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text, msg::kSaveFailed);
-    EXPECT_EQ(window.boxes[0].type, kIconError);
+    EXPECT_EQ(window.boxes[0].icon, MessageIcon::kError);
   }
   EXPECT_FALSE(fs::exists(temp.path() / "no-such-folder"));
 }

@@ -1,10 +1,9 @@
-// The front end's helpers that need no window system: progress scaling and file filters.
+// The front end's helpers that need no window system: progress scaling.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
 
-#include "ui/win32/file_filter.h"
 #include "ui/win32/progress_scale.h"
 
 namespace {
@@ -50,31 +49,6 @@ TEST(ProgressScale, OutOfRangePositionsAreClamped) {
   EXPECT_EQ(ScaleProgressValue(std::numeric_limits<std::int64_t>::min(), 4), 0);
   EXPECT_EQ(ScaleProgressValue(kInt64Max, 0), kInt32Max);
   EXPECT_EQ(ScaleProgressValue(kInt32Max + 1, 0), kInt32Max);
-}
-
-TEST(FileFilter, SplitsNamesAndPatterns) {
-  struct Case {
-    std::u16string filter;
-    std::vector<FileTypeFilter> expected;
-  };
-  const Case cases[] = {
-      {u"全て(*.*)|*.*||", {{u"全て(*.*)", u"*.*"}}},
-      {u"Text|*.txt|All|*.*||", {{u"Text", u"*.txt"}, {u"All", u"*.*"}}},
-      {u"Text|*.txt", {{u"Text", u"*.txt"}}},             // without the closing bars
-      {u"Text|*.txt||All|*.*||", {{u"Text", u"*.txt"}}},  // nothing after the end
-      {u"Text|", {}},                                     // a name without a pattern
-      {u"Text|*.txt|Orphan||", {{u"Text", u"*.txt"}}},
-      {u"", {}},
-      {u"||", {}},
-  };
-  for (const Case& c : cases) {
-    const std::vector<FileTypeFilter> parsed = ParseFileFilter(c.filter);
-    ASSERT_EQ(parsed.size(), c.expected.size());
-    for (std::size_t i = 0; i < parsed.size(); ++i) {
-      EXPECT_EQ(parsed[i].name, c.expected[i].name);
-      EXPECT_EQ(parsed[i].pattern, c.expected[i].pattern);
-    }
-  }
 }
 
 }  // namespace

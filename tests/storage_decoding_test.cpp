@@ -8,6 +8,7 @@
 
 #include "convert/binary.h"
 #include "storage/file_access.h"
+#include "storage/text_decoding.h"
 #include "tests/storage_test_support.h"
 #include "tests/test_text.h"
 

@@ -30,8 +30,10 @@ TEST(ReplaceWaitTest, AReaderThatLetsGoSoonDoesNotMakeTheReplacementFail) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
 
-  std::future<bool> replaced = std::async(
-      std::launch::async, [&] { return ReplaceFileAtomically(target.u16string(), "new\r\n"); });
+  std::future<bool> replaced = std::async(std::launch::async, [&] {
+    FileReplacement replacement(target.u16string());
+    return replacement.Write("new\r\n") && replacement.Commit();
+  });
   // The new content is being written beside the target once a second entry shows.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (EntriesIn(folder.path()) < 2 && replaced.wait_for(1ms) != std::future_status::ready &&

@@ -16,6 +16,7 @@ namespace {
 
 using storage_test::Listing;
 using storage_test::ReadBytes;
+using storage_test::ReplaceWith;
 using storage_test::TempFolderTest;
 using storage_test::WriteBytes;
 
@@ -86,11 +87,11 @@ TEST_F(SharingTest, AFailedReplacementLeavesTheOldFileAndNoTemporaryFile) {
     // No delete sharing: the target cannot be replaced while this is open.
     Holder reader(path_, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(reader.Holds());
-    EXPECT_FALSE(ReplaceFileAtomically(path_, "new"));
+    EXPECT_FALSE(ReplaceWith(path_, "new"));
   }
   EXPECT_EQ(ReadBytes(path_), content_);
   EXPECT_EQ(Listing(At()), std::vector<std::u16string>{u"Quillet.tbin"});
-  EXPECT_TRUE(ReplaceFileAtomically(path_, "new"));
+  EXPECT_TRUE(ReplaceWith(path_, "new"));
   EXPECT_EQ(ReadBytes(path_), "new");
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,8 +16,11 @@ using storage_test::Listing;
 using storage_test::MakeFolders;
 using storage_test::Present;
 using storage_test::ReadBytes;
+using storage_test::ReplaceWith;
 using storage_test::TempFolderTest;
 using storage_test::WriteBytes;
+
+class FileAccessTest : public TempFolderTest {};
 
 // Status of `path`, or a missing file's empty status.
 FileStatus StatusOf(const std::u16string& path) {
@@ -27,9 +29,7 @@ FileStatus StatusOf(const std::u16string& path) {
   return status.value_or(FileStatus{});
 }
 
-class WriteTextFileTest : public TempFolderTest {};
-
-TEST_F(WriteTextFileTest, LeavesExactlyTheNewBytes) {
+TEST_F(FileAccessTest, LeavesExactlyTheNewBytes) {
   struct Case {
     const char* name;
     std::optional<std::string> before;
@@ -57,7 +57,7 @@ TEST_F(WriteTextFileTest, LeavesExactlyTheNewBytes) {
   }
 }
 
-TEST_F(WriteTextFileTest, FailsWithoutCreatingAnything) {
+TEST_F(FileAccessTest, FailsWithoutCreatingAnything) {
   MakeFolders(At(u"folder/inner"));
   WriteBytes(At(u"file"), "keep");
   EXPECT_EQ(WriteTextFile(At(u"missing/out.tbin"), "1"), 0);
@@ -70,34 +70,30 @@ TEST_F(WriteTextFileTest, FailsWithoutCreatingAnything) {
   EXPECT_EQ(Listing(At()), (std::vector<std::u16string>{u"file", u"folder"}));
 }
 
-class ReplaceFileAtomicallyTest : public TempFolderTest {};
-
-TEST_F(ReplaceFileAtomicallyTest, PutsTheNewContentInPlaceAndLeavesNothingBeside) {
+TEST_F(FileAccessTest, PutsTheNewContentInPlaceAndLeavesNothingBeside) {
   const std::u16string path = At(u"Ostrum.tbin");
-  ASSERT_TRUE(ReplaceFileAtomically(path, "5\r\n"));
+  ASSERT_TRUE(ReplaceWith(path, "5\r\n"));
   EXPECT_EQ(ReadBytes(path), "5\r\n");
   WriteBytes(path, std::string(5000, '9'));
-  ASSERT_TRUE(ReplaceFileAtomically(path, "1\r\n2\r\n"));
+  ASSERT_TRUE(ReplaceWith(path, "1\r\n2\r\n"));
   EXPECT_EQ(ReadBytes(path), "1\r\n2\r\n");
-  ASSERT_TRUE(ReplaceFileAtomically(path, ""));
+  ASSERT_TRUE(ReplaceWith(path, ""));
   EXPECT_EQ(ReadBytes(path), "");
   EXPECT_EQ(Listing(At()), std::vector<std::u16string>{u"Ostrum.tbin"});
 }
 
-TEST_F(ReplaceFileAtomicallyTest, OnFailureKeepsTheOldStateAndRemovesItsTemporaryFile) {
+TEST_F(FileAccessTest, OnFailureKeepsTheOldStateAndRemovesItsTemporaryFile) {
   MakeFolders(At(u"target"));
   WriteBytes(At(u"target/old.txt"), "old");
-  EXPECT_FALSE(ReplaceFileAtomically(At(u"target"), "new"));
+  EXPECT_FALSE(ReplaceWith(At(u"target"), "new"));
   EXPECT_EQ(ReadBytes(At(u"target/old.txt")), "old");
   EXPECT_EQ(Listing(At(u"target")), std::vector<std::u16string>{u"old.txt"});
-  EXPECT_FALSE(ReplaceFileAtomically(At(u"missing/Ostrum.tbin"), "new"));
+  EXPECT_FALSE(ReplaceWith(At(u"missing/Ostrum.tbin"), "new"));
   EXPECT_FALSE(Present(At(u"missing")));
   EXPECT_EQ(Listing(At()), std::vector<std::u16string>{u"target"});
 }
 
-class FileStatusTest : public TempFolderTest {};
-
-TEST_F(FileStatusTest, TellsFilesFromFoldersAndMissingPaths) {
+TEST_F(FileAccessTest, TellsFilesFromFoldersAndMissingPaths) {
   MakeFolders(At(u"フォルダ"));
   WriteBytes(At(u"ファイル.txt"), "12345");
   struct Case {
@@ -123,7 +119,7 @@ TEST_F(FileStatusTest, TellsFilesFromFoldersAndMissingPaths) {
   EXPECT_TRUE(StatusOf(At(u"フォルダ")).isDirectory);
 }
 
-TEST_F(FileStatusTest, ReportsReadOnlyAndSizesBeyond32Bits) {
+TEST_F(FileAccessTest, ReportsReadOnlyAndSizesBeyond32Bits) {
   const std::u16string path = At(u"big.bin");
   WriteBytes(path, "x");
   storage_test::MakeReadOnly(path);
@@ -143,9 +139,7 @@ TEST_F(FileStatusTest, ReportsReadOnlyAndSizesBeyond32Bits) {
   EXPECT_FALSE(RemoveFile(path));
 }
 
-class MakeDirectoryTest : public TempFolderTest {};
-
-TEST_F(MakeDirectoryTest, CreatesExactlyOneLevel) {
+TEST_F(FileAccessTest, CreatesExactlyOneLevel) {
   EXPECT_TRUE(MakeDirectory(At(u"Brindlecot")));
   EXPECT_EQ(DirectoryExists(At(u"Brindlecot")), 1);
   EXPECT_FALSE(MakeDirectory(At(u"Brindlecot")));
@@ -157,7 +151,7 @@ TEST_F(MakeDirectoryTest, CreatesExactlyOneLevel) {
 }
 
 // Paths of far more than 260 characters, through every routine.
-TEST_F(MakeDirectoryTest, LongPathsWork) {
+TEST_F(FileAccessTest, LongPathsWork) {
   std::u16string path = At(u"long");
   ASSERT_TRUE(MakeDirectory(path));
   while (path.size() < 400) {
@@ -175,89 +169,12 @@ TEST_F(MakeDirectoryTest, LongPathsWork) {
   EXPECT_EQ(FileExists(file), 1);
   EXPECT_EQ(StatusOf(file).size, 6u);
   EXPECT_EQ(ReadUnicodeTextFile(file), u"1\r\n");
-  EXPECT_TRUE(ReplaceFileAtomically(file, std::string("\xFF\xFE"
-                                                      "0\0",
-                                                      4)));
+  EXPECT_TRUE(ReplaceWith(file, std::string("\xFF\xFE"
+                                            "0\0",
+                                            4)));
   EXPECT_EQ(ReadUnicodeTextFile(file, true), u"0\r\n");
   EXPECT_EQ(DeleteDirectoryTree(At(u"long")), 1);
   EXPECT_FALSE(Present(At(u"long")));
 }
-
-#ifdef _WIN32
-TEST(DocumentsFolderTest, NamesAnExistingFolder) {
-  const std::u16string documents = DocumentsFolder();
-  ASSERT_GE(documents.size(), 3u);
-  EXPECT_EQ(documents.substr(1, 2), u":\\");
-  EXPECT_EQ(DirectoryExists(documents), 1);
-}
-#else
-// The lookup reads XDG_DOCUMENTS_DIR from user-dirs.dirs; the environment is restored after.
-class DocumentsFolderLookup : public TempFolderTest {
- protected:
-  void SetUp() override {
-    TempFolderTest::SetUp();
-    for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
-      const char* value = std::getenv(name);
-      saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-    }
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-    TempFolderTest::TearDown();
-  }
-  std::vector<std::pair<std::string, std::optional<std::string> > > saved_;
-};
-
-TEST_F(DocumentsFolderLookup, FollowsUserDirsWithHomeSubstituted) {
-  struct Case {
-    const char* name;
-    std::optional<std::string> userDirs;  // content of the file, nullopt: no file
-    bool inXdgConfigHome;                 // else in $HOME/.config
-    std::u16string expected;              // "~" stands for $HOME
-  };
-  const Case cases[] = {
-      {"no file", std::nullopt, true, u"~/Documents"},
-      {"home entry", "XDG_DOCUMENTS_DIR=\"$HOME/書類\"\n", true, u"~/書類"},
-      {"default config folder", "XDG_DOCUMENTS_DIR=\"$HOME/書類\"\n", false, u"~/書類"},
-      {"absolute entry among others",
-       "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n  XDG_DOCUMENTS_DIR = \"/srv/docs/\"\n", true,
-       u"/srv/docs"},
-      {"escaped quotes", "XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Docs\\\"\"\n", true, u"~/My \"Docs\""},
-      {"relative entry ignored", "XDG_DOCUMENTS_DIR=\"docs\"\n", true, u"~/Documents"},
-      {"other variable ignored", "XDG_DOCUMENTS_DIRS=\"/x\"\n", true, u"~/Documents"},
-      {"$HOMEX is no home", "XDG_DOCUMENTS_DIR=\"$HOMEX/y\"\n", true, u"~/Documents"},
-      {"unclosed quote ignored", "XDG_DOCUMENTS_DIR=\"/x\n", true, u"~/Documents"},
-      {"no entry", "XDG_MUSIC_DIR=\"$HOME/Music\"\n", true, u"~/Documents"},
-  };
-  const std::u16string home = At(u"ホーム");
-  const std::u16string config = At(u"config");
-  MakeFolders(home + u"/.config");
-  MakeFolders(config);
-  setenv("HOME", storage_test::Native(home).c_str(), 1);
-  for (const auto& c : cases) {
-    std::filesystem::remove(storage_test::Native(config + u"/user-dirs.dirs"));
-    std::filesystem::remove(storage_test::Native(home + u"/.config/user-dirs.dirs"));
-    if (c.inXdgConfigHome) {
-      setenv("XDG_CONFIG_HOME", storage_test::Native(config).c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
-    }
-    const std::u16string folder = c.inXdgConfigHome ? config : home + u"/.config";
-    if (c.userDirs) WriteBytes(folder + u"/user-dirs.dirs", *c.userDirs);
-    std::u16string expected = c.expected;
-    if (expected.starts_with(u'~')) expected.replace(0, 1, home);
-    EXPECT_EQ(DocumentsFolder(), expected) << c.name;
-  }
-  unsetenv("HOME");
-  unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(DocumentsFolder(), u"");
-}
-#endif
 
 }  // namespace

@@ -13,7 +13,9 @@
 #include <system_error>
 #include <vector>
 
+#include "storage/file_access.h"
 #include "storage/working_folders.h"
+#include "tests/support/file_bytes.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,18 +29,16 @@ namespace fs = std::filesystem;
 
 inline fs::path Native(const std::u16string& path) { return fs::path(path); }
 
-// Writes exactly `bytes` to `path`, replacing any file there.
-inline void WriteBytes(const std::u16string& path, std::string_view bytes) {
-  std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
-  ASSERT_TRUE(out) << "cannot create the test file";
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+using ::WriteBytes;
+
+// Replaces the file at `path` by `bytes` as the batch run replaces its result; whether that
+// went through.
+inline bool ReplaceWith(const std::u16string& path, std::string_view bytes) {
+  FileReplacement replacement(path);
+  return replacement.Write(bytes) && replacement.Commit();
 }
 
-// The bytes of the file at `path`; empty when it cannot be read.
-inline std::string ReadBytes(const std::u16string& path) {
-  std::ifstream in(Native(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using ::ReadBytes;
 
 // true when anything (a dangling link included) is at `path`.
 inline bool Present(const std::u16string& path) {

@@ -7,12 +7,8 @@
 
 #include "storage/file_access.h"
 #include "tests/storage_test_support.h"
+#include "tests/support/folder_link.h"
 #include "tests/test_text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#include <winioctl.h>
-#endif
 
 namespace {
 
@@ -117,56 +113,6 @@ TEST_F(DeleteDirectoryTreeTest, RemovesARootLinkAsALink) {
 }
 
 #else
-// A folder link (symbolic link, or a junction as the fallback); false when this system
-// cannot create either.
-bool MakeFolderLink(const std::u16string& link, const std::u16string& target) {
-  const std::wstring wideLink(link.begin(), link.end());
-  const std::wstring wideTarget(target.begin(), target.end());
-  constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-  if (CreateSymbolicLinkW(wideLink.c_str(), wideTarget.c_str(),
-                          SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged)) {
-    const DWORD attributes = GetFileAttributesW(wideLink.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-      return true;
-    }
-  }
-  RemoveDirectoryW(wideLink.c_str());
-  if (!CreateDirectoryW(wideLink.c_str(), nullptr)) return false;
-  const HANDLE folder =
-      CreateFileW(wideLink.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return false;
-  const std::wstring substitute = L"\\??\\" + wideTarget;
-  // REPARSE_DATA_BUFFER for a mount point: tag, length, reserved, four name offsets and
-  // lengths, then the substitute and print names, each with its terminator.
-  std::vector<char> buffer(8 + 8 + (substitute.size() + wideTarget.size() + 2) * 2);
-  const auto put16 = [&](std::size_t at, std::size_t value) {
-    const auto v = static_cast<WORD>(value);
-    memcpy(buffer.data() + at, &v, 2);
-  };
-  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-  memcpy(buffer.data(), &tag, 4);
-  put16(4, buffer.size() - 8);
-  put16(8, 0);
-  put16(10, substitute.size() * 2);
-  put16(12, (substitute.size() + 1) * 2);
-  put16(14, wideTarget.size() * 2);
-  memcpy(buffer.data() + 16, substitute.c_str(), substitute.size() * 2);
-  memcpy(buffer.data() + 16 + (substitute.size() + 1) * 2, wideTarget.c_str(),
-         wideTarget.size() * 2);
-  DWORD returned = 0;
-  const BOOL made =
-      DeviceIoControl(folder, FSCTL_SET_REPARSE_POINT, buffer.data(),
-                      static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
-  CloseHandle(folder);
-  const DWORD attributes = GetFileAttributesW(wideLink.c_str());
-  if (made && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    return true;
-  }
-  RemoveDirectoryW(wideLink.c_str());
-  return false;
-}
 
 TEST_F(DeleteDirectoryTreeTest, RemovesFolderLinksWithoutFollowingThem) {
   MakeCanary();

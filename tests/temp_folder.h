@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "tests/support/file_bytes.h"
+
 class TempFolder {
  public:
   TempFolder() : path_(NewPath()) { std::filesystem::create_directories(path_); }
@@ -37,16 +39,6 @@ class TempFolder {
 
   std::filesystem::path path_;
 };
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // UTF-16LE bytes (no byte-order mark) of ASCII text.
 inline std::string Utf16Bytes(const std::string& ascii) {

@@ -23,6 +23,7 @@ inline std::string A(std::u16string_view text) {
 // The values of a number list.
 inline std::vector<std::uint32_t> Values(const NumberValues& list) {
   std::vector<std::uint32_t> out;
+  out.reserve(static_cast<std::size_t>(list.Size()));
   for (std::int64_t k = 0; k < list.Size(); ++k) out.push_back(list[k]);
   return out;
 }

@@ -286,6 +286,7 @@ class ControlChangeTest : public testing::Test {
   static constexpr int kButtonId = 3;
   static constexpr int kBarId = 4;
   static constexpr int kReadOnlyId = 5;
+  static constexpr int kCheckId = 6;
 
   void SetUp() override {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -304,7 +305,8 @@ class ControlChangeTest : public testing::Test {
     for (const Control& c :
          {Control{L"BUTTON", kButtonId, 0, 0}, Control{L"EDIT", kEditId, 40, 0},
           Control{PROGRESS_CLASSW, kBarId, 80, 0}, Control{kTextViewClass, IDC_EDIT_RESULT, 120, 0},
-          Control{L"EDIT", kReadOnlyId, 160, ES_READONLY}}) {
+          Control{L"EDIT", kReadOnlyId, 160, ES_READONLY},
+          Control{L"BUTTON", kCheckId, 200, BS_AUTOCHECKBOX}}) {
       ASSERT_NE(
           CreateWindowExW(0, c.className, L"1", WS_CHILD | WS_VISIBLE | c.style, 0, c.top, 200, 30,
                           window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
@@ -408,6 +410,22 @@ TEST_F(ControlChangeTest, ReadOnlyTextsAreHeldUntilThePumpAndOthersSetAtOnce) {
   EXPECT_TRUE(services_.PumpMessages());
   EXPECT_TRUE(TextOf(kReadOnlyId) == u"進捗率　6 %");
   EXPECT_TRUE(services_.GetText(kReadOnlyId) == u"進捗率　6 %");
+}
+
+TEST_F(ControlChangeTest, CheckMarksAreHeldAndAnsweredAsSet) {
+  const HWND box = Control(kCheckId);
+  services_.SetCheck(kCheckId, 1);
+  EXPECT_EQ(services_.GetCheck(kCheckId), 1);
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);  // held until applied
+  services_.ApplyHeldChanges();
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(WaitsForPaint(box));  // painted with the window
+  Paint();
+  services_.SetCheck(kCheckId, 0);
+  services_.SetCheck(kCheckId, 1);
+  services_.ApplyHeldChanges();
+  EXPECT_FALSE(WaitsForPaint(box));  // undone before it applied: untouched
+  EXPECT_EQ(services_.GetCheck(kCheckId), 1);
 }
 
 TEST_F(ControlChangeTest, ANewProgressRangeFollowsThePositionHeldBeforeIt) {

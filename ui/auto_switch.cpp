@@ -9,9 +9,9 @@ void CVornelDlg::OnBnClickedAutoProcessing() {
   if (window_.GetCheck(IDC_CHK_AUTO) == 1) {
     folders_.AutoProcessingOn = 1;
     if (MakeDirectory(folders_.AutoFileDir)) {
-      window_.MessageBox(msg::kAutoFolderCreated, kIconInformation);
+      window_.MessageBox(msg::kAutoFolderCreated, MessageIcon::kInformation);
     } else {
-      window_.MessageBox(msg::kAutoFolderNotCreated, kIconError);
+      window_.MessageBox(msg::kAutoFolderNotCreated, MessageIcon::kError);
     }
     window_.ShowControl(IDC_CHK_MESSAGES, true);
   } else {

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "storage/run_lock.h"
 #include "ui/batch_messages.h"
+#include "ui/control_states.h"
 #include "ui/message_gate.h"
 #include "ui/vornel_dlg.h"
 
@@ -19,22 +20,14 @@ namespace {
 constexpr int kBatchResult = -1;
 
 void ShowGated(WindowServices& window, const SettingsState& settings, std::u16string_view text,
-               int type) {
-  if (MessageGateOpen(window, settings)) window.MessageBox(text, type);
+               MessageIcon icon) {
+  if (MessageGateOpen(window, settings)) window.MessageBox(text, icon);
 }
 
 // Refuses the input: the message behind the gate, the idle controls, the end of the dialog.
 void Refuse(WindowServices& window, const SettingsState& settings, std::u16string_view text) {
-  window.ShowControl(IDC_EDIT_PROGRESS, false);
-  window.ShowControl(IDC_PROGRESS, false);
-  window.ShowControl(IDC_BTN_CANCEL, false);
-  ShowGated(window, settings, text, kIconError);
-  window.EnableControl(IDC_BTN_EXIT, true);
-  window.SetText(IDC_EDIT_PROGRESS, u"");
-  window.ShowControl(IDC_EDIT_PROGRESS, false);
-  window.ShowControl(IDC_BTN_CANCEL, false);
-  window.SetProgressPos(IDC_PROGRESS, 0);
-  window.ShowControl(IDC_PROGRESS, false);
+  ShowGated(window, settings, text, MessageIcon::kError);
+  SetControls(window, kIdle);
   window.EndWaitCursor();
   window.EndDialog(kBatchResult);
 }
@@ -104,7 +97,7 @@ void CVornelDlg::RunBatch() {
   }
   lock.reset();  // the files are done: the next run need not wait for this one's messages
   if (failure) {
-    ShowGated(window_, settings_, *failure, kIconError);
+    ShowGated(window_, settings_, *failure, MessageIcon::kError);
     window_.EndDialog(kBatchResult);
     return;
   }
@@ -112,6 +105,6 @@ void CVornelDlg::RunBatch() {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   if (folders_.AutoProcessingOn == 0) window_.SetCheck(IDC_CHK_AUTO, 0);
   window_.Beep();
-  ShowGated(window_, settings_, batch_msg::kCompleted, kIconInformation);
+  ShowGated(window_, settings_, batch_msg::kCompleted, MessageIcon::kInformation);
   window_.EndDialog(kBatchResult);
 }

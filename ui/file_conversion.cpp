@@ -1,6 +1,7 @@
 // Reading a file into the dialog and converting all its lines with progress and Cancel.
 #include <algorithm>
 #include <new>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -8,27 +9,15 @@
 #include "convert/split.h"
 #include "res/resource.h"
 #include "storage/file_access.h"
+#include "ui/control_states.h"
 #include "ui/message_gate.h"
 #include "ui/messages.h"
 #include "ui/vornel_dlg.h"
 
-namespace {
-
-// Disabled for the length of a run, in this order.
-const int kDisabledDuringRun[] = {IDC_CHK_AUTO,    IDC_CHK_MESSAGES,  IDC_BTN_VERSION,
-                                  IDC_BTN_CONVERT, IDC_BTN_READ_FILE, IDC_BTN_CONVERT_FILE,
-                                  IDC_BTN_SAVE,    IDC_EDIT_BINARY,   IDC_BROWSE_FILE};
-// Enabled again when a run has completed, in this order.
-const int kEnabledAfterCompletion[] = {IDC_BROWSE_FILE,      IDC_CHK_AUTO,    IDC_CHK_MESSAGES,
-                                       IDC_BTN_VERSION,      IDC_BTN_CONVERT, IDC_BTN_READ_FILE,
-                                       IDC_BTN_CONVERT_FILE, IDC_BTN_SAVE,    IDC_EDIT_BINARY};
-
-}  // namespace
-
 void CVornelDlg::OnBnClickedReadFile() {
   const std::u16string path = window_.GetText(IDC_BROWSE_FILE);
   if (path.empty()) {
-    window_.MessageBox(msg::kNoFileChosen, kIconError);
+    window_.MessageBox(msg::kNoFileChosen, MessageIcon::kError);
     return;
   }
   // All or nothing: the text is shown before it is stored, and either step may run out of
@@ -38,11 +27,11 @@ void CVornelDlg::OnBnClickedReadFile() {
     text = ReadUnicodeTextFile(path);
     if (text) window_.SetText(IDC_EDIT_FILE_TEXT, *text);
   } catch (const std::bad_alloc&) {
-    window_.MessageBox(msg::kOutOfMemory, kIconError);
+    window_.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
     return;
   }
   if (!text) {
-    window_.MessageBox(msg::kFileUnreadable, kIconError);
+    window_.MessageBox(msg::kFileUnreadable, MessageIcon::kError);
     return;
   }
   conversion_.LoadedText = std::move(*text);
@@ -65,14 +54,14 @@ void CVornelDlg::OnBnClickedConvertFile() {
     refusal = msg::kOutOfMemory;
   }
   if (!refusal.empty()) {
-    window_.MessageBox(refusal, kIconError);
+    window_.MessageBox(refusal, MessageIcon::kError);
     return;
   }
   ConvertLoadedText();
 }
 
 void CVornelDlg::OnBnClickedCancel() {
-  window_.MessageBox(msg::kCancelClicked, kIconInformation);
+  window_.MessageBox(msg::kCancelClicked, MessageIcon::kInformation);
   conversion_.CancelFlag = 1;
 }
 
@@ -89,13 +78,7 @@ void CVornelDlg::ConvertLoadedText() {
   conversion_.CancelFlag = 0;
   conversion_.ListLineCount = 0;
   settings_.SettingLineCount = 0;
-  if (window_.GetCheck(IDC_CHK_AUTO) == 1) window_.SetCheck(IDC_CHK_AUTO, 0);
-  window_.EnableControl(IDC_BTN_EXIT, false);
-  window_.ShowControl(IDC_EDIT_PROGRESS, true);
-  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
-  window_.ShowControl(IDC_PROGRESS, true);
-  window_.ShowControl(IDC_BTN_CANCEL, true);
-  for (int id : kDisabledDuringRun) window_.EnableControl(id, false);
+  SetControls(window_, kBusy);
   window_.BeginWaitCursor();
 
   ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_, progressClock_);
@@ -107,26 +90,27 @@ void CVornelDlg::ConvertLoadedText() {
   }
 
   switch (outcome) {
-    case RunOutcome::kCompleted:
-      window_.EnableControl(IDC_BTN_EXIT, true);
-      window_.SetText(IDC_EDIT_PROGRESS, BlankText);
-      window_.ShowControl(IDC_EDIT_PROGRESS, false);
-      window_.SetProgressPos(IDC_PROGRESS, 0);
-      window_.ShowControl(IDC_PROGRESS, false);
+    case RunOutcome::kCompleted: {
+      // Idle in two parts, with the sound and the message between them (see kIdle).
+      const std::span<const ControlStep> idle(kIdle);
+      SetControls(window_, idle.first(kIdleStepsBeforeCompletion));
       window_.Beep();
       if (MessageGateOpen(window_, settings_)) {
-        window_.MessageBox(msg::kCompleted, kIconInformation);
+        window_.MessageBox(msg::kCompleted, MessageIcon::kInformation);
       }
       window_.EndWaitCursor();
-      window_.ShowControl(IDC_BTN_CANCEL, false);
-      for (int id : kEnabledAfterCompletion) window_.EnableControl(id, true);
+      SetControls(window_, idle.subspan(kIdleStepsBeforeCompletion));
       return;
+    }
+    // The message of a stopped run comes while the controls are still busy.
     case RunOutcome::kLimitExceeded:
-      if (MessageGateOpen(window_, settings_)) window_.MessageBox(kLimitMessage, kIconError);
+      if (MessageGateOpen(window_, settings_)) {
+        window_.MessageBox(kLimitMessage, MessageIcon::kError);
+      }
       break;
     case RunOutcome::kOutOfMemory:
       conversion_.NumberList.Clear();
-      window_.MessageBox(msg::kOutOfMemory, kIconError);
+      window_.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
       break;
     case RunOutcome::kCancelled:
       break;
@@ -177,11 +161,5 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
 
 void CVornelDlg::RestoreIdleControls() {
   window_.EndWaitCursor();
-  window_.EnableControl(IDC_BTN_EXIT, true);
-  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
-  window_.ShowControl(IDC_EDIT_PROGRESS, false);
-  window_.SetProgressPos(IDC_PROGRESS, 0);
-  window_.ShowControl(IDC_PROGRESS, false);
-  window_.ShowControl(IDC_BTN_CANCEL, false);
-  for (int id : kDisabledDuringRun) window_.EnableControl(id, true);
+  SetControls(window_, kIdle);
 }

@@ -3,27 +3,20 @@
 
 #include <string_view>
 
+#include "pipeline/file_messages.h"  // the texts the dialog shares with the converter
+
 namespace msg {
 inline constexpr std::u16string_view kNotBinaryInput =
     u"0と1で構成された２進数値以外は入力できません。";
 inline constexpr std::u16string_view kNoFileChosen = u"読込ませたいファイルを指定して下さい。";
-inline constexpr std::u16string_view kFileUnreadable = u"ファイルを読み込めませんでした。";
-inline constexpr std::u16string_view kOutOfMemory = u"メモリが不足しているため、処理を中止します。";
 inline constexpr std::u16string_view kNoFileLoaded =
     u"ファイルが読み込まれていません。\r\n読込ませたいファイルを読込ませて下さい。";
-inline constexpr std::u16string_view kOnlyLineBreaks =
-    u"ファイルの中身に改行のみしか書かれていませんでした。\r\n"
-    u"２進数が書き込まれたファイルを指定して読込ませて下さい。";
-inline constexpr std::u16string_view kForeignCharacters =
-    u"２進数が記述された「Quillet.tbin」ファイルに、0と1で構成された数値以外の文字が書かれていまし"
-    u"た。\r\n処理を中止します。";
 inline constexpr std::u16string_view kCompleted = u"処理を完了しました。";
 inline constexpr std::u16string_view kCancelClicked = u"キャンセルボタンがクリックされました。";
 inline constexpr std::u16string_view kNothingToSave =
     u"保存する１０進数の数値が算出されていません。\r\n"
     u"１０進数の数値を算出してから、保存して下さい。";
 inline constexpr std::u16string_view kSaved = u"ファイル保存を完了しました。";
-inline constexpr std::u16string_view kSaveFailed = u"何らかの理由でファイル保存出来ませんでした。";
 inline constexpr std::u16string_view kAutoFolderCreated =
     u"自動処理設定用ディレクトリーを作成しました。";
 inline constexpr std::u16string_view kAutoFolderNotCreated =
@@ -34,5 +27,6 @@ inline constexpr std::u16string_view kAutoFolderNotCreated =
 inline constexpr std::u16string_view kProgressPrefix = u"進捗率　";
 // The empty text that clears the percentage text.
 inline constexpr std::u16string_view BlankText;
-// The save dialog's one file type.
-inline constexpr std::u16string_view kSaveFilter = u"全て(*.*)|*.*||";
+// The save dialog's one file type: its name and its pattern.
+inline constexpr std::u16string_view kAllFilesName = u"全て(*.*)";
+inline constexpr std::u16string_view kAllFilesPattern = u"*.*";

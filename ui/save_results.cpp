@@ -5,28 +5,23 @@
 #include "ui/text_bytes.h"
 #include "ui/vornel_dlg.h"
 
-namespace {
-constexpr unsigned kHideReadOnly = 0x4;     // OFN_HIDEREADONLY
-constexpr unsigned kOverwritePrompt = 0x2;  // OFN_OVERWRITEPROMPT
-}  // namespace
-
 void CVornelDlg::OnBnClickedSave() {
   if (window_.GetText(IDC_EDIT_RESULT).empty()) {
-    window_.MessageBox(msg::kNothingToSave, kIconError);
+    window_.MessageBox(msg::kNothingToSave, MessageIcon::kError);
     return;
   }
   SaveDialogOptions options;
-  options.flags = kHideReadOnly | kOverwritePrompt;
-  options.filter = kSaveFilter;
+  options.confirmOverwrite = true;
+  options.fileTypes = {{std::u16string(kAllFilesName), std::u16string(kAllFilesPattern)}};
   const std::optional<std::u16string> path = window_.ChooseSaveFile(options);
   if (!path) {
-    window_.MessageBox(msg::kSaveFailed, kIconError);
+    window_.MessageBox(msg::kSaveFailed, MessageIcon::kError);
     return;
   }
   const std::string bytes = ToAnsiBytes(window_.GetText(IDC_EDIT_RESULT));
   if (WriteTextFile(*path, bytes)) {
-    window_.MessageBox(msg::kSaved, kIconInformation);
+    window_.MessageBox(msg::kSaved, MessageIcon::kInformation);
   } else {
-    window_.MessageBox(msg::kSaveFailed, kIconError);
+    window_.MessageBox(msg::kSaveFailed, MessageIcon::kError);
   }
 }

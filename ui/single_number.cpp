@@ -7,7 +7,7 @@
 void CVornelDlg::OnEnChangeBinary() {
   const std::u16string text = window_.GetText(IDC_EDIT_BINARY);
   if (text.find_first_not_of(u"01") == std::u16string::npos) return;
-  window_.MessageBox(msg::kNotBinaryInput, kIconError);
+  window_.MessageBox(msg::kNotBinaryInput, MessageIcon::kError);
   window_.SetText(IDC_EDIT_BINARY, u"");
 }
 

@@ -5,30 +5,31 @@
 
 #include "res/resource.h"
 #include "storage/file_access.h"
+#include "ui/control_states.h"
 #include "ui/messages.h"
 
 namespace {
 
 struct MessageMapEntry {
   int id;
-  int notification;
+  Notification notification;
   void (CVornelDlg::*handler)();
 };
 
 // The dialog's message map: control notifications and their handlers, in this order.
 const MessageMapEntry kMessageMap[] = {
-    {IDC_BTN_VERSION, kButtonClicked, &CVornelDlg::OnBnClickedVersion},
-    {IDC_EDIT_BINARY, kEditChanged, &CVornelDlg::OnEnChangeBinary},
-    {IDC_CHK_AUTO, kButtonClicked, &CVornelDlg::OnBnClickedAutoProcessing},
-    {IDC_CHK_MESSAGES, kButtonClicked, &CVornelDlg::OnBnClickedMessages},
-    {IDC_BTN_CONVERT, kButtonClicked, &CVornelDlg::OnBnClickedConvert},
-    {IDC_BTN_EXIT, kButtonClicked, &CVornelDlg::OnBnClickedExit},
-    {IDC_BTN_CONVERT_FILE, kButtonClicked, &CVornelDlg::OnBnClickedConvertFile},
-    {IDC_BTN_CANCEL, kButtonClicked, &CVornelDlg::OnBnClickedCancel},
-    {IDC_BTN_SAVE, kButtonClicked, &CVornelDlg::OnBnClickedSave},
-    {IDC_BTN_READ_FILE, kButtonClicked, &CVornelDlg::OnBnClickedReadFile},
-    {IDC_BROWSE_FILE, kEditChanged, &CVornelDlg::OnEnChangeBrowseFile},
-    {kDialogCancelled, kButtonClicked, &CVornelDlg::OnCancel},
+    {IDC_BTN_VERSION, Notification::kButtonClicked, &CVornelDlg::OnBnClickedVersion},
+    {IDC_EDIT_BINARY, Notification::kEditChanged, &CVornelDlg::OnEnChangeBinary},
+    {IDC_CHK_AUTO, Notification::kButtonClicked, &CVornelDlg::OnBnClickedAutoProcessing},
+    {IDC_CHK_MESSAGES, Notification::kButtonClicked, &CVornelDlg::OnBnClickedMessages},
+    {IDC_BTN_CONVERT, Notification::kButtonClicked, &CVornelDlg::OnBnClickedConvert},
+    {IDC_BTN_EXIT, Notification::kButtonClicked, &CVornelDlg::OnBnClickedExit},
+    {IDC_BTN_CONVERT_FILE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedConvertFile},
+    {IDC_BTN_CANCEL, Notification::kButtonClicked, &CVornelDlg::OnBnClickedCancel},
+    {IDC_BTN_SAVE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedSave},
+    {IDC_BTN_READ_FILE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedReadFile},
+    {IDC_BROWSE_FILE, Notification::kEditChanged, &CVornelDlg::OnEnChangeBrowseFile},
+    {kDialogCancelled, Notification::kButtonClicked, &CVornelDlg::OnCancel},
 };
 
 }  // namespace
@@ -42,7 +43,7 @@ CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsSta
       documentsFolder_(&DocumentsFolder),
       batchLockWait_(std::chrono::minutes(5)) {}
 
-bool CVornelDlg::OnCommand(int id, int notification) {
+bool CVornelDlg::OnCommand(int id, Notification notification) {
   const auto* const entry = std::ranges::find_if(kMessageMap, [&](const MessageMapEntry& e) {
     return e.id == id && e.notification == notification;
   });
@@ -72,11 +73,8 @@ bool CVornelDlg::OnInitDialog() {
     RunBatch();
     return true;
   }
-  window_.ShowControl(IDC_EDIT_PROGRESS, false);
-  window_.ShowControl(IDC_PROGRESS, false);
-  window_.ShowControl(IDC_BTN_CANCEL, false);
-  if (window_.GetCheck(IDC_CHK_AUTO) == 1) window_.SetCheck(IDC_CHK_AUTO, 0);
-  window_.ShowControl(IDC_CHK_MESSAGES, false);
+  SetControls(window_, kIdle);
+  SetControls(window_, kAutomaticProcessingOff);
   return true;
 }
 

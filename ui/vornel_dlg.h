@@ -12,10 +12,8 @@
 #include "ui/progress.h"
 #include "ui/window_services.h"
 
-// Notification codes the message map routes (as the window system defines them).
-inline constexpr int kButtonClicked = 0;    // BN_CLICKED
-inline constexpr int kEditChanged = 0x300;  // EN_CHANGE
-// The dialog's own commands and results.
+// The dialog's own commands and results: the ids its template gives the Exit button and the
+// close command.
 inline constexpr int kDialogOk = 1;         // IDOK
 inline constexpr int kDialogCancelled = 2;  // IDCANCEL
 
@@ -28,7 +26,7 @@ class CVornelDlg {
   bool OnInitDialog();
   // Routes a notification of control `id` through the message map; false when no entry
   // matches.
-  bool OnCommand(int id, int notification);
+  bool OnCommand(int id, Notification notification);
 
   void OnBnClickedVersion();
   void OnEnChangeBinary();

@@ -26,7 +26,9 @@ constexpr wchar_t kDocumentsLockName[] = L"Local\\Vornel.Tests.DocumentsFolder";
 // Another test program may hold the lock for the whole of its run.
 constexpr DWORD kDocumentsLockWaitMs = 15 * 60 * 1000;
 
-bool SetDocumentsValue(DWORD type, const std::wstring& value) {
+}  // namespace
+
+bool SetDocumentsValue(const std::wstring& value, unsigned long type) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
     return false;
@@ -37,8 +39,6 @@ bool SetDocumentsValue(DWORD type, const std::wstring& value) {
   RegCloseKey(key);
   return status == ERROR_SUCCESS;
 }
-
-}  // namespace
 
 PrivateDocuments::PrivateDocuments() {
   lock_ = CreateMutexW(nullptr, FALSE, kDocumentsLockName);
@@ -83,13 +83,13 @@ PrivateDocuments::PrivateDocuments() {
     savedType_ = REG_EXPAND_SZ;
     savedValue_ = kDefaultDocuments;
   }
-  active_ = SetDocumentsValue(REG_SZ, documents_.wstring());
+  active_ = SetDocumentsValue(documents_.wstring());
 }
 
 PrivateDocuments::~PrivateDocuments() {
   if (active_) {
     if (hadValue_) {
-      SetDocumentsValue(savedType_, savedValue_);
+      SetDocumentsValue(savedValue_, savedType_);
     } else {
       HKEY key = nullptr;
       if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_SET_VALUE, &key) ==
@@ -109,15 +109,4 @@ PrivateDocuments::~PrivateDocuments() {
 
 std::filesystem::path PrivateDocuments::AppData() const {
   return documents_ / L"Brindlecot" / L"Tavernic";
-}
-
-std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(file);
 }

@@ -8,6 +8,12 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/file_bytes.h"
+
+// Points the current user's Documents folder at `value` (the registry value "Personal" of the
+// user's shell folders, of registry type `type`, REG_SZ by default); whether it worked.
+bool SetDocumentsValue(const std::wstring& value, unsigned long type = 1);
+
 class PrivateDocuments {
  public:
   // Waits for the other test programs' turns, creates the folder and points Documents at it;
@@ -36,8 +42,3 @@ class PrivateDocuments {
   bool active_ = false;
   void* lock_ = nullptr;  // the named mutex held while the object lives
 };
-
-// The bytes of a file; empty when it cannot be read.
-std::string ReadBytes(const std::filesystem::path& path);
-// Writes `bytes` as the whole file; whether it worked.
-bool WriteBytes(const std::filesystem::path& path, const std::string& bytes);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/hand_off_checks.h"
 
 namespace {
 
@@ -32,7 +33,6 @@ const std::wstring kTooLong =
 // A result left by an earlier run, longer than every new one: a new result written over it
 // in place instead of replacing it would leave its tail.
 const std::string kEarlierResult = "an earlier result, longer than the new ones\r\n";
-const std::wstring kResultName = L"Ostrum.tbin";
 
 std::string ThirtyTwoZeros() { return std::string(32, '0'); }
 
@@ -95,18 +95,12 @@ class BatchProtocolTest : public ::testing::Test {
     EXPECT_EQ(run.ExitCode(), 0u);
   }
 
-  // Neither the input nor the earlier result changed, and nothing was left beside it.
   void ExpectUntouched(const std::string& inputBytes) {
-    EXPECT_EQ(ReadBytes(input_), inputBytes);
-    EXPECT_EQ(ReadBytes(output_), kEarlierResult);
-    EXPECT_EQ(documents_.ResultFolderNames(), std::vector<std::wstring>{kResultName});
+    ExpectHandOffUntouched(ProgramFolders(documents_.Path()), inputBytes, kEarlierResult);
   }
 
   void ExpectConverted(const std::string& result) {
-    EXPECT_FALSE(fs::exists(input_)) << "the input is still there";
-    EXPECT_EQ(ReadBytes(output_), result);
-    EXPECT_EQ(documents_.ResultFolderNames(), std::vector<std::wstring>{kResultName});
-    EXPECT_TRUE(fs::is_directory(documents_.HandOffFolder()));
+    ExpectHandOffConverted(ProgramFolders(documents_.Path()), result);
   }
 
   HandOffDocuments documents_;

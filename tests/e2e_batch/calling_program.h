@@ -25,6 +25,7 @@ class HandOffDocuments {
 
   // Whether the lock was taken, Documents points at the private folder and the folders exist.
   bool Ready() const { return ready_; }
+  std::filesystem::path Path() const { return documents_->Path(); }
   std::filesystem::path AppData() const { return documents_->AppData(); }
   std::filesystem::path HandOffFolder() const { return AppData() / L"AutoFile"; }
   std::filesystem::path ResultFolder() const { return AppData() / L"Result"; }

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   if (window.endResult) std::printf("end %d\n", *window.endResult);
   std::printf("beeps %d\n", window.beeps);
   for (const FakeWindow::Box& box : window.boxes) {
-    std::printf("box %d %s\n", box.type, ToUtf8(box.text).c_str());
+    std::printf("box %s %s\n", box.icon == MessageIcon::kError ? "error" : "information",
+                ToUtf8(box.text).c_str());
   }
   return 0;
 }

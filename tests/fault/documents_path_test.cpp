@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "ui/batch_messages.h"
-#include "tests/fault/dialog_run.h"
+#include "tests/dialog_fixture.h"
 #include "tests/storage_test_support.h"
 #include "tests/temp_folder.h"
+#include "ui/batch_messages.h"
 #include "ui/messages.h"
 
 namespace fs = std::filesystem;
@@ -69,7 +69,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
   }
   {
     SCOPED_TRACE("first start: the folders, a file conversion, saving, switching on, Exit");
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     EXPECT_FALSE(run.window.endResult);
     EXPECT_TRUE(IsFolder(program.result));
@@ -101,7 +101,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
     SCOPED_TRACE("second start: a batch run with the settings read back");
     Write(program.output, "an earlier, longer result\r\n");
     Write(program.input, "\xFF\xFE" + Utf16Bytes("101\r\n1\r\n"));
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     EXPECT_EQ(run.window.endResult, -1);
     EXPECT_EQ(Read(program.output), "5\r\n1\r\n");
@@ -112,7 +112,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
   }
   {
     SCOPED_TRACE("third start: a batch run without an input");
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     ASSERT_EQ(run.window.boxes.size(), 1u);
     EXPECT_EQ(run.window.boxes[0].text, batch_msg::kInputMissing);
@@ -121,7 +121,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
   {
     SCOPED_TRACE("fourth start: switching off, Exit removes the hand-off folder");
     ASSERT_TRUE(fs::remove(ForTest(program.handOff)));  // the user removes the empty folder
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     EXPECT_FALSE(run.window.endResult);
     ASSERT_TRUE(run.window.Click(IDC_CHK_AUTO));
@@ -133,7 +133,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
   }
   {
     SCOPED_TRACE("fifth start: the settings read back");
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     EXPECT_EQ(run.settings.SettingLines[0], u"0");
     EXPECT_EQ(run.settings.SettingLines[1], u"0");

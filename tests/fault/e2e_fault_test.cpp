@@ -23,9 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::wstring kCaption = L"Vornel Ver2";
-const std::wstring kShellFolders =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-// Shared with every test program that points Documents elsewhere.
 const std::string kLargestLine = std::string(31, '1') + "\r\n";
 const std::string kLargestValue = "2147483647\r\n";
 const std::string kEarlier = "an earlier result\r\n";
@@ -127,19 +124,6 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
 }
 
 // --- unusual Documents folders -------------------------------------------------------------
-
-bool SetDocumentsValue(const std::wstring& value) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders.c_str(), 0, KEY_SET_VALUE, &key) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status =
-      RegSetValueExW(key, L"Personal", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS;
-}
 
 // Removes a folder tree at any path length; links go as links.
 void RemoveTree(const std::wstring& folder) {

@@ -3,9 +3,9 @@
 // nothing outside the program's folder changes.
 #include <gtest/gtest.h>
 
-#include "tests/fault/dialog_run.h"
-#include "tests/fault/folder_link.h"
+#include "tests/dialog_fixture.h"
 #include "tests/fault/tree_snapshot.h"
+#include "tests/support/folder_link.h"
 #include "tests/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -83,7 +83,7 @@ TEST(ExitLinkTest, LinksInTheHandOffFolderGoAsLinksAndTheirTargetsSurvive) {
                     fs::perm_options::remove);
     WriteBytes(documents / "mine.txt", "the user's own file");
 
-    DialogRun run(documents);
+    DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     ASSERT_FALSE(run.window.endResult);
     // Another program makes the hand-off folder during the run, with links in it.

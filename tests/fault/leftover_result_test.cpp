@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "ui/batch_messages.h"
-#include "tests/fault/dialog_run.h"
+#include "tests/dialog_fixture.h"
 #include "tests/temp_folder.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 
@@ -41,7 +41,7 @@ TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
   }
   WriteBytes(program.input, Utf16Bytes("11\r\n"));
 
-  DialogRun run(documents);
+  DialogRig run(documents);
   ASSERT_TRUE(run.dialog.OnInitDialog());
   EXPECT_EQ(ReadBytes(program.output), "3\r\n");
   EXPECT_FALSE(fs::exists(program.input));

@@ -83,7 +83,7 @@ TEST(OutOfMemoryTest, ABatchRunSaysSoAndKeepsTheInput) {
     EXPECT_EQ(rig.window.endResult, -1);
     ASSERT_EQ(rig.window.boxes.size(), 1u);
     EXPECT_EQ(rig.window.boxes[0].text, kOutOfMemory);
-    EXPECT_EQ(rig.window.boxes[0].type, kIconError);
+    EXPECT_EQ(rig.window.boxes[0].icon, MessageIcon::kError);
     EXPECT_EQ(ReadBytes(rig.Input()), input);
     EXPECT_TRUE(fs::is_empty(rig.Output().parent_path())) << "no result, nothing beside it";
   }

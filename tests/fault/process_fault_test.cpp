@@ -12,12 +12,13 @@
 #include <cstdlib>
 #include <thread>
 
-#include "ui/batch_messages.h"
 #include "storage/utf8.h"
+#include "tests/dialog_fixture.h"
 #include "tests/fault/child_process.h"
-#include "tests/fault/dialog_run.h"
 #include "tests/fault/tree_snapshot.h"
+#include "tests/support/hand_off_checks.h"
 #include "tests/temp_folder.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 
@@ -56,7 +57,7 @@ Seen Parse(const std::string& output) {
     const std::string line = output.substr(at, next - at);
     if (line.rfind("end ", 0) == 0) seen.end = line.substr(4);
     if (line.rfind("beeps ", 0) == 0) seen.beeps = std::atoi(line.c_str() + 6);
-    // "box <type> <text>"
+    // "box <icon> <text>"
     if (line.rfind("box ", 0) == 0) seen.boxes.push_back(line.substr(line.find(' ', 4) + 1));
     at = next + 1;
   }
@@ -79,17 +80,6 @@ std::string Repeat(const std::string& text, std::size_t count) {
   out.reserve(text.size() * count);
   for (std::size_t k = 0; k < count; ++k) out += text;
   return out;
-}
-
-// The bytes of a file, read at once (the results here run to megabytes); empty when the
-// file cannot be read.
-std::string Contents(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
 }
 
 std::uintmax_t SizeOf(const fs::path& path) {
@@ -121,26 +111,18 @@ class ProcessFaultTest : public ::testing::Test {
 
   // The result folder holds the result file alone: nothing half-written is left beside it.
   void ExpectResultAlone() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(program.result)) {
-      names.push_back(entry.path().filename().string());
-    }
-    EXPECT_EQ(names, std::vector<std::string>{"Ostrum.tbin"});
+    EXPECT_EQ(NamesIn(program.result), std::vector<std::string>{"Ostrum.tbin"});
   }
 
   void ExpectUntouched(const std::string& input, const Seen& seen, std::u16string_view message) {
-    EXPECT_EQ(Contents(program.input), input);
-    EXPECT_EQ(Contents(program.output), kEarlier);
-    ExpectResultAlone();
+    ExpectHandOffUntouched(program, input, kEarlier);
     EXPECT_EQ(seen.end, "-1");
     EXPECT_EQ(seen.beeps, 0);
     EXPECT_EQ(seen.boxes, std::vector<std::string>{Printed(message)});
   }
 
   void ExpectConverted(const std::string& result, const Seen& seen) {
-    EXPECT_FALSE(fs::exists(program.input));
-    EXPECT_TRUE(Contents(program.output) == result) << "the result is not the expected one";
-    ExpectResultAlone();
+    ExpectHandOffConverted(program, result);
     EXPECT_EQ(seen.end, "-1");
     EXPECT_EQ(seen.beeps, 1);
     EXPECT_EQ(seen.boxes, std::vector<std::string>{Printed(batch_msg::kCompleted)});
@@ -216,8 +198,8 @@ TEST_F(ProcessFaultTest, AResultFolderThatCannotBeWrittenLeavesTheInputUntouched
     }
     EXPECT_EQ(Outside(), outside);
     if (!c.resultWritable) {
-      EXPECT_EQ(Contents(program.input), input);
-      EXPECT_EQ(Contents(program.output), c.resultMissing ? "" : kEarlier);
+      EXPECT_EQ(ReadBytes(program.input), input);
+      EXPECT_EQ(ReadBytes(program.output), c.resultMissing ? "" : kEarlier);
       EXPECT_EQ(fs::exists(program.result), !c.resultMissing);
       if (!c.resultMissing) ExpectResultAlone();
       EXPECT_EQ(seen.boxes, std::vector<std::string>{Printed(batch_msg::kOutputUnwritable)});
@@ -227,8 +209,8 @@ TEST_F(ProcessFaultTest, AResultFolderThatCannotBeWrittenLeavesTheInputUntouched
     } else {
       // The result is complete, but the input stays: the next start converts it again to
       // the same result.
-      EXPECT_EQ(Contents(program.output), "1\r\n6\r\n");
-      EXPECT_EQ(Contents(program.input), input);
+      EXPECT_EQ(ReadBytes(program.output), "1\r\n6\r\n");
+      EXPECT_EQ(ReadBytes(program.input), input);
       EXPECT_EQ(seen.boxes, std::vector<std::string>{Printed(batch_msg::kInputNotDeleted)});
       ASSERT_NO_FATAL_FAILURE(LetChildWrite(program.handOff, *user, true));
       ExpectConverted("1\r\n6\r\n",
@@ -247,7 +229,7 @@ TEST_F(ProcessFaultTest, AFullDiskLeavesTheInputUntouched) {
   for (const std::uint64_t limit : limits) {
     SCOPED_TRACE("files limited to " + std::to_string(limit) + " bytes");
     WriteLargestLines(program.input, kLines);
-    const std::string input = Contents(program.input);
+    const std::string input = ReadBytes(program.input);
     WriteBytes(program.output, kEarlier);
     const auto outside = Outside();
     const Seen seen = Start(ChildFaults{.user = std::nullopt, .fileSizeLimit = limit});
@@ -339,7 +321,7 @@ TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinish
     const ChildEnd end = child.Wait();
     if (end.signal == SIGKILL) ++killedBeforeTheEnd;
 
-    const std::string shown = Contents(program.output);
+    const std::string shown = ReadBytes(program.output);
     EXPECT_TRUE(shown == kEarlier || shown == result) << shown.size() << " bytes";
     EXPECT_EQ(Outside(), outside);
     if (fs::exists(program.input)) {
@@ -395,7 +377,7 @@ TEST_F(ProcessFaultTest, InputsOfTwoGigabytesAndMoreAreRefusedWithoutHarm) {
     const auto took = std::chrono::steady_clock::now() - began;
     EXPECT_EQ(Outside(), outside);
     EXPECT_EQ(fs::file_size(program.input), c.size);
-    EXPECT_EQ(Contents(program.output), kEarlier);
+    EXPECT_EQ(ReadBytes(program.output), kEarlier);
     ExpectResultAlone();
     EXPECT_EQ(seen.boxes, std::vector<std::string>{Printed(batch_msg::kInputForeign)});
     // Refused at the first zero byte, without reading on to the end.

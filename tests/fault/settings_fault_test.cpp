@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/batch_messages.h"
 #include "tests/dialog_fixture.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 

@@ -8,10 +8,10 @@
 #include <array>
 #include <cstdio>
 
-#include "ui/batch_messages.h"
-#include "tests/fault/dialog_run.h"
+#include "tests/dialog_fixture.h"
 #include "tests/fault/system_call_hooks.h"
 #include "tests/temp_folder.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 
@@ -35,7 +35,7 @@ TEST(VanishingInputHookTest, TheInputVanishesAfterEachCallThatNamesIt) {
     WriteBytes(program.output, earlier);
     WriteBytes(program.input, Utf16Bytes("1010\r\n\r\n111\r\n"));
 
-    DialogRun run(documents);
+    DialogRig run(documents);
     hooks::DeleteAfterCall(program.input.string(), call);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     const bool deletedByCaller = hooks::Deleted();

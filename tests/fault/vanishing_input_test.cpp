@@ -4,9 +4,9 @@
 // complete conversion of what was read, or the earlier result stays.
 #include <gtest/gtest.h>
 
-#include "ui/batch_messages.h"
-#include "tests/fault/dialog_run.h"
+#include "tests/dialog_fixture.h"
 #include "tests/temp_folder.h"
+#include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 

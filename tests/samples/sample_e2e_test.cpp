@@ -40,7 +40,10 @@ std::wstring WindowsPathOf(const std::string& built) {
   return fs::path(built).make_preferred().wstring();
 }
 
-// A file that the started sample inherits as its standard output or error.
+// A file that the started sample inherits as its standard output or error. Its handle may
+// outlive the sample: under wine, a Vornel.exe that opens the first window of the session
+// starts the desktop process, which inherits Vornel's standard error, the sample's, and keeps
+// it open. So every run of the sample gets files of its own.
 HANDLE InheritableFile(const fs::path& path) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
@@ -70,8 +73,9 @@ class SampleTest : public ::testing::Test {
   // Runs the sample on a list file holding `listBytes` and waits for its end.
   SampleRun RunSample(const std::string& listBytes) {
     const fs::path list = Documents() / L"numbers.txt";
-    const fs::path output = Documents() / L"sample-output.txt";
-    const fs::path errors = Documents() / L"sample-errors.txt";
+    const std::wstring number = std::to_wstring(++runs_);
+    const fs::path output = Documents() / (L"sample-output-" + number + L".txt");
+    const fs::path errors = Documents() / (L"sample-errors-" + number + L".txt");
     EXPECT_TRUE(WriteBytes(list, listBytes));
     const std::wstring sample = WindowsPathOf(VORNEL_SAMPLE_PATH);
     std::wstring commandLine =
@@ -82,6 +86,8 @@ class SampleTest : public ::testing::Test {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = InheritableFile(output);
     startup.hStdError = InheritableFile(errors);
+    EXPECT_NE(startup.hStdOutput, INVALID_HANDLE_VALUE) << "cannot create " << output;
+    EXPECT_NE(startup.hStdError, INVALID_HANDLE_VALUE) << "cannot create " << errors;
     PROCESS_INFORMATION process{};
     const bool started = CreateProcessW(sample.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                         0, nullptr, nullptr, &startup, &process) != 0;
@@ -110,6 +116,7 @@ class SampleTest : public ::testing::Test {
   }
 
   HandOffDocuments documents_;
+  int runs_ = 0;  // of the sample, in this test
 };
 
 struct ListCase {

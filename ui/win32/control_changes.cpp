@@ -80,6 +80,13 @@ void HeldControlChanges::Enable(int id, bool enable) {
   Hold(id, Kind::kEnabled).state = enable ? 1 : 0;
 }
 
+void HeldControlChanges::HoldCheck(int id, int state) { Hold(id, Kind::kChecked).state = state; }
+
+std::optional<int> HeldControlChanges::HeldCheck(int id) {
+  const Change* const held = Find(id, Kind::kChecked);
+  return held != nullptr ? std::optional<int>(held->state) : std::nullopt;
+}
+
 bool HeldControlChanges::HoldText(HWND dialog, int id, std::u16string_view text) {
   if (!IsReadOnlyEdit(GetDlgItem(dialog, id))) return false;
   Hold(id, Kind::kText).text = text;
@@ -122,6 +129,14 @@ void HeldControlChanges::ApplyOne(HWND dialog, const Change& change) {
       break;
     case Kind::kEnabled:
       EnableQuietly(control, change.state != 0);
+      break;
+    case Kind::kChecked:
+      // A check box paints itself from inside the change.
+      if (SendMessageW(control, BM_GETCHECK, 0, 0) != change.state) {
+        ChangeQuietly(control, [&] {
+          SendMessageW(control, BM_SETCHECK, static_cast<WPARAM>(change.state), 0);
+        });
+      }
       break;
     case Kind::kText: {
       // A box already showing the text is left alone: setting it would repaint it.

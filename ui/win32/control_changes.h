@@ -3,18 +3,20 @@
 // them and then made without painting from inside the change.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ui/win32/windows_api.h"
 
-// The states a dialog's controls are to take, held until Apply: shown, enabled, the texts of
-// read-only edit boxes and the positions of progress bars, all of which only the program
-// changes. Nothing of a run's controls can be seen or clicked before the window takes its
-// next message, so the states are applied then (the owner calls Apply before every pump, wait
-// for input and modal box): a control that a short run disables and enables again is never
-// touched, and a change costs a few calls into the system instead of a repaint.
+// The states a dialog's controls are to take, held until Apply: shown, enabled, checked, the
+// texts of read-only edit boxes and the positions of progress bars. Nothing of a run's
+// controls can be seen or clicked before the window takes its next message, so the states are
+// applied then (the owner calls Apply before every pump, wait for input and modal box): a
+// control that a short run disables and enables again is never touched, and a change costs a
+// few calls into the system instead of a repaint. The user changes none of these states but
+// the check marks, and those only by a click, which comes after the held states are applied.
 class HeldControlChanges {
  public:
   // Holds that the control `id` of `dialog` is to be shown or hidden; returns whether it was
@@ -22,6 +24,10 @@ class HeldControlChanges {
   bool Show(HWND dialog, int id, bool show);
   // Holds that the control `id` is to be enabled or disabled.
   void Enable(int id, bool enable);
+  // Holds the check mark `state` (0 unchecked, 1 checked) for the check box `id`.
+  void HoldCheck(int id, int state);
+  // The check mark held for the check box `id`; nullopt when none is held.
+  std::optional<int> HeldCheck(int id);
   // Holds `text` for the read-only edit box `id`; false, holding nothing, when the control is
   // not one (its text is then the caller's to set).
   bool HoldText(HWND dialog, int id, std::u16string_view text);
@@ -36,11 +42,11 @@ class HeldControlChanges {
   void Apply(HWND dialog);
 
  private:
-  enum class Kind { kShown, kEnabled, kText, kPosition };
+  enum class Kind { kShown, kEnabled, kChecked, kText, kPosition };
   struct Change {
     int id;
     Kind kind;
-    std::int32_t state = 0;  // shown or enabled (0 or 1), or the position
+    std::int32_t state = 0;  // shown, enabled or checked (0 or 1), or the position
     std::u16string text;
   };
   Change* Find(int id, Kind kind);

@@ -1,12 +1,10 @@
 #include "ui/win32/file_dialogs.h"
 
-#include <commdlg.h>
 #include <objbase.h>
 #include <shobjidl.h>
 
 #include <vector>
 
-#include "ui/win32/file_filter.h"
 #include "ui/win32/wide_text.h"
 
 namespace {
@@ -69,26 +67,23 @@ std::optional<std::u16string> RunSaveFileDialog(HWND owner, const SaveDialogOpti
   FILEOPENDIALOGOPTIONS flags = 0;
   dialog->GetOptions(&flags);
   flags |= FOS_FORCEFILESYSTEM;
-  if (options.flags & OFN_OVERWRITEPROMPT) {
+  if (options.confirmOverwrite) {
     flags |= FOS_OVERWRITEPROMPT;
   } else {
     flags &= ~static_cast<FILEOPENDIALOGOPTIONS>(FOS_OVERWRITEPROMPT);
   }
   dialog->SetOptions(flags);
 
-  const std::vector<FileTypeFilter> filters = ParseFileFilter(options.filter);
-  std::vector<std::wstring> texts;
-  texts.reserve(filters.size() * 2);
-  for (const FileTypeFilter& filter : filters) {
-    texts.push_back(ToWide(filter.name));
-    texts.push_back(ToWide(filter.pattern));
-  }
+  // The types as they are: their texts, in `options`, outlive the dialog.
   std::vector<COMDLG_FILTERSPEC> fileTypes;
-  for (std::size_t i = 0; i + 1 < texts.size(); i += 2) {
-    fileTypes.push_back({texts[i].c_str(), texts[i + 1].c_str()});
+  fileTypes.reserve(options.fileTypes.size());
+  for (const FileType& type : options.fileTypes) {
+    fileTypes.push_back({reinterpret_cast<const wchar_t*>(type.name.c_str()),
+                         reinterpret_cast<const wchar_t*>(type.pattern.c_str())});
   }
-  if (!fileTypes.empty())
+  if (!fileTypes.empty()) {
     dialog->SetFileTypes(static_cast<UINT>(fileTypes.size()), fileTypes.data());
+  }
   if (!options.defaultExtension.empty()) {
     dialog->SetDefaultExtension(ToWide(options.defaultExtension).c_str());
   }

@@ -7,8 +7,8 @@
 #include "ui/win32/windows_api.h"
 #include "ui/window_services.h"
 
-// Runs the modal save dialog with `options` (filter, default extension, initial name and
-// the OFN_OVERWRITEPROMPT flag); the chosen full path, or nullopt when the user cancelled or
+// Runs the modal save dialog with `options` (file types, default extension, initial name and
+// whether to confirm overwriting); the chosen full path, or nullopt when the user cancelled or
 // the dialog failed.
 std::optional<std::u16string> RunSaveFileDialog(HWND owner, const SaveDialogOptions& options);
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "res/resource.h"
@@ -10,7 +11,6 @@
 #include "ui/win32/link_targets.h"
 #include "ui/win32/text_view.h"
 #include "ui/win32/wide_text.h"
-#include "ui/win32/window_position.h"
 
 namespace {
 
@@ -29,14 +29,52 @@ INT_PTR Handled(HWND hwnd, LRESULT result) {
   return TRUE;
 }
 
-void BrowseForFile(MainDialogContext& context) {
-  if (const auto path = context.window.ChooseOpenFile()) {
-    context.window.SetText(IDC_BROWSE_FILE, *path);
+// The notification a control's WM_COMMAND code stands for; nullopt for codes the dialog
+// does not route.
+std::optional<Notification> NotificationOf(WORD code) {
+  switch (code) {
+    case BN_CLICKED:
+      return Notification::kButtonClicked;
+    case EN_CHANGE:
+      return Notification::kEditChanged;
+    default:
+      return std::nullopt;
   }
 }
 
-// The minimised window shows the program icon, centred.
-void PaintIcon(HWND hwnd, HICON icon) {
+INT_PTR OnInitDialog(HWND hwnd, LPARAM lParam) {
+  auto* context = reinterpret_cast<MainDialogContext*>(lParam);
+  SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+  context->window.Attach(hwnd);
+  context->dialog.OnInitDialog();
+  return TRUE;
+}
+
+INT_PTR OnCommand(MainDialogContext& context, WPARAM wParam) {
+  const int id = LOWORD(wParam);
+  const WORD code = HIWORD(wParam);
+  // The browse button belongs to the front end: it fills the browse control's box.
+  if (id == IDC_BTN_BROWSE && code == BN_CLICKED) {
+    if (const auto path = context.window.ChooseOpenFile()) {
+      context.window.SetText(IDC_BROWSE_FILE, *path);
+    }
+    return TRUE;
+  }
+  const std::optional<Notification> notification = NotificationOf(code);
+  return notification && context.dialog.OnCommand(id, *notification) ? TRUE : FALSE;
+}
+
+INT_PTR OnNotify(HWND hwnd, const NMHDR& header) {
+  if (header.idFrom != IDC_LINK_HOME && header.idFrom != IDC_LINK_GUIDE) return FALSE;
+  if (header.code != NM_CLICK && header.code != NM_RETURN) return FALSE;
+  const auto& link = reinterpret_cast<const NMLINK&>(header);
+  OpenLinkTarget(hwnd, FromWide(link.item.szUrl));
+  return Handled(hwnd, 0);
+}
+
+// The minimised window shows the program icon, centred; otherwise the dialog paints itself.
+INT_PTR OnPaint(HWND hwnd, HICON icon) {
+  if (!IsIconic(hwnd)) return FALSE;
   PAINTSTRUCT paint;
   const HDC dc = BeginPaint(hwnd, &paint);
   SendMessageW(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -48,46 +86,37 @@ void PaintIcon(HWND hwnd, HICON icon) {
   const int y = (client.bottom - client.top - iconHeight + 1) / 2;
   DrawIcon(dc, x, y, icon);
   EndPaint(hwnd, &paint);
+  return TRUE;
 }
 
-INT_PTR OnLinkNotify(HWND hwnd, const NMHDR& header) {
-  if (header.idFrom != IDC_LINK_HOME && header.idFrom != IDC_LINK_GUIDE) return FALSE;
-  if (header.code != NM_CLICK && header.code != NM_RETURN) return FALSE;
-  const auto& link = reinterpret_cast<const NMLINK&>(header);
-  OpenLinkTarget(hwnd, FromWide(link.item.szUrl));
-  return Handled(hwnd, 0);
+INT_PTR OnQueryDragIcon(HICON icon) { return reinterpret_cast<INT_PTR>(icon); }
+
+INT_PTR OnSetCursor(HWND hwnd, const Win32WindowServices& window) {
+  return window.ApplyWaitCursor() ? Handled(hwnd, TRUE) : FALSE;
+}
+
+INT_PTR OnClose(CVornelDlg& dialog) {
+  dialog.OnCancel();
+  return TRUE;
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) {
-    auto* context = reinterpret_cast<MainDialogContext*>(lParam);
-    SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-    context->window.Attach(hwnd);
-    context->dialog.OnInitDialog();
-    return TRUE;
-  }
-  MainDialogContext* context = ContextOf(hwnd);
-  if (context == nullptr) return FALSE;
+  if (message == WM_INITDIALOG) return OnInitDialog(hwnd, lParam);
+  MainDialogContext* const context = ContextOf(hwnd);
+  if (context == nullptr) return FALSE;  // a message that comes before WM_INITDIALOG
   switch (message) {
     case WM_COMMAND:
-      if (LOWORD(wParam) == IDC_BTN_BROWSE && HIWORD(wParam) == BN_CLICKED) {
-        BrowseForFile(*context);
-        return TRUE;
-      }
-      return context->dialog.OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+      return OnCommand(*context, wParam);
     case WM_NOTIFY:
-      return OnLinkNotify(hwnd, *reinterpret_cast<const NMHDR*>(lParam));
+      return OnNotify(hwnd, *reinterpret_cast<const NMHDR*>(lParam));
     case WM_PAINT:
-      if (!IsIconic(hwnd)) return FALSE;
-      PaintIcon(hwnd, context->window.Icon());
-      return TRUE;
+      return OnPaint(hwnd, context->window.Icon());
     case WM_QUERYDRAGICON:
-      return reinterpret_cast<INT_PTR>(context->window.Icon());
+      return OnQueryDragIcon(context->window.Icon());
     case WM_SETCURSOR:
-      return context->window.ApplyWaitCursor() ? Handled(hwnd, TRUE) : FALSE;
+      return OnSetCursor(hwnd, context->window);
     case WM_CLOSE:
-      context->dialog.OnCancel();
-      return TRUE;
+      return OnClose(context->dialog);
     default:
       return FALSE;
   }
@@ -123,22 +152,9 @@ int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
       MainDialogProc, reinterpret_cast<LPARAM>(&context));
   if (hwnd == nullptr) return -1;
 
-  window.ApplyHeldChanges();
-  if (!window.EndRequested()) {
-    CentreWindow(hwnd, nullptr);
-    ShowWindow(hwnd, SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd);
-  }
+  window.ShowDialogWindow();
   MSG message;
-  while (!window.EndRequested() && !window.QuitTaken()) {
-    window.ApplyHeldChanges();
-    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-      window.NoteQuit();
-      break;
-    }
-    DispatchDialogMessage(hwnd, message);
-  }
+  while (window.NextMessage(message)) DispatchDialogMessage(hwnd, message);
   DestroyWindow(hwnd);
   return window.EndRequested() ? window.Result() : -1;
 }

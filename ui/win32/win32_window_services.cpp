@@ -13,11 +13,22 @@
 #include "ui/win32/text_view.h"
 #include "ui/win32/version_dialog.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/window_position.h"
 
 namespace {
 
 // The caption of every message box of the program.
 constexpr wchar_t kMessageCaption[] = L"Vornel";
+
+UINT IconStyleOf(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kError:
+      return MB_ICONERROR;
+    case MessageIcon::kInformation:
+      return MB_ICONINFORMATION;
+  }
+  return MB_ICONERROR;
+}
 
 HICON LoadProgramIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
@@ -47,6 +58,24 @@ void Win32WindowServices::EnableControl(int id, bool enable) {
 
 void Win32WindowServices::ApplyHeldChanges() { heldChanges_.Apply(dialog_); }
 
+void Win32WindowServices::ShowDialogWindow() {
+  AfterHeldChanges([this] {
+    if (endRequested_) return;
+    CentreWindow(dialog_, nullptr);
+    ShowWindow(dialog_, SW_SHOWNORMAL);
+    SetForegroundWindow(dialog_);
+  });
+}
+
+bool Win32WindowServices::NextMessage(MSG& message) {
+  if (endRequested_ || quitTaken_) return false;
+  return AfterHeldChanges([&] {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) quitTaken_ = true;
+    return !quitTaken_;
+  });
+}
+
 std::u16string Win32WindowServices::GetText(int id) {
   if (const std::u16string* const held = heldChanges_.HeldText(id)) return *held;
   const HWND control = Control(id);
@@ -68,7 +97,8 @@ void Win32WindowServices::SetText(int id, std::u16string_view text) {
 
 std::u16string_view Win32WindowServices::PeekText(int id) {
   if (const auto inPlace = PeekTextViewText(Control(id))) return *inPlace;
-  return WindowServices::PeekText(id);
+  peeked_ = GetText(id);
+  return peeked_;
 }
 
 void Win32WindowServices::TakeText(int id, std::u16string&& text) {
@@ -78,12 +108,11 @@ void Win32WindowServices::TakeText(int id, std::u16string&& text) {
 }
 
 int Win32WindowServices::GetCheck(int id) {
+  if (const std::optional<int> held = heldChanges_.HeldCheck(id)) return *held;
   return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));
 }
 
-void Win32WindowServices::SetCheck(int id, int state) {
-  SendMessageW(Control(id), BM_SETCHECK, static_cast<WPARAM>(state), 0);
-}
+void Win32WindowServices::SetCheck(int id, int state) { heldChanges_.HoldCheck(id, state); }
 
 void Win32WindowServices::SetProgressRange(int id, std::int64_t max) {
   // The bar counts in 32 bits; larger ranges are scaled down together with the positions.
@@ -97,10 +126,10 @@ void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
   heldChanges_.HoldPosition(id, ScaleProgressValue(pos, progressShift_));
 }
 
-void Win32WindowServices::MessageBox(std::u16string_view text, int type) {
-  ApplyHeldChanges();
-  const UINT icon = type == kIconInformation ? MB_ICONINFORMATION : MB_ICONERROR;
-  ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | icon);
+void Win32WindowServices::MessageBox(std::u16string_view text, MessageIcon icon) {
+  AfterHeldChanges([&] {
+    ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | IconStyleOf(icon));
+  });
 }
 
 void Win32WindowServices::BeginWaitCursor() {
@@ -126,17 +155,18 @@ bool Win32WindowServices::ApplyWaitCursor() const {
 
 bool Win32WindowServices::PumpMessages() {
   if (quitTaken_) return false;
-  ApplyHeldChanges();
-  // While the program is busy the window is repainted a few times a second: often enough to
-  // follow the progress, and a short run shows only its end.
-  bool paint = true;
-  if (waitCursorCount_ > 0) {
-    const auto now = std::chrono::steady_clock::now();
-    paint = now - lastBusyPaint_ >= kBusyPaintInterval;
-    if (paint) lastBusyPaint_ = now;
-  }
-  if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
-  return !quitTaken_;
+  return AfterHeldChanges([this] {
+    // While the program is busy the window is repainted a few times a second: often enough to
+    // follow the progress, and a short run shows only its end.
+    bool paint = true;
+    if (waitCursorCount_ > 0) {
+      const auto now = std::chrono::steady_clock::now();
+      paint = now - lastBusyPaint_ >= kBusyPaintInterval;
+      if (paint) lastBusyPaint_ = now;
+    }
+    if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
+    return !quitTaken_;
+  });
 }
 
 void Win32WindowServices::EndDialog(int result) {
@@ -146,13 +176,11 @@ void Win32WindowServices::EndDialog(int result) {
 
 std::optional<std::u16string> Win32WindowServices::ChooseSaveFile(
     const SaveDialogOptions& options) {
-  ApplyHeldChanges();
-  return RunSaveFileDialog(dialog_, options);
+  return AfterHeldChanges([&] { return RunSaveFileDialog(dialog_, options); });
 }
 
 std::optional<std::u16string> Win32WindowServices::ChooseOpenFile() {
-  ApplyHeldChanges();
-  return RunOpenFileDialog(dialog_);
+  return AfterHeldChanges([this] { return RunOpenFileDialog(dialog_); });
 }
 
 std::u16string Win32WindowServices::ProgramPath() { return ModuleFileName(); }
@@ -163,8 +191,7 @@ void Win32WindowServices::SetWindowIcons() {
 }
 
 void Win32WindowServices::ShowVersionDialog() {
-  ApplyHeldChanges();
-  RunVersionDialog(instance_, dialog_);
+  AfterHeldChanges([this] { RunVersionDialog(instance_, dialog_); });
 }
 
 void Win32WindowServices::Beep() { sound_.Play(); }

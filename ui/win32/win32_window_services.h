@@ -17,23 +17,23 @@ class Win32WindowServices : public WindowServices {
 
   // The dialog whose controls the services drive; called once its window exists.
   void Attach(HWND dialog);
-  HWND Dialog() const { return dialog_; }
   HINSTANCE Instance() const { return instance_; }
   // The big program icon (for the minimised window and dragging).
   HICON Icon() const { return bigIcon_; }
-  bool WaitCursorOn() const { return waitCursorCount_ > 0; }
   // Shows the wait cursor when it is on; false when it is off (the normal cursor applies).
   bool ApplyWaitCursor() const;
   bool EndRequested() const { return endRequested_; }
   int Result() const { return result_; }
-  // true once a quit message was taken by the pump; the modal loop then ends.
-  bool QuitTaken() const { return quitTaken_; }
-  // Records a quit message taken by the modal loop itself.
-  void NoteQuit() { quitTaken_ = true; }
-  // Brings the controls into the shown and enabled states the program gave them. Such
-  // changes are held until the window can next show them: the pump, the message boxes and
-  // the file dialogs apply them first, and the modal loop before it waits for a message.
+  // Applies the held control changes now, for tests that look at the controls. Every step that
+  // lets the window show itself or take input (the pump, the message boxes, the file and
+  // version dialogs, ShowDialogWindow and NextMessage) does so first: the program never needs to.
   void ApplyHeldChanges();
+  // Shows the dialog window, centred and in the foreground, in the states its initialisation
+  // gave the controls; does nothing when the dialog has already ended.
+  void ShowDialogWindow();
+  // The modal loop's wait: takes the thread's next message into `message`; false, taking none,
+  // once the dialog has ended or a quit message has come (that one is taken).
+  bool NextMessage(MSG& message);
 
   bool ShowControl(int id, bool show) override;
   void EnableControl(int id, bool enable) override;
@@ -45,7 +45,7 @@ class Win32WindowServices : public WindowServices {
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;
   void SetProgressPos(int id, std::int64_t pos) override;
-  void MessageBox(std::u16string_view text, int type) override;
+  void MessageBox(std::u16string_view text, MessageIcon icon) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
   bool PumpMessages() override;
@@ -59,6 +59,13 @@ class Win32WindowServices : public WindowServices {
 
  private:
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+  // Every step that lets the window show itself or take the user's input runs through here:
+  // the held control changes are applied first, so no such step shows an older state.
+  template <class Step>
+  decltype(auto) AfterHeldChanges(Step step) {
+    ApplyHeldChanges();
+    return step();
+  }
 
   HINSTANCE instance_;
   HWND dialog_ = nullptr;
@@ -75,4 +82,5 @@ class Win32WindowServices : public WindowServices {
   bool quitTaken_ = false;
   InformationSound sound_;
   HeldControlChanges heldChanges_;
+  std::u16string peeked_;  // PeekText's copy of a text that no control keeps in place
 };

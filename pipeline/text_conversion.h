@@ -1,0 +1,51 @@
+#pragma once
+// The converter's pipeline: a text of binary numbers, held open, converted as the batch run
+// converts its input file, with the encoding told by a byte-order mark or, without one, by
+// the text's bytes; and, for a refused text, where it goes wrong.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "pipeline/batch_pipeline.h"
+#include "storage/open_file.h"
+#include "storage/text_decoding.h"
+#include "tuning/tuning.h"
+
+// Bytes at the start of a text without a byte-order mark that tell UTF-16LE from UTF-8.
+inline constexpr std::size_t kSniffedBytes = 4096;
+
+// The encoding of a text of `length` bytes whose first bytes are `start` (all of them when
+// `complete`): UTF-8 or UTF-16LE after its byte-order mark; without a mark, UTF-16LE when
+// `length` is even and every byte at an odd offset among the first kSniffedBytes is zero,
+// otherwise UTF-8. nullopt while `start` is too short to tell.
+std::optional<TextEncoding> SniffedEncodingOf(std::string_view start, std::uint64_t length,
+                                              bool complete);
+
+// Converts the text of `input` from its start as ConvertBatchInput converts a file, with the
+// encoding SniffedEncodingOf tells. nullopt when it cannot be read. Throws std::bad_alloc when
+// memory runs out.
+std::optional<ConvertedInput> ConvertTextInput(
+    OpenFile& input, const std::function<bool(std::string_view bytes)>& write,
+    std::size_t pieceBytes = tuning::kBatchPieceBytes);
+
+// What refused a text.
+enum class Refusal {
+  kForeign,  // a character other than '0', '1', CR and LF
+  kTooLong,  // a line longer than kLongestLine, CRs not counted
+};
+
+// A place in a text: lines end at LF and count from 1; columns count the characters of a line
+// from 1.
+struct TextPlace {
+  std::int64_t line = 0;
+  std::int64_t column = 0;  // 0 when the place is a whole line
+};
+
+// Where the text of `input`, read as ConvertTextInput reads it, first meets `refusal`: the
+// first foreign character, or the first line too long (column 0). nullopt when it does not
+// meet it or cannot be read. Throws std::bad_alloc when memory runs out.
+std::optional<TextPlace> FindRefusal(OpenFile& input, Refusal refusal,
+                                     std::size_t pieceBytes = tuning::kReadPieceBytes);

@@ -1,0 +1,58 @@
+#include "storage/open_file.h"
+
+#include "storage/platform.h"
+
+namespace {
+
+// Bytes of standard input read at a time.
+constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
+
+}  // namespace
+
+std::optional<OpenFile> OpenFile::ForReading(const std::u16string& path) {
+  auto file = platform::NativeFile::Open(path, platform::OpenMode::kRead);
+  if (!file) return std::nullopt;
+  return OpenFile(std::make_unique<platform::NativeFile>(std::move(*file)));
+}
+
+std::optional<OpenFile> OpenFile::Temporary() {
+  auto file = platform::NativeFile::OpenTemporary();
+  if (!file) return std::nullopt;
+  return OpenFile(std::make_unique<platform::NativeFile>(std::move(*file)));
+}
+
+OpenFile::OpenFile(std::unique_ptr<platform::NativeFile> file) : file_(std::move(file)) {}
+OpenFile::OpenFile(OpenFile&& other) noexcept = default;
+OpenFile::~OpenFile() = default;
+
+std::optional<std::uint64_t> OpenFile::Size() { return file_->Size(); }
+
+bool OpenFile::ReadInPieces(const PieceTaker& take, std::size_t pieceBytes) {
+  return ReadFileInPieces(*file_, take, pieceBytes);
+}
+
+bool OpenFile::Write(std::string_view bytes) { return file_->WriteAll(bytes); }
+
+bool OpenFile::AppendStandardInput() {
+  auto input = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
+  if (!input) return false;
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBytes);
+  for (;;) {
+    const auto got = input->Read(buffer.get(), kCopyBytes);
+    if (!got) return false;
+    if (*got == 0) return true;
+    if (!file_->WriteAll(std::string_view(buffer.get(), *got))) return false;
+  }
+}
+
+bool OpenFile::CopyToStandardOutput() {
+  auto output = platform::NativeFile::OpenStandard(platform::StandardStream::kOutput);
+  if (!output) return false;
+  bool written = true;
+  const bool read = ReadInPieces([&](std::string_view bytes, bool) -> std::optional<std::size_t> {
+    written = output->WriteAll(bytes);
+    if (!written) return std::nullopt;
+    return bytes.size();
+  });
+  return read && written;
+}

@@ -1,0 +1,103 @@
+#include <windows.h>
+
+#include <thread>
+
+#include "tests/cli/converter_process.h"
+#include "tests/e2e/program_driver.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+// `argument` quoted for a command line as the C runtime splits it.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, L'\\');
+  return quoted + L"\"";
+}
+
+struct Pipe {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+};
+
+// A pipe of which only the child's end is inherited: the read end when the child reads.
+Pipe MakePipe(bool childReads) {
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, TRUE};
+  Pipe pipe;
+  if (!CreatePipe(&pipe.read, &pipe.write, &attributes, 0)) return {};
+  SetHandleInformation(childReads ? pipe.write : pipe.read, HANDLE_FLAG_INHERIT, 0);
+  return pipe;
+}
+
+void Feed(HANDLE pipe, const std::string& bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1 << 16));
+    if (!WriteFile(pipe, bytes.data() + at, chunk, &written, nullptr) || written == 0) break;
+    at += written;
+  }
+  CloseHandle(pipe);
+}
+
+void Drain(HANDLE pipe, std::string& into) {
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) into.append(buffer, got);
+  CloseHandle(pipe);
+}
+
+}  // namespace
+
+ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
+                                 const std::string& input) {
+  ConverterRun run;
+  const std::wstring program = ProgramPath();
+  std::wstring commandLine = Quoted(program);
+  for (const std::string& argument : arguments) commandLine += L" " + Quoted(Wide(argument));
+  const Pipe in = MakePipe(true);
+  const Pipe out = MakePipe(false);
+  const Pipe err = MakePipe(false);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in.read;
+  startup.hStdOutput = out.write;
+  startup.hStdError = err.write;
+  PROCESS_INFORMATION info{};
+  const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      0, nullptr, nullptr, &startup, &info) != 0;
+  for (const HANDLE handle : {in.read, out.write, err.write}) CloseHandle(handle);
+  std::thread feeder(Feed, in.write, std::cref(input));
+  std::thread errors(Drain, err.read, std::ref(run.err));
+  Drain(out.read, run.out);
+  errors.join();
+  feeder.join();
+  if (started) {
+    DWORD code = 0;
+    if (WaitForSingleObject(info.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(info.hProcess, &code)) {
+      run.code = static_cast<int>(code);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  return run;
+}

@@ -1,0 +1,106 @@
+// The converter's pipeline where it differs from the batch run's: how a text without a
+// byte-order mark is told UTF-16LE from UTF-8, and where a refused text goes wrong, with the
+// text read in pieces of every size. The conversion itself is the batch run's
+// (tests/fast_path_test.cpp).
+
+#include "pipeline/text_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/temp_folder.h"
+
+namespace {
+
+std::string Repeated(const std::string& part, int times) {
+  std::string text;
+  for (int k = 0; k < times; ++k) text += part;
+  return text;
+}
+
+TEST(TextConversionTest, TheEncodingOfATextWithoutAMarkIsToldByItsBytes) {
+  struct Case {
+    const char* name;
+    std::string start;
+    std::uint64_t length;
+    bool complete;
+    int expected;  // 8: UTF-8, 16: UTF-16LE, 0: not yet told
+    std::size_t mark;
+  };
+  const std::string zeros = Utf16Bytes(std::string(2048, '1'));  // 4096 bytes
+  const std::string late = zeros + "10";                         // '0', not zero, at offset 4097
+  std::string edge = zeros;
+  edge[4095] = '0';  // the last odd offset within them
+  const Case cases[] = {
+      {"the UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "1",
+       4, false, 8, 3},
+      {"the UTF-16LE mark", "\xFF\xFE", 1000, false, 16, 2},
+      {"the UTF-16LE mark and an odd length",
+       "\xFF\xFE"
+       "1",
+       3, true, 16, 2},
+      {"zeros at odd offsets", Utf16Bytes("10\n"), 6, true, 16, 0},
+      {"an odd length", Utf16Bytes("10\n") + "1", 7, true, 8, 0},
+      {"ASCII", "10\n", 3, true, 8, 0},
+      {"a non-zero byte at the last odd offset sniffed", edge, 8192, false, 8, 0},
+      {"a non-zero byte beyond them", late, 8192, false, 16, 0},
+      {"fewer bytes than sniffed", zeros.substr(0, 4094), 8192, false, 0, 0},
+      {"a mark's start", "\xEF\xBB", 8192, false, 0, 0},
+      {"nothing", "", 0, true, 16, 0},
+  };
+  for (const Case& c : cases) {
+    const auto encoding = SniffedEncodingOf(c.start, c.length, c.complete);
+    ASSERT_EQ(encoding.has_value(), c.expected != 0) << c.name;
+    if (!encoding) continue;
+    EXPECT_EQ(encoding->utf8 ? 8 : 16, c.expected) << c.name;
+    EXPECT_EQ(encoding->markBytes, c.mark) << c.name;
+  }
+}
+
+TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Refusal refusal;
+    TextPlace expected;  // line 0: none
+  };
+  const std::string tooLong(32, '1');
+  const Case cases[] = {
+      {"UTF-16LE with its mark",
+       "\xFF\xFE" + Utf16Bytes("1\r\n\r\n1\r0x"),
+       Refusal::kForeign,
+       {3, 4}},
+      {"UTF-16LE without a mark, a lone LF", Utf16Bytes("1\n\n11\n02"), Refusal::kForeign, {4, 2}},
+      {"an odd byte at the end", "\xFF\xFE" + Utf16Bytes("1\n0") + "1", Refusal::kForeign, {2, 2}},
+      {"UTF-8 beyond ASCII", "10\n1\xE3\x81\x82", Refusal::kForeign, {2, 2}},
+      {"malformed UTF-8",
+       "\xEF\xBB\xBF"
+       "0\r\n\xFF",
+       Refusal::kForeign,
+       {2, 1}},
+      {"no foreign character", "0\r\n" + tooLong, Refusal::kForeign, {0, 0}},
+      {"a line too long", "1\n\n" + tooLong + "\n2", Refusal::kTooLong, {3, 0}},
+      {"31 digits and CRs, then the last line too long",
+       Repeated("1\r", 31) + "\n" + tooLong,
+       Refusal::kTooLong,
+       {2, 0}},
+      {"late in a long text", Repeated("10\r\n", 3000) + "0\r\n1x", Refusal::kForeign, {3002, 2}},
+  };
+  TempFolder folder;
+  for (const Case& c : cases) {
+    WriteBytes(folder.path() / "in.txt", c.bytes);
+    auto input = OpenFile::ForReading((folder.path() / "in.txt").u16string());
+    ASSERT_TRUE(input);
+    for (std::size_t piece : {4, 5, 7, 4096, 1 << 20}) {
+      const auto place = FindRefusal(*input, c.refusal, piece);
+      const TextPlace found = place.value_or(TextPlace{});
+      EXPECT_EQ(found.line, c.expected.line) << c.name << ", piece " << piece;
+      EXPECT_EQ(found.column, c.expected.column) << c.name << ", piece " << piece;
+    }
+  }
+}
+
+}  // namespace
