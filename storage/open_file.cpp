@@ -1,13 +1,7 @@
 #include "storage/open_file.h"
 
 #include "storage/platform.h"
-
-namespace {
-
-// Bytes of standard input read at a time.
-constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
-
-}  // namespace
+#include "tuning/tuning.h"
 
 std::optional<OpenFile> OpenFile::ForReading(const std::u16string& path) {
   auto file = platform::NativeFile::Open(path, platform::OpenMode::kRead);
@@ -36,9 +30,9 @@ bool OpenFile::Write(std::string_view bytes) { return file_->WriteAll(bytes); }
 bool OpenFile::AppendStandardInput() {
   auto input = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
   if (!input) return false;
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBytes);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(tuning::kStandardInputBytes);
   for (;;) {
-    const auto got = input->Read(buffer.get(), kCopyBytes);
+    const auto got = input->Read(buffer.get(), tuning::kStandardInputBytes);
     if (!got) return false;
     if (*got == 0) return true;
     if (!file_->WriteAll(std::string_view(buffer.get(), *got))) return false;

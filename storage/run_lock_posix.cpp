@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "storage/run_lock.h"
+#include "tuning/tuning.h"
 
 RunLock::RunLock(const std::u16string& key, std::chrono::milliseconds timeout) {
   std::error_code error;
@@ -20,7 +21,7 @@ RunLock::RunLock(const std::u16string& key, std::chrono::milliseconds timeout) {
   for (;;) {
     held_ = flock(fd, LOCK_EX | LOCK_NB) == 0;
     if (held_ || std::chrono::steady_clock::now() >= deadline) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(tuning::kLockPollPause);
   }
 }
 

@@ -33,6 +33,10 @@ inline constexpr std::chrono::milliseconds kReplaceWait{2000};
 inline constexpr std::chrono::milliseconds kReplaceFirstPause{5};
 inline constexpr std::chrono::milliseconds kReplaceLongestPause{100};
 
+// Bytes of standard input read at a time into the converter's temporary file: a call into the
+// system each, and the same memory serves every read. Not timed against other sizes.
+inline constexpr std::size_t kStandardInputBytes = std::size_t{1} << 20;
+
 // ---- The batch run ----
 
 // Bytes of the input converted at a time: enough for the two threads to share each piece at
@@ -69,6 +73,10 @@ inline constexpr std::size_t kLongestReturnedChars = 4096;
 // takes about a third of a second under wine (bench/compare.sh), so a queue of calling programs
 // passes well within it, and a run that hangs does not hold the next start for ever.
 inline constexpr std::chrono::minutes kBatchLockWait{5};
+// How often a run that waits for that lock tries again where the system cannot wait for it
+// (POSIX, whose flock waits without a time limit): the next run starts within a few
+// milliseconds of the last one's end, at a cost too small to see. Not timed.
+inline constexpr std::chrono::milliseconds kLockPollPause{5};
 
 // ---- The dialog during a file conversion ----
 

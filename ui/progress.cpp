@@ -4,14 +4,8 @@
 
 #include "convert/binary.h"
 #include "res/resource.h"
+#include "tuning/tuning.h"
 #include "ui/messages.h"
-
-namespace {
-constexpr auto kPumpInterval = std::chrono::milliseconds(20);
-constexpr auto kShowInterval = std::chrono::milliseconds(33);
-// Steps between two looks at the clock; far less than 20 ms of work even at a stride.
-constexpr std::uint32_t kStepsPerClockCheck = 16;
-}  // namespace
 
 int ProgressPercent(std::int64_t pos, std::int64_t max) {
   if (max <= 0) return 0;
@@ -49,15 +43,15 @@ void ProgressDisplay::Show(std::int64_t pos, int percent) {
 
 bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
   if (!throttle_) return StepAlwaysShown(pos, max);
-  if (++stepsSinceClock_ < kStepsPerClockCheck) return false;
+  if (++stepsSinceClock_ < tuning::kStepsPerClockCheck) return false;
   stepsSinceClock_ = 0;
   const auto now = Now();
   // Every pump costs a repaint of what changed: often enough for Cancel, no more.
-  if (now - lastPump_ < kPumpInterval) return false;
+  if (now - lastPump_ < tuning::kPumpInterval) return false;
   Pump();
   lastPump_ = now;
   const int percent = ProgressPercent(pos, max);
-  if (percent != shownPercent_ && now - lastShow_ >= kShowInterval) {
+  if (percent != shownPercent_ && now - lastShow_ >= tuning::kShowInterval) {
     Show(pos, percent);
     lastShow_ = now;
   }
@@ -66,7 +60,7 @@ bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {
 
 bool ProgressDisplay::StepAlwaysShown(std::int64_t pos, std::int64_t max) {
   const auto now = Now();
-  if (!throttle_ || now - lastPump_ >= kPumpInterval) {
+  if (!throttle_ || now - lastPump_ >= tuning::kPumpInterval) {
     Pump();
     lastPump_ = now;
   }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "tuning/tuning.h"
 #include "ui/window_services.h"
 
 // Percentage of pos in max, divided first in double precision, truncated toward zero.
@@ -30,7 +31,7 @@ class ProgressDisplay {
   bool Step(std::int64_t pos, std::int64_t max);
   // How many units of work may pass between two calls of Step: every one without
   // throttling; with it, a run of units that takes far less than the pump interval.
-  std::int64_t Stride() const { return throttle_ ? kThrottledStride : 1; }
+  std::int64_t Stride() const { return throttle_ ? tuning::kProgressStride : 1; }
   // A step that is always shown (the closing steps), pumped as the other steps are: with
   // throttling only when the pump interval has passed, so a run shorter than that takes no
   // clicks at all.
@@ -38,7 +39,6 @@ class ProgressDisplay {
 
  private:
   using Clock = std::chrono::steady_clock;
-  static constexpr std::int64_t kThrottledStride = 1024;
   Clock::time_point Now() const { return clock_ ? clock_() : Clock::now(); }
   void Pump();
   void Show(std::int64_t pos, int percent);

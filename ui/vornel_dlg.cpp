@@ -5,6 +5,7 @@
 
 #include "res/resource.h"
 #include "storage/file_access.h"
+#include "tuning/tuning.h"
 #include "ui/control_states.h"
 #include "ui/messages.h"
 
@@ -41,7 +42,7 @@ CVornelDlg::CVornelDlg(WindowServices& window, FolderState& folders, SettingsSta
       settings_(settings),
       conversion_(conversion),
       documentsFolder_(&DocumentsFolder),
-      batchLockWait_(std::chrono::minutes(5)) {}
+      batchLockWait_(tuning::kBatchLockWait) {}
 
 bool CVornelDlg::OnCommand(int id, Notification notification) {
   const auto* const entry = std::ranges::find_if(kMessageMap, [&](const MessageMapEntry& e) {

@@ -17,6 +17,7 @@
 // control that a short run disables and enables again is never touched, and a change costs a
 // few calls into the system instead of a repaint. The user changes none of these states but
 // the check marks, and those only by a click, which comes after the held states are applied.
+// Held: Convert file data of 200 MiB 495 → 399 ms (bench/compare.sh, 2026-12-07).
 class HeldControlChanges {
  public:
   // Holds that the control `id` of `dialog` is to be shown or hidden; returns whether it was

@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "tuning/tuning.h"
+
 // A line is marked when it is kLinesPerMark lines or kCharsPerMark characters (counted
 // from start to start) after the previous mark; line 0 is always marked.
-inline constexpr std::size_t kLinesPerMark = 128;
-inline constexpr std::size_t kCharsPerMark = 4096;
+using tuning::kCharsPerMark;
+using tuning::kLinesPerMark;
 
 struct LineMark {
   std::size_t line = 0;

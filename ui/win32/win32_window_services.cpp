@@ -5,6 +5,7 @@
 #include <string>
 
 #include "res/resource.h"
+#include "tuning/tuning.h"
 #include "ui/win32/control_changes.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/file_dialogs.h"
@@ -161,7 +162,7 @@ bool Win32WindowServices::PumpMessages() {
     bool paint = true;
     if (waitCursorCount_ > 0) {
       const auto now = std::chrono::steady_clock::now();
-      paint = now - lastBusyPaint_ >= kBusyPaintInterval;
+      paint = now - lastBusyPaint_ >= tuning::kBusyPaintInterval;
       if (paint) lastBusyPaint_ = now;
     }
     if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
@@ -194,4 +195,4 @@ void Win32WindowServices::ShowVersionDialog() {
   AfterHeldChanges([this] { RunVersionDialog(instance_, dialog_); });
 }
 
-void Win32WindowServices::Beep() { sound_.Play(); }
+void Win32WindowServices::Beep() { MessageBeep(MB_ICONINFORMATION); }

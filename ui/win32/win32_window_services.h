@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "ui/win32/control_changes.h"
-#include "ui/win32/information_sound.h"
 #include "ui/win32/windows_api.h"
 #include "ui/window_services.h"
 
@@ -71,8 +70,6 @@ class Win32WindowServices : public WindowServices {
   HWND dialog_ = nullptr;
   HICON bigIcon_;
   HICON smallIcon_;
-  // Time between two repaints of the window while the wait cursor shows.
-  static constexpr std::chrono::milliseconds kBusyPaintInterval{100};
   int waitCursorCount_ = 0;
   std::chrono::steady_clock::time_point lastBusyPaint_;
   HCURSOR cursorBeforeWait_ = nullptr;
@@ -80,7 +77,6 @@ class Win32WindowServices : public WindowServices {
   bool endRequested_ = false;
   int result_ = 0;
   bool quitTaken_ = false;
-  InformationSound sound_;
   HeldControlChanges heldChanges_;
   std::u16string peeked_;  // PeekText's copy of a text that no control keeps in place
 };
