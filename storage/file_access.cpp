@@ -166,6 +166,11 @@ FileReplacement::~FileReplacement() {
 
 bool FileReplacement::Write(std::string_view bytes) {
   if (file_ && !failed_ && !file_->WriteAll(bytes)) failed_ = true;
+  written_ += bytes.size();
+  if (file_ && !failed_ && written_ - flushing_ >= tuning::kStartFlushingBytes) {
+    file_->StartFlushing(flushing_, written_ - flushing_);
+    flushing_ = written_;
+  }
   return file_ && !failed_;
 }
 

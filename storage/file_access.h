@@ -71,6 +71,8 @@ class FileReplacement {
   std::u16string path_;
   std::u16string temporary_;
   std::unique_ptr<platform::NativeFile> file_;  // the file beside, until it is put in place
+  std::uint64_t written_ = 0;                   // bytes written so far
+  std::uint64_t flushing_ = 0;                  // bytes on their way to the disk
   bool failed_ = false;
 };
 
@@ -86,7 +88,6 @@ int RemoveLeftoverReplacements(const std::u16string& path);
 // memory. `denyWriters` also fails while another program holds the file open for writing.
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
                                                   bool denyWriters = false);
-
 
 // What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
 // file, and returns how many of them it used from the front, or nullopt to stop reading.

@@ -82,6 +82,9 @@ class NativeFile {
   bool TruncateHere();
   // Pushes everything written so far to the disk; false on failure.
   bool FlushToDisk();
+  // Starts writing the `length` bytes at `offset` to the disk without waiting for them, so that
+  // a later FlushToDisk has less to wait for; does nothing where the system has no such call.
+  void StartFlushing(std::uint64_t offset, std::uint64_t length);
   // Closes the file; false when closing reports an error.
   bool Close();
 

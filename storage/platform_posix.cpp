@@ -208,6 +208,16 @@ bool NativeFile::TruncateHere() {
 
 bool NativeFile::FlushToDisk() { return ::fsync(static_cast<int>(handle_)) == 0; }
 
+void NativeFile::StartFlushing(std::uint64_t offset, std::uint64_t length) {
+#if defined(__linux__)
+  ::sync_file_range(static_cast<int>(handle_), static_cast<off_t>(offset),
+                    static_cast<off_t>(length), SYNC_FILE_RANGE_WRITE);
+#else
+  (void)offset;
+  (void)length;
+#endif
+}
+
 bool NativeFile::Close() {
   if (!open_) return false;
   open_ = false;

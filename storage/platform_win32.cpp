@@ -172,6 +172,8 @@ bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
 
 bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
 
+void NativeFile::StartFlushing(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
+
 bool NativeFile::Close() {
   if (!open_) return false;
   open_ = false;
