@@ -15,3 +15,12 @@ struct ConverterRun {
 // closed after it; waits for its end.
 ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
                                  const std::string& input = {});
+
+#if defined(_WIN32)
+// Runs the converter as RunConverterProcess does, but with its standard error on a console
+// screen buffer of this process (set to code page 437, which shows no Japanese from UTF-8
+// bytes); returns the buffer's first rows as the console shows them, without the spaces after the
+// text, or "<no console>" when none could be made.
+std::wstring RunConverterOnConsole(const std::vector<std::string>& arguments,
+                                   const std::string& input);
+#endif

@@ -64,31 +64,34 @@ void Drain(HANDLE pipe, std::string& into) {
   CloseHandle(pipe);
 }
 
-}  // namespace
-
-ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
-                                 const std::string& input) {
+// Runs the converter with `errorHandle` as its standard error when one is given, else a pipe
+// drained into run.err.
+ConverterRun Run(const std::vector<std::string>& arguments, const std::string& input,
+                 HANDLE errorHandle) {
   ConverterRun run;
   const std::wstring program = ProgramPath();
   std::wstring commandLine = Quoted(program);
   for (const std::string& argument : arguments) commandLine += L" " + Quoted(Wide(argument));
   const Pipe in = MakePipe(true);
   const Pipe out = MakePipe(false);
-  const Pipe err = MakePipe(false);
+  const Pipe err = errorHandle != nullptr ? Pipe{} : MakePipe(false);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in.read;
   startup.hStdOutput = out.write;
-  startup.hStdError = err.write;
+  startup.hStdError = errorHandle != nullptr ? errorHandle : err.write;
   PROCESS_INFORMATION info{};
   const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       0, nullptr, nullptr, &startup, &info) != 0;
-  for (const HANDLE handle : {in.read, out.write, err.write}) CloseHandle(handle);
+  for (const HANDLE handle : {in.read, out.write, err.write}) {
+    if (handle != nullptr) CloseHandle(handle);
+  }
   std::thread feeder(Feed, in.write, std::cref(input));
-  std::thread errors(Drain, err.read, std::ref(run.err));
+  std::thread errors;
+  if (err.read != nullptr) errors = std::thread(Drain, err.read, std::ref(run.err));
   Drain(out.read, run.out);
-  errors.join();
+  if (errors.joinable()) errors.join();
   feeder.join();
   if (started) {
     DWORD code = 0;
@@ -100,4 +103,41 @@ ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
     CloseHandle(info.hProcess);
   }
   return run;
+}
+
+}  // namespace
+
+ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
+                                 const std::string& input) {
+  return Run(arguments, input, nullptr);
+}
+
+std::wstring RunConverterOnConsole(const std::vector<std::string>& arguments,
+                                   const std::string& input) {
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const auto newScreen = [&] {
+    return CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                     CONSOLE_TEXTMODE_BUFFER, nullptr);
+  };
+  HANDLE screen = newScreen();
+  if (screen == INVALID_HANDLE_VALUE) {
+    FreeConsole();  // a console without a window (wine's on a terminal) may take no new buffer
+    if (!AllocConsole()) return L"<no console>";
+    screen = newScreen();
+  }
+  if (screen == INVALID_HANDLE_VALUE) return L"<no console>";
+  const UINT codePage = GetConsoleOutputCP();
+  SetConsoleOutputCP(437);
+  Run(arguments, input, screen);
+  SetConsoleOutputCP(codePage);
+  CONSOLE_SCREEN_BUFFER_INFO buffer{};
+  GetConsoleScreenBufferInfo(screen, &buffer);
+  // The first rows, read as one run: a line longer than a row goes on in the next.
+  std::wstring line(4 * static_cast<std::size_t>(buffer.dwSize.X), L' ');
+  DWORD read = 0;
+  ReadConsoleOutputCharacterW(screen, line.data(), static_cast<DWORD>(line.size()), {0, 0}, &read);
+  CloseHandle(screen);
+  line.resize(read);
+  return line.substr(0, line.find_last_not_of(L' ') + 1);
 }

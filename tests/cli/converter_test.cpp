@@ -265,6 +265,17 @@ TEST(ConverterTest, TheExeIsAConsoleProgramWithItsVersion) {
   }
 }
 
+// A console gets its message as characters: as UTF-8 bytes, code page 437 would show no
+// Japanese.
+TEST(ConverterTest, AConsoleShowsTheMessageAsCharacters) {
+  const std::string expected = "vornel-convert: 標準入力:2:1: " + kForeign;
+  std::wstring wide(expected.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, expected.data(), static_cast<int>(expected.size()),
+                          wide.data(), static_cast<int>(wide.size()))));
+  EXPECT_EQ(RunConverterOnConsole({}, "1\n2\n"), wide);
+}
+
 TEST_F(ConverterFileTest, ALockedInputCannotBeRead) {
   const fs::path input = File("in.txt", "1\n");
   const HANDLE lock = CreateFileW(input.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
