@@ -106,14 +106,7 @@ cmake --build "$BUILD/drivers" --target vornel_bench_wine_batch vornel_bench_win
   -- -j"$(nproc)" >/dev/null
 DRIVERS="$BUILD/drivers/bench"
 
-TMP="$(mktemp -d "$BUILD/tmp.XXXXXX")"
-WINE_UP=0
-cleanup() {
-  [ "$WINE_UP" = 0 ] || HOME="$VORNEL_WINE_HOME" wineserver -k || true
-  stop_xvfb
-  rm -rf "$TMP"
-}
-trap cleanup EXIT
+make_bench_scratch "$BUILD"
 
 log "generating the inputs"
 "$BUILD/$NEW_NAME/native/bench/vornel_bench_inputs" "$TMP" 10 200

@@ -51,15 +51,7 @@ cmake --build "$BUILD/windows" --target Vornel vornel_bench_wine_batch vornel_be
 NATIVE="$BUILD/native/bench"
 WINDOWS="$BUILD/windows"
 mkdir -p "$BUILD"
-TMP="$(mktemp -d "$BUILD/tmp.XXXXXX")"
-WINE_UP=0
-cleanup() {
-  # The benchmark's own wine server, kept up while it measures.
-  [ "$WINE_UP" = 0 ] || HOME="$VORNEL_WINE_HOME" wineserver -k || true
-  stop_xvfb
-  rm -rf "$TMP"
-}
-trap cleanup EXIT
+make_bench_scratch "$BUILD"
 
 log "generating the inputs"
 "$NATIVE/vornel_bench_inputs" "$TMP" 10 200

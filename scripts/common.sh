@@ -65,3 +65,16 @@ stop_xvfb() {
     wait "$VORNEL_XVFB_PID" 2>/dev/null || true
   fi
 }
+
+# Makes a scratch folder below $1 and sets TMP to it. At exit it goes, with the virtual
+# display and, once the caller has set WINE_UP=1, the wine server the caller started.
+make_bench_scratch() {
+  TMP="$(mktemp -d "$1/tmp.XXXXXX")"
+  WINE_UP=0
+  trap end_bench_scratch EXIT
+}
+end_bench_scratch() {
+  [ "$WINE_UP" = 0 ] || HOME="$VORNEL_WINE_HOME" wineserver -k || true
+  stop_xvfb
+  rm -rf "$TMP"
+}
