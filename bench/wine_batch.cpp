@@ -6,71 +6,18 @@
 //   vornel_bench_wine_batch VORNEL_EXE PREPARED_INPUT HANDOFF_INPUT RESULT RUNS
 // All paths are Windows paths. Exit status 0 when every run converted its input.
 
-#include <windows.h>
-// After windows.h, which it needs.
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
 
-namespace {
+#include "bench/timed_runs.h"
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-struct Run {
-  double seconds = 0;
-  SIZE_T peakWorkingSet = 0;
-};
-
-// One start of the program; false when it could not be started or did not end in time.
-bool RunOnce(const std::wstring& program, Run& run) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  LARGE_INTEGER start;
-  LARGE_INTEGER end;
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
-    return false;
-  }
-  // The peak is sampled while the program runs, too, in case it cannot be asked once the
-  // program has ended.
-  const auto samplePeak = [&] {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
-      run.peakWorkingSet = std::max(run.peakWorkingSet, counters.PeakWorkingSetSize);
-    }
-  };
-  bool ended = false;
-  do {
-    ended = WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0;
-    if (!ended) samplePeak();
-    QueryPerformanceCounter(&end);
-  } while (!ended && Seconds(start, end) < 10 * 60);
-  samplePeak();
-  if (!ended) {
-    std::fwprintf(stderr, L"the program did not end within 10 minutes\n");
-    TerminateProcess(info.hProcess, 1);
-  }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  run.seconds = Seconds(start, end);
-  return ended;
 }
 
 }  // namespace
@@ -97,8 +44,8 @@ int wmain(int argc, wchar_t** argv) {
       std::fwprintf(stderr, L"cannot put the input in place: %ls\n", input.c_str());
       return 1;
     }
-    Run run;
-    if (!RunOnce(program, run)) {
+    TimedRun run;
+    if (!RunTimed(program, L"\"" + program + L"\"", run)) {
       std::fwprintf(stderr, L"the program did not run to its end\n");
       return 1;
     }
@@ -109,8 +56,6 @@ int wmain(int argc, wchar_t** argv) {
     times.push_back(run.seconds);
     peak = std::max(peak, run.peakWorkingSet);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("seconds=%.6f\nbest_seconds=%.6f\npeak_working_set_bytes=%llu\n",
-              times[times.size() / 2], times.front(), static_cast<unsigned long long>(peak));
+  PrintTimedRuns(times, peak);
   return 0;
 }

@@ -6,67 +6,13 @@
 //   vornel_bench_wine_convert CONVERTER_EXE INPUT OUTPUT RUNS
 // All paths are Windows paths. Exit status 0 when every run converted its input.
 
-#include <windows.h>
-// After windows.h, which it needs.
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
 
-namespace {
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct Run {
-  double seconds = 0;
-  SIZE_T peakWorkingSet = 0;
-  DWORD exitCode = 1;
-};
-
-// One run of the converter; false when it could not be started or did not end in time.
-bool RunOnce(const std::wstring& program, const std::wstring& input, const std::wstring& output,
-             Run& run) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + program + L"\" --crlf \"" + input + L"\" \"" + output + L"\"";
-  LARGE_INTEGER start;
-  LARGE_INTEGER end;
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    return false;
-  }
-  const auto samplePeak = [&] {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
-      run.peakWorkingSet = std::max(run.peakWorkingSet, counters.PeakWorkingSetSize);
-    }
-  };
-  bool ended = false;
-  do {
-    ended = WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0;
-    if (!ended) samplePeak();
-    QueryPerformanceCounter(&end);
-  } while (!ended && Seconds(start, end) < 10 * 60);
-  samplePeak();
-  if (!ended) TerminateProcess(info.hProcess, 1);
-  GetExitCodeProcess(info.hProcess, &run.exitCode);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  run.seconds = Seconds(start, end);
-  return ended;
-}
-
-}  // namespace
+#include "bench/timed_runs.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5) {
@@ -82,8 +28,10 @@ int wmain(int argc, wchar_t** argv) {
   SIZE_T peak = 0;
   for (int k = 0; k < runs; ++k) {
     DeleteFileW(output.c_str());
-    Run run;
-    if (!RunOnce(program, input, output, run) || run.exitCode != 0 ||
+    TimedRun run;
+    const std::wstring commandLine =
+        L"\"" + program + L"\" --crlf \"" + input + L"\" \"" + output + L"\"";
+    if (!RunTimed(program, commandLine, run) || run.exitCode != 0 ||
         GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES) {
       std::fwprintf(stderr, L"the converter did not convert its input (exit code %lu)\n",
                     run.exitCode);
@@ -92,8 +40,6 @@ int wmain(int argc, wchar_t** argv) {
     times.push_back(run.seconds);
     peak = std::max(peak, run.peakWorkingSet);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("seconds=%.6f\nbest_seconds=%.6f\npeak_working_set_bytes=%llu\n",
-              times[times.size() / 2], times.front(), static_cast<unsigned long long>(peak));
+  PrintTimedRuns(times, peak);
   return 0;
 }

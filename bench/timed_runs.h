@@ -1,0 +1,74 @@
+#pragma once
+// Starts of a program measured from outside, as a calling program sees them: wall time, peak
+// working set (GetProcessMemoryInfo) and exit code of each, and the key=value lines that
+// bench/run.sh reads. Shared by the wine drivers of Vornel.exe and vornel-convert.exe.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+struct TimedRun {
+  double seconds = 0;
+  SIZE_T peakWorkingSet = 0;
+  DWORD exitCode = 1;
+};
+
+inline double SecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Starts `program` with `commandLine` and waits for its end, filling `run`; false, with the
+// reason on standard error, when it could not be started or did not end within 10 minutes.
+inline bool RunTimed(const std::wstring& program, std::wstring commandLine, TimedRun& run) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  LARGE_INTEGER start;
+  LARGE_INTEGER end;
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &info)) {
+    std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
+    return false;
+  }
+  // The peak is sampled while the program runs, too, in case it cannot be asked once the
+  // program has ended.
+  const auto samplePeak = [&] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) {
+      run.peakWorkingSet = std::max(run.peakWorkingSet, counters.PeakWorkingSetSize);
+    }
+  };
+  bool ended = false;
+  do {
+    ended = WaitForSingleObject(info.hProcess, 5) == WAIT_OBJECT_0;
+    if (!ended) samplePeak();
+    QueryPerformanceCounter(&end);
+  } while (!ended && SecondsBetween(start, end) < 10 * 60);
+  samplePeak();
+  if (!ended) {
+    std::fwprintf(stderr, L"the program did not end within 10 minutes\n");
+    TerminateProcess(info.hProcess, 1);
+  }
+  GetExitCodeProcess(info.hProcess, &run.exitCode);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  run.seconds = SecondsBetween(start, end);
+  return ended;
+}
+
+// Prints the median and the best of `seconds` (at least one) and the largest peak working set.
+inline void PrintTimedRuns(std::vector<double> seconds, SIZE_T peak) {
+  std::sort(seconds.begin(), seconds.end());
+  std::printf("seconds=%.6f\nbest_seconds=%.6f\npeak_working_set_bytes=%llu\n",
+              seconds[seconds.size() / 2], seconds.front(), static_cast<unsigned long long>(peak));
+}
