@@ -7,14 +7,6 @@
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-  return wide;
-}
-
 // `argument` quoted for a command line as the C runtime splits it.
 std::wstring Quoted(const std::wstring& argument) {
   std::wstring quoted = L"\"";
@@ -71,7 +63,7 @@ ConverterRun Run(const std::vector<std::string>& arguments, const std::string& i
   ConverterRun run;
   const std::wstring program = ProgramPath();
   std::wstring commandLine = Quoted(program);
-  for (const std::string& argument : arguments) commandLine += L" " + Quoted(Wide(argument));
+  for (const std::string& argument : arguments) commandLine += L" " + Quoted(FromUtf8(argument));
   const Pipe in = MakePipe(true);
   const Pipe out = MakePipe(false);
   const Pipe err = errorHandle != nullptr ? Pipe{} : MakePipe(false);

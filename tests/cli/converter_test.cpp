@@ -268,12 +268,8 @@ TEST(ConverterTest, TheExeIsAConsoleProgramWithItsVersion) {
 // A console gets its message as characters: as UTF-8 bytes, code page 437 would show no
 // Japanese.
 TEST(ConverterTest, AConsoleShowsTheMessageAsCharacters) {
-  const std::string expected = "vornel-convert: 標準入力:2:1: " + kForeign;
-  std::wstring wide(expected.size(), L'\0');
-  wide.resize(static_cast<std::size_t>(
-      MultiByteToWideChar(CP_UTF8, 0, expected.data(), static_cast<int>(expected.size()),
-                          wide.data(), static_cast<int>(wide.size()))));
-  EXPECT_EQ(RunConverterOnConsole({}, "1\n2\n"), wide);
+  EXPECT_EQ(RunConverterOnConsole({}, "1\n2\n"),
+            FromUtf8("vornel-convert: 標準入力:2:1: " + kForeign));
 }
 
 TEST_F(ConverterFileTest, ALockedInputCannotBeRead) {

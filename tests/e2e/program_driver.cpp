@@ -13,14 +13,6 @@ constexpr Milliseconds kPollInterval{20};
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-std::wstring FromUtf8(const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
 std::wstring WindowClass(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
@@ -88,6 +80,14 @@ BOOL CALLBACK FindById(HWND window, LPARAM parameter) {
 }
 
 }  // namespace
+
+std::wstring FromUtf8(const std::string& text) {
+  const int length =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
 
 bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;

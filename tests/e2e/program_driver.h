@@ -17,6 +17,9 @@ inline constexpr Milliseconds kWaitTimeout{30000};
 // Polls `condition` until it holds or `timeout` has passed; whether it held.
 bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout = kWaitTimeout);
 
+// `text` (UTF-8) as UTF-16.
+std::wstring FromUtf8(const std::string& text);
+
 // Vornel.exe as this build made it, as a Windows path.
 std::wstring ProgramPath();
 
