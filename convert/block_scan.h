@@ -35,6 +35,9 @@ inline std::uint32_t Mask16(__m128i low, __m128i high) {
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
 }
 
+// Bit k set where byte k of `m` is all ones.
+inline std::uint64_t Bits16(__m128i m) { return static_cast<std::uint32_t>(_mm_movemask_epi8(m)); }
+
 // All ones in the lanes of `c` that hold '0' or '1' (c | 1 is '1' exactly for those).
 inline __m128i Digits(__m128i c) {
   return _mm_cmpeq_epi16(_mm_or_si128(c, _mm_set1_epi16(1)), _mm_set1_epi16(u'1'));
@@ -51,31 +54,31 @@ inline std::uint64_t ReverseBits(std::uint64_t m) {
 }
 }  // namespace detail
 
-// Looks at the kBlock characters at `block` and the one after them (which must exist).
+// Looks at the kBlock characters at `block` and the one after them (which must exist). The
+// characters are narrowed to bytes first, 16 to a register, with saturation: a character above
+// U+00FF becomes 0xFF or 0x00, foreign as it was, so that each comparison covers twice as many.
+// Scanning 200 MiB in memory: 52 → 33 ms; ConvertNumberLines on it, prefetching: 74 → 69 ms
+// (medians of 9 runs, four rounds, in turn, 2026-12-07).
 inline BlockScan ScanBlock(const char16_t* block) {
-  const __m128i lf = _mm_set1_epi16(u'\n');
-  const __m128i cr = _mm_set1_epi16(u'\r');
-  const __m128i one = _mm_set1_epi16(u'1');
-  __m128i accepted = _mm_set1_epi16(-1);
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i one = _mm_set1_epi8('1');
+  __m128i accepted = _mm_set1_epi8(-1);
   BlockScan scan;
   std::uint64_t returns = 0;
   std::uint64_t ones = 0;
   for (std::ptrdiff_t k = 0; k < kBlock / 16; ++k) {
-    const __m128i a = detail::Load8(block + 16 * k);
-    const __m128i b = detail::Load8(block + 16 * k + 8);
-    const __m128i lfA = _mm_cmpeq_epi16(a, lf);
-    const __m128i lfB = _mm_cmpeq_epi16(b, lf);
-    const __m128i crA = _mm_cmpeq_epi16(a, cr);
-    const __m128i crB = _mm_cmpeq_epi16(b, cr);
-    const __m128i oneA = _mm_cmpeq_epi16(a, one);
-    const __m128i oneB = _mm_cmpeq_epi16(b, one);
-    const __m128i digitA = detail::Digits(a);
-    const __m128i digitB = detail::Digits(b);
-    accepted = _mm_and_si128(accepted, _mm_or_si128(digitA, _mm_or_si128(lfA, crA)));
-    accepted = _mm_and_si128(accepted, _mm_or_si128(digitB, _mm_or_si128(lfB, crB)));
-    scan.lineFeeds |= std::uint64_t{detail::Mask16(lfA, lfB)} << (16 * k);
-    returns |= std::uint64_t{detail::Mask16(crA, crB)} << (16 * k);
-    ones |= std::uint64_t{detail::Mask16(oneA, oneB)} << (16 * k);
+    const __m128i c =
+        _mm_packus_epi16(detail::Load8(block + 16 * k), detail::Load8(block + 16 * k + 8));
+    const __m128i isLf = _mm_cmpeq_epi8(c, lf);
+    const __m128i isCr = _mm_cmpeq_epi8(c, cr);
+    const __m128i isOne = _mm_cmpeq_epi8(c, one);
+    // c | 1 is '1' exactly for '0' and '1'.
+    const __m128i isDigit = _mm_cmpeq_epi8(_mm_or_si128(c, _mm_set1_epi8(1)), one);
+    accepted = _mm_and_si128(accepted, _mm_or_si128(isDigit, _mm_or_si128(isLf, isCr)));
+    scan.lineFeeds |= detail::Bits16(isLf) << (16 * k);
+    returns |= detail::Bits16(isCr) << (16 * k);
+    ones |= detail::Bits16(isOne) << (16 * k);
   }
   // A CR is lone unless an LF follows it, in this block or as the first of the next.
   const std::uint64_t followedByLf =
