@@ -38,7 +38,10 @@ class SharedConversion {
  private:
   using Clock = std::chrono::steady_clock;
 
-  struct Chunk {
+  // On cache lines of its own: each thread writes its chunk's end at every block, and two
+  // chunks sharing a line made the pipeline on 200 MiB take 72 ms instead of 43 (chunks of
+  // 64 Ki characters).
+  struct alignas(64) Chunk {
     std::u16string_view text;
     TextBuffer<char> out;  // kept from text to text
     NumberLinesOutcome outcome;

@@ -67,9 +67,10 @@ inline constexpr std::ptrdiff_t kPrefetchChars = 1024;
 inline constexpr std::size_t kShareFromChars = std::size_t{1} << 16;
 
 // Characters a shared chunk has at least (it ends at a line end): far more work than taking
-// it. Converting 200 MiB in memory in pieces of 1 MiB took 94 ms in chunks of 2 Ki characters
-// and 50 ms in chunks of 8 Ki (machine idle); larger chunks scattered between 43 and 71 ms.
-inline constexpr std::size_t kChunkChars = std::size_t{1} << 13;
+// it, and long enough runs of memory for the prefetching to pay. The batch run's pipeline on
+// 200 MiB (no writing, both threads) took 53 / 48 / 44 / 43 / 43 ms in chunks of 8 / 16 / 32 /
+// 64 / 128 Ki characters (medians of 9 runs, three rounds, in turn, 2026-12-07).
+inline constexpr std::size_t kChunkChars = std::size_t{1} << 15;
 
 // How long a thread that waits for the other keeps looking (giving way to any other thread
 // between looks) before it sleeps: waking a sleeping thread can take far longer than
