@@ -9,7 +9,7 @@ SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars
 
 SharedConversion::~SharedConversion() {
   if (!helper_.joinable()) return;
-  Announce([this] { stop_ = true; });
+  Announce([this] { stop_.store(true); });
   helper_.join();
 }
 
@@ -104,10 +104,11 @@ bool SharedConversion::StartHelper() {
 
 void SharedConversion::HelperLoop() {
   for (;;) {
-    Await([this] { return textWaiting_.load(std::memory_order_acquire); });
+    // Looking for the end too: else it would come only once the looking is over (2 ms).
+    Await([this] { return textWaiting_.load(std::memory_order_acquire) || stop_.load(); });
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      if (stop_) return;
+      if (stop_.load()) return;
       textWaiting_.store(false, std::memory_order_relaxed);
     }
     ConvertChunks();
@@ -124,7 +125,7 @@ void SharedConversion::Await(Ready ready) {
     std::this_thread::yield();
   }
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return stop_ || ready(); });
+  changed_.wait(lock, [&] { return stop_.load() || ready(); });
 }
 
 template <class Change>

@@ -75,12 +75,11 @@ class SharedConversion {
   std::thread helper_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  // Under mutex_: the chunks of the current text, the next one to take, how many are being
-  // converted, and whether the helper is to end.
+  // Under mutex_: the chunks of the current text and the next one to take.
   std::size_t chunkCount_ = 0;
   std::size_t nextChunk_ = 0;
-  bool stop_ = false;
-  // Read without the lock while a thread looks before it sleeps.
+  // Changed under mutex_, read without it while a thread looks before it sleeps.
   std::atomic<std::size_t> converting_{0};
   std::atomic<bool> textWaiting_{false};  // a new text has chunks for the helper
+  std::atomic<bool> stop_{false};         // the helper is to end
 };
