@@ -8,5 +8,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
   ProgramState state;
   CVornelApp app(instance, state);
   app.InitInstance();
-  return 0;
+  return app.ExitCode();
 }

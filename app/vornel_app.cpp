@@ -21,6 +21,6 @@ BOOL CVornelApp::InitInstance() {
 
   Win32WindowServices window(instance_);
   CVornelDlg dialog(window, state_.folders, state_.settings, state_.conversion);
-  RunMainDialog(window, dialog);
+  exitCode_ = RunMainDialog(window, dialog) ? 0 : 1;
   return FALSE;
 }

@@ -9,11 +9,14 @@ class CVornelApp {
   CVornelApp(HINSTANCE instance, ProgramState& state);
 
   // Initialises the common controls, registers the program for restart, runs the main dialog
-  // modally and returns FALSE once it has closed, so that the program ends. No failure is
-  // reported.
+  // modally and returns FALSE once it has closed, so that the program ends.
   BOOL InitInstance();
+  // The program's exit code after InitInstance: 0 once the dialog has run, 1 when its window
+  // could not be created (a calling program must not take that for a finished run).
+  int ExitCode() const { return exitCode_; }
 
  private:
   HINSTANCE instance_;
   ProgramState& state_;
+  int exitCode_ = 0;
 };

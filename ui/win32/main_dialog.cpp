@@ -143,14 +143,14 @@ std::vector<unsigned char> HiddenTemplate(HINSTANCE instance) {
 
 }  // namespace
 
-int RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
+std::optional<int> RunMainDialog(Win32WindowServices& window, CVornelDlg& dialog) {
   const std::vector<unsigned char> dialogTemplate = HiddenTemplate(window.Instance());
-  if (dialogTemplate.empty() || !RegisterTextView(window.Instance())) return -1;
+  if (dialogTemplate.empty() || !RegisterTextView(window.Instance())) return std::nullopt;
   MainDialogContext context{window, dialog};
   const HWND hwnd = CreateDialogIndirectParamW(
       window.Instance(), reinterpret_cast<LPCDLGTEMPLATEW>(dialogTemplate.data()), nullptr,
       MainDialogProc, reinterpret_cast<LPARAM>(&context));
-  if (hwnd == nullptr) return -1;
+  if (hwnd == nullptr) return std::nullopt;
 
   window.ShowDialogWindow();
   MSG message;
