@@ -41,6 +41,9 @@ class MappedView {
   ~MappedView();
 
   std::string_view Bytes() const { return {static_cast<const char*>(base_), size_}; }
+  // Whether another program cut the file short while the view was read: the lost part then
+  // reads as zeros instead of ending the process (POSIX); the bytes cannot be trusted.
+  bool CutShort() const;
 
  private:
   const void* base_;

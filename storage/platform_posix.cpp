@@ -5,7 +5,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -184,19 +183,6 @@ std::optional<std::uint64_t> NativeFile::Size() {
   struct stat info {};
   if (::fstat(static_cast<int>(handle_), &info) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(info.st_size);
-}
-
-std::optional<MappedView> NativeFile::MapForReading(std::uint64_t offset, std::size_t size) {
-  // Unlike Windows, nothing here keeps another program from cutting the file short while it is
-  // mapped; reading the lost part would then fault. The program itself runs on Windows.
-  void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, static_cast<int>(handle_),
-                      static_cast<off_t>(offset));
-  if (view == MAP_FAILED) return std::nullopt;
-  return MappedView(view, size);
-}
-
-MappedView::~MappedView() {
-  if (base_ != nullptr) ::munmap(const_cast<void*>(base_), size_);
 }
 
 bool NativeFile::SeekToStart() { return ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0; }

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -583,6 +584,25 @@ TEST_F(BatchInputTest, AFileThatCannotBeReadGivesNothing) {
   EXPECT_FALSE(ConvertBatchInput((folder_.path() / "missing.tbin").u16string(),
                                  [](std::string_view) { return true; }));
 }
+
+#ifndef _WIN32
+TEST_F(BatchInputTest, AFileCutShortWhileItIsReadIsUnreadable) {
+  // Another program cuts the input short while its mapped view is read (Windows refuses that):
+  // the lost pages must not end the process, and the input is unreadable, not converted.
+  const std::filesystem::path path = folder_.path() / "Quillet.tbin";
+  std::string lines;
+  while (lines.size() < 4 * tuning::kBatchPieceBytes / 2) lines += "1\r\n";
+  WriteBytes(path, Utf16Bytes(lines));
+  bool cut = false;
+  const auto input = ConvertBatchInput(path.u16string(), [&](std::string_view) {
+    if (!cut) std::filesystem::resize_file(path, 4096);  // after the first piece
+    cut = true;
+    return true;
+  });
+  EXPECT_TRUE(cut);
+  EXPECT_FALSE(input);
+}
+#endif
 
 TEST_F(BatchInputTest, AFailedWriteIsReportedAndTheCheckGoesOn) {
   WriteBytes(folder_.path() / "in.tbin", Utf16Bytes("1\r\n10\r\n2"));
