@@ -142,6 +142,9 @@ std::uint32_t CurrentProcessId();
 // The UTF-16 path of a name as the system gives it (a command-line argument, say), as the
 // seam converts names back: a byte that is not UTF-8 becomes U+DC80..U+DCFF.
 std::u16string PathOfNativeName(std::string_view name);
+// The bytes of `text` as the seam gives names to the system: UTF-8, with U+DC80..U+DCFF turned
+// back into the bytes they stand for and other unpaired surrogates as U+FFFD.
+std::string NativeNameOf(std::u16string_view text);
 #endif
 
 }  // namespace platform

@@ -19,24 +19,27 @@
 namespace platform {
 namespace {
 
-std::optional<std::string> ToNative(std::u16string_view path) {
+std::string Utf8Of(std::u16string_view text) {
   std::string out;
-  out.reserve(path.size());
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const char16_t unit = path[i];
-    if (unit == u'\0') return std::nullopt;
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
-        path[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (path[++i] - 0xDC00));
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00));
     } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
       out.push_back(static_cast<char>(unit - 0xDC00));
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      AppendUtf8(out, 0xFFFD);
     } else {
-      AppendUtf8(out, unit);
+      AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
     }
   }
   return out;
+}
+
+// A path for the system; nullopt when it holds a NUL, which would cut it short there.
+std::optional<std::string> ToNative(std::u16string_view path) {
+  if (path.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+  return Utf8Of(path);
 }
 
 std::u16string FromNative(std::string_view name) {
@@ -331,5 +334,7 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 std::u16string PathOfNativeName(std::string_view name) { return FromNative(name); }
+
+std::string NativeNameOf(std::u16string_view text) { return Utf8Of(text); }
 
 }  // namespace platform
