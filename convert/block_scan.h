@@ -9,8 +9,12 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+
+#include "tuning/tuning.h"
 
 namespace block_scan {
 
@@ -102,6 +106,15 @@ inline unsigned BreakLanes8(const char16_t* at) {
   const __m128i c = detail::Load8(at);
   return detail::Mask16(_mm_cmpeq_epi16(c, _mm_set1_epi16(u'\r')),
                         _mm_cmpeq_epi16(c, _mm_set1_epi16(u'\n')));
+}
+
+// Asks for the memory tuning::kPrefetchChars characters after `at` in `text` (the last
+// character when fewer follow), so that it has come by the time a pass reaches it: the work
+// on each line otherwise leaves the processor waiting for memory at every block.
+inline void AskAhead(std::u16string_view text, std::size_t at) {
+  const std::size_t ahead =
+      std::min(at + static_cast<std::size_t>(tuning::kPrefetchChars), text.size() - 1);
+  _mm_prefetch(reinterpret_cast<const char*>(text.data() + ahead), _MM_HINT_T0);
 }
 
 // Where the digits of the line from `lineStart` to its LF at `lf` end: before its CR.

@@ -6,7 +6,6 @@
 #include "convert/binary.h"
 #include "convert/block_scan.h"
 #include "convert/decimal_text.h"
-#include "tuning/tuning.h"
 
 namespace {
 
@@ -80,10 +79,7 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
   const char16_t* returnsBefore = begin;
   std::uint64_t previousOnes = 0;  // of the block before, as onesLastFirst
   for (const char16_t* block = begin; end - block > kBlock; block += kBlock) {
-    // Never past the end: asking for memory there would be no fault, but no pointer either.
-    const char16_t* const ahead =
-        end - block > tuning::kPrefetchChars ? block + tuning::kPrefetchChars : end - 1;
-    _mm_prefetch(reinterpret_cast<const char*>(ahead), _MM_HINT_T0);
+    AskAhead(text, static_cast<std::size_t>(block - begin));
     const BlockScan scan = ScanBlock(block);
     if (scan.foreign) {
       outcome.foreign = true;
