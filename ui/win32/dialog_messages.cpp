@@ -1,7 +1,16 @@
 #include "ui/win32/dialog_messages.h"
 
+namespace {
+
+// A key press or the character it types. The dialog's handling would ask the focused control
+// for its dialog code with the message itself, and a multi-line edit box asked so takes itself
+// for a dialog's: from then on it answers Escape by closing its parent.
+bool IsTypingMessage(UINT message) { return message == WM_KEYDOWN || message == WM_CHAR; }
+
+}  // namespace
+
 void DispatchDialogMessage(HWND dialog, const MSG& message) {
-  if (message.message != WM_KEYDOWN && dialog != nullptr &&
+  if (!IsTypingMessage(message.message) && dialog != nullptr &&
       IsDialogMessageW(dialog, const_cast<MSG*>(&message))) {
     return;
   }

@@ -3,10 +3,11 @@
 
 #include "ui/win32/windows_api.h"
 
-// Dispatches one message taken from the queue. A key press (WM_KEYDOWN) is translated and
-// dispatched straight to its window, the focused control, so typing works while the dialog's
-// own keyboard handling (Enter, Escape, Tab, arrow keys) never sees it; every other message
-// goes through the dialog's handling first.
+// Dispatches one message taken from the queue. A key press (WM_KEYDOWN) and the character it
+// types (WM_CHAR) are translated and dispatched straight to their window, the focused control,
+// so typing works while the dialog's own keyboard handling (Enter, Escape, Tab, arrow keys)
+// never sees them; every other message (Alt with a key among them) goes through the dialog's
+// handling first.
 void DispatchDialogMessage(HWND dialog, const MSG& message);
 
 // Takes and dispatches the pending messages of the thread one at a time, as long as any is
