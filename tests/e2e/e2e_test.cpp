@@ -308,6 +308,25 @@ TEST_F(ProgramTest, ACloseRequestWaitsOutARunAndThenEndsWithoutExitsSteps) {
   EXPECT_FALSE(fs::exists(SettingsFile()));
 }
 
+TEST_F(ProgramTest, AQuitMessageDuringARunLeavesCancelWorkingAndEndsTheProgramAfterIt) {
+  // Settings that open the message gate: a run that went on to its end would wait at its
+  // completion message.
+  WriteSettings("1\r\n1");
+  Start();
+  constexpr std::size_t kLines = 3000000;  // a run that lasts, as in the Cancel test
+  std::wstring content;
+  for (std::size_t i = 0; i < kLines; ++i) content += L"1011001110001111\r\n";
+  ReadFile(documents_.Scratch() / L"long.txt", content);
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_BTN_CANCEL); }));
+  // Posted messages are taken in order: the run's pump takes the quit before the click.
+  PostThreadMessageW(GetWindowThreadProcessId(dialog_, nullptr), WM_QUIT, 0, 0);
+  Click(dialog_, IDC_BTN_CANCEL);
+  ExpectMessage(kCancelClicked);
+  ASSERT_TRUE(program_->WaitForExit()) << "the program did not end after the run";
+  EXPECT_EQ(ReadBytes(SettingsFile()), "1\r\n1");
+}
+
 TEST_F(ProgramTest, BrowseButtonPutsTheChosenFileIntoTheBox) {
   Start();
   const fs::path file = documents_.Scratch() / L"chosen.txt";

@@ -18,14 +18,18 @@ void DispatchDialogMessage(HWND dialog, const MSG& message) {
   DispatchMessageW(&message);
 }
 
-bool PumpPendingMessages(HWND dialog, bool paint) {
+std::optional<int> PumpPendingMessages(HWND dialog, bool paint) {
   // Input, posted and sent messages (timers among them); paint requests only when asked.
   const UINT kinds = paint ? 0 : PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+  std::optional<int> quit;
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | kinds)) {
     if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | kinds)) break;
-    if (message.message == WM_QUIT) return false;
-    DispatchDialogMessage(dialog, message);
+    if (message.message == WM_QUIT) {
+      quit = static_cast<int>(message.wParam);
+    } else {
+      DispatchDialogMessage(dialog, message);
+    }
   }
-  return true;
+  return quit;
 }
