@@ -79,7 +79,8 @@ UnitMove MoveByLines(const TextLines& lines, std::size_t position, long long cou
     if (position >= size) return {position, 0};
     const std::size_t lastUnit = (lines.LineCount() - 1) / unitLines;
     const std::size_t starts = lastUnit - unit;  // unit starts after the position
-    const bool endToo = lines.LineStart(lastUnit * unitLines) != size;
+    // The text's end is a boundary of its own unless the last unit starts there.
+    const std::size_t endToo = lines.LineStart(lastUnit * unitLines) != size ? 1 : 0;
     const auto moved = static_cast<std::size_t>(
         std::min<unsigned long long>(static_cast<unsigned long long>(count), starts + endToo));
     return {moved <= starts ? lines.LineStart((unit + moved) * unitLines) : size,
