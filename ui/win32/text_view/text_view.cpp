@@ -283,7 +283,7 @@ bool ShowNewText(TextView& view, std::u16string&& text) {
   }
   view.topLine = 0;
   view.left = 0;
-  view.anchor = view.caret = 0;
+  Select(view, 0, 0);
   MeasureText(view);
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
