@@ -6,6 +6,7 @@
 namespace {
 
 struct Texts {
+  // cppcheck-suppress unusedStructMember ; read by InOrder, at compile time
   Message message;
   std::u16string_view english;
   std::u16string_view japanese;

@@ -69,6 +69,7 @@ ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
     if (!named.starts_with("LANG") && !named.starts_with("LC_")) variables.emplace_back(named);
   }
   std::vector<char*> envp;
+  envp.reserve(variables.size() + 1);
   for (std::string& variable : variables) envp.push_back(variable.data());
   envp.push_back(nullptr);
   const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data());

@@ -58,6 +58,11 @@ std::string In(const Said& said, bool japanese = JapaneseByDefault()) {
   return japanese ? said.japanese : said.english;
 }
 
+// The converter's line on standard error about `what`.
+std::string ErrorLine(const std::string& what, const std::string& text) {
+  return "vornel-convert: " + what + ": " + text + kEnd;
+}
+
 bool Ascii(const std::string& text) {
   return std::all_of(text.begin(), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -188,7 +193,7 @@ class ConverterFileTest : public ::testing::Test {
  protected:
   // The file `name` (UTF-8) in the folder, holding `bytes`.
   fs::path File(const std::string& name, const std::string& bytes) {
-    const fs::path path = folder_.path() / std::u8string(name.begin(), name.end());
+    fs::path path = folder_.path() / std::u8string(name.begin(), name.end());
     WriteBytes(path, bytes);
     return path;
   }
@@ -250,17 +255,17 @@ TEST_F(ConverterFileTest, EachRefusalNamesItsFileInTheUsersLanguage) {
        "",
        2,
        "無.txt",
-       "\\xe7\\x84\\xa1.txt",
+       R"(\xe7\x84\xa1.txt)",
        "",
        kUnreadable},
-      {"an empty input", {folder + "空.txt"}, "", 3, "空.txt", "\\xe7\\xa9\\xba.txt", "", kEmpty},
+      {"an empty input", {folder + "空.txt"}, "", 3, "空.txt", R"(\xe7\xa9\xba.txt)", "", kEmpty},
       {"empty standard input", {}, "", 3, "", "", "", kEmpty},
       {"a foreign character",
        {folder + "数.txt"},
        "",
        4,
        "数.txt",
-       "\\xe6\\x95\\xb0.txt",
+       R"(\xe6\x95\xb0.txt)",
        ":2:2",
        kForeign},
       {"a line too long",
@@ -268,7 +273,7 @@ TEST_F(ConverterFileTest, EachRefusalNamesItsFileInTheUsersLanguage) {
        "",
        5,
        "長.txt",
-       "\\xe9\\x95\\xb7.txt",
+       R"(\xe9\x95\xb7.txt)",
        ":1",
        kTooLong},
       {"an output in a missing folder",
@@ -276,7 +281,7 @@ TEST_F(ConverterFileTest, EachRefusalNamesItsFileInTheUsersLanguage) {
        "",
        6,
        "無/出.txt",
-       "\\xe7\\x84\\xa1/\\xe5\\x87\\xba.txt",
+       R"(\xe7\x84\xa1/\xe5\x87\xba.txt)",
        "",
        kUnwritable},
   };
@@ -287,13 +292,13 @@ TEST_F(ConverterFileTest, EachRefusalNamesItsFileInTheUsersLanguage) {
       const std::string name =
           c.file.empty() ? In(kStandardInput, l.japanese) : named(c.file, c.escaped, l.ascii);
       EXPECT_EQ(run.code, c.code) << c.name << ", " << where;
-      EXPECT_EQ(run.err, "vornel-convert: " + name + c.place + ": " + In(c.said, l.japanese) + kEnd)
+      EXPECT_EQ(run.err, ErrorLine(name + c.place, In(c.said, l.japanese)))
           << c.name << ", " << where;
       EXPECT_TRUE(!l.ascii || Ascii(run.err)) << c.name;
     }
     const ConverterRun usage = RunConverterProcess({"-数"}, "", l.locale);
     EXPECT_EQ(usage.err,
-              "vornel-convert: " + Invalid(l.ascii ? "-\\xe6\\x95\\xb0" : "-数", l.japanese) + kEnd)
+              "vornel-convert: " + Invalid(l.ascii ? R"(-\xe6\x95\xb0)" : "-数", l.japanese) + kEnd)
         << where;
     const ConverterRun help = RunConverterProcess({"--help"}, "", l.locale);
     EXPECT_TRUE(help.out.starts_with(l.japanese ? "使い方:" : "Usage:")) << where;
