@@ -32,9 +32,10 @@ class Speaker {
  public:
   Speaker() : locale_(CurrentUserLocale()) {}
 
+  // The text of `message` in the user's language.
   std::u16string_view Text(Message message) const { return TextOf(message, locale_.language); }
 
-  // Writes `text` to `stream`.
+  // Writes `text` to `stream` as the user's terminal takes it; a failure goes unsaid.
   void Say(ConsoleStream stream, std::u16string_view text) const {
     WriteLine(stream, text, locale_.asciiOnly);
   }
