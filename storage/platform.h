@@ -106,6 +106,17 @@ struct EntryInfo {
   bool isLink = false;
 };
 
+// Whether a Windows entry with these attributes and reparse tag is a link, never walked into:
+// a reparse point whose tag names another file or folder (a name surrogate: symbolic links,
+// junctions, WSL links), or whose tag could not be read (0, as wine gives). Every other reparse
+// point, such as a cloud-storage placeholder or a deduplicated file, is an ordinary entry.
+constexpr bool IsLinkEntry(std::uint32_t attributes, std::uint32_t reparseTag) {
+  constexpr std::uint32_t kReparsePoint = 0x400;        // FILE_ATTRIBUTE_REPARSE_POINT
+  constexpr std::uint32_t kNameSurrogate = 0x20000000;  // IsReparseTagNameSurrogate
+  return (attributes & kReparsePoint) != 0 &&
+         (reparseTag == 0 || (reparseTag & kNameSurrogate) != 0);
+}
+
 // The current user's Documents folder; empty when it cannot be found.
 std::u16string DocumentsFolder();
 // Creates one folder level; false on any failure, an existing folder included.

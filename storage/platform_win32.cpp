@@ -44,9 +44,22 @@ std::optional<DWORD> Attributes(const std::u16string& path) {
   return attributes;
 }
 
-void Describe(EntryInfo& entry, DWORD attributes) {
+// The reparse tag of the reparse point at `native` itself; 0 when it cannot be read.
+DWORD ReparseTag(const std::wstring& native) {
+  const HANDLE handle = CreateFileW(
+      native.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  const bool read =
+      GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info) != 0;
+  CloseHandle(handle);
+  return read ? info.ReparseTag : 0;
+}
+
+void Describe(EntryInfo& entry, DWORD attributes, DWORD reparseTag) {
   entry.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  entry.isLink = IsLinkEntry(attributes, reparseTag);
 }
 
 // Whether another program has the file open without letting it be deleted: then asking for
@@ -216,10 +229,13 @@ std::optional<FileStatus> Status(const std::u16string& path) {
 }
 
 std::optional<EntryInfo> QueryEntry(const std::u16string& path) {
-  const auto attributes = Attributes(path);
-  if (!attributes) return std::nullopt;
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(native->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   EntryInfo entry;
-  Describe(entry, *attributes);
+  Describe(entry, attributes,
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? ReparseTag(*native) : 0);
   return entry;
 }
 
@@ -239,7 +255,8 @@ std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
     if (name == L"." || name == L"..") continue;
     EntryInfo entry;
     entry.name.assign(name.begin(), name.end());
-    Describe(entry, data.dwFileAttributes);
+    // For a reparse point the find data's reserved field holds its tag.
+    Describe(entry, data.dwFileAttributes, data.dwReserved0);
     entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &data) != FALSE);
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
