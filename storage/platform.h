@@ -59,6 +59,12 @@ class NativeFile {
   // other program opens by name and that is deleted when it is closed or the process ends;
   // nullopt on any failure.
   static std::optional<NativeFile> OpenTemporary();
+  // The lock file at `path` (created when missing), open for this opener alone until it is
+  // closed or the process ends, however it ends: no other opener gets it meanwhile, in this
+  // process or another, on this machine or another that shares the folder. Windows: opened
+  // without sharing and deleted when closed; elsewhere: flock on it, the file left in place.
+  // nullopt on failure, with `busy` set when another opener holds it.
+  static std::optional<NativeFile> OpenAsLock(const std::u16string& path, bool& busy);
   // A second handle of the process's standard input or output (closing it leaves the stream
   // open); reading a pipe whose writer has closed it gives 0, as at the end of a file. nullopt
   // when the process has no such stream.

@@ -113,6 +113,29 @@ std::optional<NativeFile> NativeFile::OpenTemporary() {
   return NativeFile(reinterpret_cast<std::intptr_t>(handle));
 }
 
+std::optional<NativeFile> NativeFile::OpenAsLock(const std::u16string& path, bool& busy) {
+  busy = false;
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  // Without sharing, every other opener meets a sharing violation, over a network share too.
+  // The system closes the handle when the process ends, and closing deletes the file.
+  const HANDLE handle =
+      CreateFileW(native->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+  const DWORD error = GetLastError();
+  if (error == ERROR_SHARING_VIOLATION) {
+    busy = true;
+  } else if (error == ERROR_ACCESS_DENIED) {
+    // So answers, for a moment, a lock file that its last holder is deleting; a folder in
+    // the way or a folder without the right to create files answers the same but stays.
+    const DWORD attributes = GetFileAttributesW(native->c_str());
+    busy = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() == ERROR_ACCESS_DENIED
+                                                 : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  return std::nullopt;
+}
+
 std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {
   const HANDLE standard =
       GetStdHandle(stream == StandardStream::kInput ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE);
