@@ -156,7 +156,8 @@ std::optional<NativeFile> NativeFile::OpenAsLock(const std::u16string& path, boo
   if (!native) return std::nullopt;
   int fd = -1;
   do {
-    fd = ::open(native->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Reading is all flock needs, so a lock file that another user left is taken as well.
+    fd = ::open(native->c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return std::nullopt;
   // flock rather than fcntl: its lock belongs to this open file, so that two opens in one

@@ -119,9 +119,8 @@ std::optional<NativeFile> NativeFile::OpenAsLock(const std::u16string& path, boo
   if (!native) return std::nullopt;
   // Without sharing, every other opener meets a sharing violation, over a network share too.
   // The system closes the handle when the process ends, and closing deletes the file.
-  const HANDLE handle =
-      CreateFileW(native->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const HANDLE handle = CreateFileW(native->c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle != INVALID_HANDLE_VALUE) return NativeFile(reinterpret_cast<std::intptr_t>(handle));
   const DWORD error = GetLastError();
   if (error == ERROR_SHARING_VIOLATION) {
