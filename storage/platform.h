@@ -59,6 +59,12 @@ class NativeFile {
   // other program opens by name and that is deleted when it is closed or the process ends;
   // nullopt on any failure.
   static std::optional<NativeFile> OpenTemporary();
+  // The lock file at `path` (created when missing), open for this opener alone until it is
+  // closed or the process ends, however it ends: no other opener gets it meanwhile, in this
+  // process or another, on this machine or another that shares the folder. Windows: opened
+  // without sharing and deleted when closed; elsewhere: flock on it, the file left in place.
+  // nullopt on failure, with `busy` set when another opener holds it.
+  static std::optional<NativeFile> OpenAsLock(const std::u16string& path, bool& busy);
   // A second handle of the process's standard input or output (closing it leaves the stream
   // open); reading a pipe whose writer has closed it gives 0, as at the end of a file. nullopt
   // when the process has no such stream.
@@ -105,6 +111,17 @@ struct EntryInfo {
   bool isDirectory = false;
   bool isLink = false;
 };
+
+// Whether a Windows entry with these attributes and reparse tag is a link, never walked into:
+// a reparse point whose tag names another file or folder (a name surrogate: symbolic links,
+// junctions, WSL links), or whose tag could not be read (0, as wine gives). Every other reparse
+// point, such as a cloud-storage placeholder or a deduplicated file, is an ordinary entry.
+constexpr bool IsLinkEntry(std::uint32_t attributes, std::uint32_t reparseTag) {
+  constexpr std::uint32_t kReparsePoint = 0x400;        // FILE_ATTRIBUTE_REPARSE_POINT
+  constexpr std::uint32_t kNameSurrogate = 0x20000000;  // IsReparseTagNameSurrogate
+  return (attributes & kReparsePoint) != 0 &&
+         (reparseTag == 0 || (reparseTag & kNameSurrogate) != 0);
+}
 
 // The current user's Documents folder; empty when it cannot be found.
 std::u16string DocumentsFolder();

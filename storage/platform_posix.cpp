@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,6 +148,28 @@ std::optional<NativeFile> NativeFile::OpenTemporary() {
   if (fd < 0) return std::nullopt;
   ::unlink(name.c_str());  // open, it stays until it is closed; no other program finds it
   return NativeFile(fd);
+}
+
+std::optional<NativeFile> NativeFile::OpenAsLock(const std::u16string& path, bool& busy) {
+  busy = false;
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  int fd = -1;
+  do {
+    // Reading is all flock needs, so a lock file that another user left is taken as well.
+    fd = ::open(native->c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return std::nullopt;
+  // flock rather than fcntl: its lock belongs to this open file, so that two opens in one
+  // process exclude each other too, and it goes when the last descriptor closes.
+  int locked = -1;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked == 0) return NativeFile(fd);
+  busy = errno == EWOULDBLOCK;
+  ::close(fd);
+  return std::nullopt;
 }
 
 std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {

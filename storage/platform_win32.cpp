@@ -44,9 +44,22 @@ std::optional<DWORD> Attributes(const std::u16string& path) {
   return attributes;
 }
 
-void Describe(EntryInfo& entry, DWORD attributes) {
+// The reparse tag of the reparse point at `native` itself; 0 when it cannot be read.
+DWORD ReparseTag(const std::wstring& native) {
+  const HANDLE handle = CreateFileW(
+      native.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  const bool read =
+      GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info) != 0;
+  CloseHandle(handle);
+  return read ? info.ReparseTag : 0;
+}
+
+void Describe(EntryInfo& entry, DWORD attributes, DWORD reparseTag) {
   entry.isDirectory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isLink = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  entry.isLink = IsLinkEntry(attributes, reparseTag);
 }
 
 // Whether another program has the file open without letting it be deleted: then asking for
@@ -98,6 +111,28 @@ std::optional<NativeFile> NativeFile::OpenTemporary() {
     return std::nullopt;
   }
   return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+}
+
+std::optional<NativeFile> NativeFile::OpenAsLock(const std::u16string& path, bool& busy) {
+  busy = false;
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  // Without sharing, every other opener meets a sharing violation, over a network share too.
+  // The system closes the handle when the process ends, and closing deletes the file.
+  const HANDLE handle = CreateFileW(native->c_str(), GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+  const DWORD error = GetLastError();
+  if (error == ERROR_SHARING_VIOLATION) {
+    busy = true;
+  } else if (error == ERROR_ACCESS_DENIED) {
+    // So answers, for a moment, a lock file that its last holder is deleting; a folder in
+    // the way or a folder without the right to create files answers the same but stays.
+    const DWORD attributes = GetFileAttributesW(native->c_str());
+    busy = attributes == INVALID_FILE_ATTRIBUTES ? GetLastError() == ERROR_ACCESS_DENIED
+                                                 : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  return std::nullopt;
 }
 
 std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {
@@ -216,10 +251,13 @@ std::optional<FileStatus> Status(const std::u16string& path) {
 }
 
 std::optional<EntryInfo> QueryEntry(const std::u16string& path) {
-  const auto attributes = Attributes(path);
-  if (!attributes) return std::nullopt;
+  const auto native = ToNative(path);
+  if (!native) return std::nullopt;
+  const DWORD attributes = GetFileAttributesW(native->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   EntryInfo entry;
-  Describe(entry, *attributes);
+  Describe(entry, attributes,
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? ReparseTag(*native) : 0);
   return entry;
 }
 
@@ -239,7 +277,8 @@ std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
     if (name == L"." || name == L"..") continue;
     EntryInfo entry;
     entry.name.assign(name.begin(), name.end());
-    Describe(entry, data.dwFileAttributes);
+    // For a reparse point the find data's reserved field holds its tag.
+    Describe(entry, data.dwFileAttributes, data.dwReserved0);
     entries.push_back(std::move(entry));
   } while (FindNextFileW(search, &data) != FALSE);
   const bool complete = GetLastError() == ERROR_NO_MORE_FILES;

@@ -1,15 +1,20 @@
 #include "storage/run_lock.h"
 
-std::string RunLockName(const std::u16string& key) {
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (char16_t c : key) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-    if (c == u'/') c = u'\\';
-    hash = (hash ^ (c & 0xFF)) * 1099511628211ull;
-    hash = (hash ^ (c >> 8)) * 1099511628211ull;
+#include <thread>
+#include <utility>
+
+#include "tuning/tuning.h"
+
+RunLock::RunLock(const std::u16string& path, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    bool busy = false;
+    if (auto file = platform::NativeFile::OpenAsLock(path, busy)) {
+      file_.emplace(std::move(*file));
+      return;
+    }
+    // Only another holder is worth waiting for; a lock file that cannot be made never comes.
+    if (!busy || std::chrono::steady_clock::now() >= deadline) return;
+    std::this_thread::sleep_for(tuning::kLockPollPause);
   }
-  static const char kHex[] = "0123456789abcdef";
-  std::string name(16, '0');
-  for (int i = 15; i >= 0; --i, hash >>= 4) name[static_cast<std::size_t>(i)] = kHex[hash & 0xF];
-  return name;
 }

@@ -1,26 +1,21 @@
 #pragma once
-// A lock shared by every process of the current user that names the same key: batch runs on
-// one hand-off folder take turns with it.
+// A lock that every process using the same working folders shares, in any session and on any
+// machine that reaches them: batch runs on one hand-off folder take turns with it.
 
 #include <chrono>
-#include <cstdint>
+#include <optional>
 #include <string>
+
+#include "storage/platform.h"
 
 class RunLock {
  public:
-  // Waits up to `timeout` for the lock named by `key` (a path; letter case is ignored);
-  // Held() tells whether it was taken. Released when the object goes.
-  RunLock(const std::u16string& key, std::chrono::milliseconds timeout);
-  ~RunLock();
-  RunLock(const RunLock&) = delete;
-  RunLock& operator=(const RunLock&) = delete;
+  // Waits up to `timeout` for the lock file at `path` (RunLockFileOf); Held() tells whether it
+  // was taken. Released when the object goes, and by the system when the process ends.
+  RunLock(const std::u16string& path, std::chrono::milliseconds timeout);
 
-  bool Held() const { return held_; }
+  bool Held() const { return file_.has_value(); }
 
  private:
-  std::intptr_t handle_ = -1;
-  bool held_ = false;
+  std::optional<platform::NativeFile> file_;
 };
-
-// A short name for `key`: 16 hexadecimal digits of a hash of its letters, case ignored.
-std::string RunLockName(const std::u16string& key);

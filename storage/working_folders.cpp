@@ -34,6 +34,10 @@ std::u16string SettingsFileOf(const std::u16string& tempDir) {
   return Append(tempDir, u"\\Pellow.tmp");
 }
 
+std::u16string RunLockFileOf(const std::u16string& tempDir) {
+  return Append(tempDir, u"\\AutoFile.lock");
+}
+
 std::u16string BatchInputFileOf(const std::u16string& autoFileDir) {
   return Append(autoFileDir, u"\\Quillet.tbin");
 }

@@ -31,13 +31,16 @@ struct FolderState {
 std::u16string AppDataDirOf(const std::u16string& documents);
 // documents + "\Brindlecot\Tavernic\Result": where the batch run writes its result.
 std::u16string ResultDirOf(const std::u16string& documents);
-// documents + "\Brindlecot\Tavernic\temp": where the settings file lives.
+// documents + "\Brindlecot\Tavernic\temp": where the settings file and the run lock live.
 std::u16string TempDirOf(const std::u16string& documents);
 // documents + "\Brindlecot\Tavernic\AutoFile": the hand-off folder.
 std::u16string AutoFileDirOf(const std::u16string& documents);
 
 // tempDir + "\Pellow.tmp"
 std::u16string SettingsFileOf(const std::u16string& tempDir);
+// tempDir + "\AutoFile.lock": held by a batch run while it works on the hand-off folder; it
+// lies outside that folder, so that removing the folder never meets it.
+std::u16string RunLockFileOf(const std::u16string& tempDir);
 // autoFileDir + "\Quillet.tbin"
 std::u16string BatchInputFileOf(const std::u16string& autoFileDir);
 // resultDir + "\Ostrum.tbin"

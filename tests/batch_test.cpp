@@ -2,11 +2,9 @@
 // ends by itself.
 #include <gtest/gtest.h>
 
-#include <future>
-#include <thread>
-
 #include "convert/binary.h"
 #include "storage/run_lock.h"
+#include "storage/working_folders.h"
 #include "tests/dialog_fixture.h"
 #include "tests/test_text.h"
 #include "ui/batch_messages.h"
@@ -153,20 +151,13 @@ TEST_F(BatchTest, AnUnwritableResultKeepsTheInput) {
 TEST_F(BatchTest, AStartThatOutwaitsTheLockOfAnotherRunSaysSoAndKeepsTheInput) {
   OpenGate();
   WriteBytes(Input(), Utf16Bytes("11\r\n"));
-  // Another run holds the lock, on a thread of its own (a lock is its holder thread's).
-  std::promise<bool> held;
-  std::promise<void> done;
-  std::thread otherRun([&] {
-    const RunLock lock(AutoFileDirOf(documents.u16string()), std::chrono::milliseconds(0));
-    held.set_value(lock.Held());
-    done.get_future().wait();
-  });
-  const bool otherHeld = held.get_future().get();
+  // Another run holds the lock.
+  fs::create_directories(program.temp);
+  const RunLock other(RunLockFileOf(TempDirOf(documents.u16string())),
+                      std::chrono::milliseconds(0));
+  ASSERT_TRUE(other.Held());
   dialog.SetBatchLockWait(std::chrono::milliseconds(50));
-  if (otherHeld) Start();
-  done.set_value();
-  otherRun.join();
-  ASSERT_TRUE(otherHeld);
+  Start();
   EXPECT_EQ(window.endResult, -1);
   ASSERT_EQ(window.boxes.size(), 1u);
   EXPECT_EQ(window.boxes[0].text, u"別の自動処理が実行中のため、処理を中止します。");

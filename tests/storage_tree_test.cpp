@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "storage/file_access.h"
+#include "storage/platform.h"
 #include "tests/storage_test_support.h"
 #include "tests/support/folder_link.h"
 #include "tests/test_text.h"
@@ -34,6 +36,36 @@ class DeleteDirectoryTreeTest : public TempFolderTest {
     EXPECT_EQ(ReadBytes(At(u"canary/inner/keep2.txt")), "keep2");
   }
 };
+
+// Which Windows reparse points are links: only those whose tag names another file or folder,
+// and those whose tag cannot be read. A cloud placeholder or a deduplicated folder is walked
+// and emptied like any other.
+TEST(LinkEntryTest, OnlyNameSurrogatesAndUnreadableTagsAreLinks) {
+  constexpr std::uint32_t kFile = 0x20;           // FILE_ATTRIBUTE_ARCHIVE
+  constexpr std::uint32_t kFolder = 0x10;         // FILE_ATTRIBUTE_DIRECTORY
+  constexpr std::uint32_t kReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT
+  const struct {
+    const char* name;
+    std::uint32_t attributes;
+    std::uint32_t tag;
+    bool link;
+  } cases[] = {
+      {"plain file", kFile, 0, false},
+      {"plain folder", kFolder, 0, false},
+      {"symbolic link to a folder", kFolder | kReparsePoint, 0xA000000C, true},
+      {"symbolic link to a file", kFile | kReparsePoint, 0xA000000C, true},
+      {"junction", kFolder | kReparsePoint, 0xA0000003, true},
+      {"WSL symbolic link", kFile | kReparsePoint, 0xA000001D, true},
+      {"cloud placeholder folder", kFolder | kReparsePoint, 0x9000001A, false},
+      {"cloud placeholder file", kFile | kReparsePoint, 0x9000001A, false},
+      {"deduplicated file", kFile | kReparsePoint, 0x80000013, false},
+      {"reparse point whose tag could not be read", kFolder | kReparsePoint, 0, true},
+      {"a tag without the reparse attribute", kFolder, 0xA000000C, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::IsLinkEntry(c.attributes, c.tag), c.link) << c.name;
+  }
+}
 
 TEST_F(DeleteDirectoryTreeTest, RemovesANestedTree) {
   for (const char16_t* folder : {u"AutoFile/a/b/c", u"AutoFile/空/d", u"AutoFile/e"}) {

@@ -94,9 +94,9 @@ inline constexpr std::size_t kLongestReturnedChars = 4096;
 // takes about a third of a second under wine (bench/compare.sh), so a queue of calling programs
 // passes well within it, and a run that hangs does not hold the next start for ever.
 inline constexpr std::chrono::minutes kBatchLockWait{5};
-// How often a run that waits for that lock tries again where the system cannot wait for it
-// (POSIX, whose flock waits without a time limit): the next run starts within a few
-// milliseconds of the last one's end, at a cost too small to see. Not timed.
+// How often a run that waits for that lock tries again: the lock is a file held open, which no
+// system waits for with a time limit. The next run starts within a few milliseconds of the
+// last one's end, at a cost too small to see. Not timed.
 inline constexpr std::chrono::milliseconds kLockPollPause{5};
 
 // ---- The dialog during a file conversion ----

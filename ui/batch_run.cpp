@@ -46,8 +46,8 @@ std::u16string_view MessageOf(HandOverFailure failure) {
 
 void CVornelDlg::RunBatch() {
   // Batch runs on one hand-off folder take turns, so that two starts at the same moment
-  // never work on one input together.
-  std::optional<RunLock> lock(std::in_place, folders_.AutoFileDir, batchLockWait_);
+  // never work on one input together, whatever session or machine they run in.
+  std::optional<RunLock> lock(std::in_place, RunLockFileOf(folders_.TempDir), batchLockWait_);
   if (!lock->Held()) return Refuse(window_, settings_, batch_msg::kAnotherRunBusy);
 
   const std::u16string inputPath = BatchInputFileOf(folders_.AutoFileDir);

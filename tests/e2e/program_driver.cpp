@@ -99,8 +99,9 @@ bool WaitUntil(const std::function<bool()>& condition, Milliseconds timeout) {
   }
 }
 
-std::wstring ProgramPath() {
-  const std::string built = VORNEL_PROGRAM_PATH;
+std::wstring ProgramPath() { return BuiltPath(VORNEL_PROGRAM_PATH); }
+
+std::wstring BuiltPath(const std::string& built) {
   if (built.starts_with('/')) {
     // Built on Linux: ask wine for the Windows name of the Unix path.
     // cppcheck-suppress cstyleCast ; a function pointer type, not a cast

@@ -22,6 +22,8 @@ std::wstring FromUtf8(const std::string& text);
 
 // Vornel.exe as this build made it, as a Windows path.
 std::wstring ProgramPath();
+// A program of this build at `built` (its path as the build gave it), as a Windows path.
+std::wstring BuiltPath(const std::string& built);
 
 // One run of the program; a run still going at destruction is terminated.
 class RunningProgram {

@@ -191,6 +191,7 @@ TEST_F(ProcessFaultTest, AResultFolderThatCannotBeWrittenLeavesTheInputUntouched
     }
     ASSERT_NO_FATAL_FAILURE(LetChildWrite(program.appData, *user, false));
     ASSERT_NO_FATAL_FAILURE(LetChildWrite(program.handOff, *user, c.handOffWritable));
+    ASSERT_NO_FATAL_FAILURE(LetChildWrite(program.temp, *user, true));  // the run lock's folder
     const auto outside = Outside();
     const Seen seen = Start(ChildFaults{.user = user, .fileSizeLimit = std::nullopt});
     if (!RunningAsRoot()) {
