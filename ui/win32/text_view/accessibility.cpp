@@ -1,0 +1,60 @@
+#include "ui/win32/text_view/accessibility.h"
+
+#include <oleacc.h>
+
+#include <cwchar>
+#include <string_view>
+
+#include "ui/win32/text_view/accessible_object.h"
+#include "ui/win32/text_view/uia_functions.h"
+#include "ui/win32/text_view/uia_provider.h"
+
+namespace {
+
+void RaiseUiaEvent(HWND view, EVENTID event) {
+  IRawElementProviderSimple* provider = NewUiaProvider(view);
+  if (provider == nullptr) return;
+  uia::RaiseAutomationEvent(provider, event);
+  provider->Release();
+}
+
+}  // namespace
+
+LRESULT OnGetObject(HWND view, WPARAM wParam, LPARAM lParam) {
+  // A 32-bit object id: wine's MSAA request has it zero-extended, UI Automation's sign-extended.
+  const auto object = static_cast<LONG>(lParam);
+  if (object == OBJID_CLIENT) {
+    if (const LRESULT answer = AnswerAccessibleObject(view, wParam); answer != 0) return answer;
+  } else if (object == uia::kRootObjectId) {
+    if (IRawElementProviderSimple* provider = NewUiaProvider(view)) {
+      const LRESULT answer = uia::ReturnRawElementProvider(view, wParam, lParam, provider);
+      provider->Release();
+      return answer;
+    }
+  }
+  return DefWindowProcW(view, WM_GETOBJECT, wParam, lParam);
+}
+
+std::wstring AccessibleName(HWND view) {
+  const HWND label = GetWindow(view, GW_HWNDPREV);
+  wchar_t className[16] = L"";
+  if (label == nullptr || GetClassNameW(label, className, 16) == 0 ||
+      _wcsicmp(className, L"Static") != 0) {
+    return {};
+  }
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+  // "&&" shows one '&'; a lone '&' marks the mnemonic and is not shown.
+  std::wstring name;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && ++i == text.size()) break;
+    name += text[i];
+  }
+  return name;
+}
+
+void RaiseUiaTextChanged(HWND view) { RaiseUiaEvent(view, uia::kTextChangedEvent); }
+
+void RaiseUiaSelectionChanged(HWND view) { RaiseUiaEvent(view, uia::kTextSelectionChangedEvent); }
+
+void ReleaseUiaProvider(HWND view) { uia::ReturnRawElementProvider(view, 0, 0, nullptr); }
