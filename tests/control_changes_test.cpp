@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "ui/win32/text_view.h"
+#include "ui/win32/text_view/text_view.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_window_services.h"
 

@@ -1,7 +1,7 @@
 // The line index of the read-only text view: where lines start and end for every kind of
 // line break, which line a position falls in, and which lines are the longest; the fast pass
 // against its plain twin and both against lines split here one character at a time.
-#include "ui/win32/text_lines.h"
+#include "ui/win32/text_view/text_lines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The read-only text view as a real window: it gives back exactly the text it was given,
 // copies exactly the selection, and scrolls over all lines of a long text.
-#include "ui/win32/text_view.h"
+#include "ui/win32/text_view/text_view.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "res/resource.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/link_targets.h"
-#include "ui/win32/text_view.h"
+#include "ui/win32/text_view/text_view.h"
 #include "ui/win32/wide_text.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "ui/win32/file_dialogs.h"
 #include "ui/win32/module_path.h"
 #include "ui/win32/progress_scale.h"
-#include "ui/win32/text_view.h"
+#include "ui/win32/text_view/text_view.h"
 #include "ui/win32/version_dialog.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/window_position.h"

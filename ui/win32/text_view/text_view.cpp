@@ -1,4 +1,4 @@
-#include "ui/win32/text_view.h"
+#include "ui/win32/text_view/text_view.h"
 
 #include <windowsx.h>
 
@@ -11,88 +11,17 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
-#include "ui/win32/text_lines.h"
+#include "ui/win32/text_view/view_state.h"
 
 namespace {
 
-constexpr int kMargin = 2;  // pixels between the border and the text
-// Characters of one line that are measured and drawn; the rest of a longer line stays in
-// the text (and is copied) but is not shown.
-constexpr std::size_t kMaxShownChars = 4096;
 // How many of the longest lines are measured for the width of the horizontal scroll range.
 constexpr std::size_t kMeasuredLines = 64;
 constexpr UINT kCommandCopy = 1;
 constexpr UINT kCommandSelectAll = 2;
 
-struct TextView {
-  HWND hwnd = nullptr;
-  TextLines lines;
-  HFONT font = nullptr;
-  int lineHeight = 16;
-  int charWidth = 8;
-  int textWidth = 0;  // the widest line in pixels
-  std::size_t topLine = 0;
-  int left = 0;  // horizontal scroll offset in pixels
-  std::size_t anchor = 0;
-  std::size_t caret = 0;
-  bool selecting = false;
-  int wheelRest = 0;
-  bool updatingBars = false;
-};
-
 TextView* ViewOf(HWND hwnd) { return reinterpret_cast<TextView*>(GetWindowLongPtrW(hwnd, 0)); }
-
-std::u16string_view ShownPart(std::u16string_view line) {
-  return line.substr(0, std::min(line.size(), kMaxShownChars));
-}
-
-int Count(std::u16string_view text) { return static_cast<int>(text.size()); }
-
-RECT ClientRect(const TextView& view) {
-  RECT client;
-  GetClientRect(view.hwnd, &client);
-  return client;
-}
-
-std::size_t VisibleRows(const TextView& view) {
-  const RECT client = ClientRect(view);
-  return static_cast<std::size_t>(std::max(1L, (client.bottom - client.top) / view.lineHeight));
-}
-
-std::size_t SelectionBegin(const TextView& view) { return std::min(view.anchor, view.caret); }
-std::size_t SelectionEnd(const TextView& view) { return std::max(view.anchor, view.caret); }
-
-// A device context of the view with its font selected; released on destruction.
-class ViewDC {
- public:
-  explicit ViewDC(const TextView& view)
-      : hwnd_(view.hwnd),
-        dc_(GetDC(hwnd_)),
-        oldFont_(view.font != nullptr ? SelectObject(dc_, view.font) : nullptr) {}
-  ~ViewDC() {
-    if (oldFont_ != nullptr) SelectObject(dc_, oldFont_);
-    ReleaseDC(hwnd_, dc_);
-  }
-  ViewDC(const ViewDC&) = delete;
-  ViewDC& operator=(const ViewDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-  HGDIOBJ oldFont_;
-};
-
-int TextWidth(HDC dc, std::u16string_view text) {
-  SIZE size{};
-  if (text.empty() || !GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
-                                             Count(text), &size)) {
-    return 0;
-  }
-  return size.cx;
-}
 
 void MeasureText(TextView& view) {
   const ViewDC dc(view);
@@ -109,90 +38,9 @@ void MeasureText(TextView& view) {
   view.textWidth = widest > 0 ? widest + view.charWidth : 0;
 }
 
-std::size_t MaxTopLine(const TextView& view) {
-  const std::size_t rows = VisibleRows(view);
-  const std::size_t count = view.lines.LineCount();
-  return count > rows ? count - rows : 0;
-}
-
-int MaxLeft(const TextView& view) {
-  const RECT client = ClientRect(view);
-  return std::max(0, view.textWidth + 2 * kMargin - static_cast<int>(client.right));
-}
-
-int ClampToInt(std::size_t value) {
-  return static_cast<int>(std::min<std::size_t>(value, INT_MAX));
-}
-
-void UpdateScrollBars(TextView& view) {
-  // Showing or hiding a bar resizes the client area, which comes back here through WM_SIZE.
-  if (view.updatingBars) return;
-  view.updatingBars = true;
-  SCROLLINFO vertical{sizeof(SCROLLINFO),
-                      SIF_RANGE | SIF_PAGE | SIF_POS,
-                      0,
-                      ClampToInt(view.lines.LineCount() - 1),
-                      static_cast<UINT>(std::min<std::size_t>(VisibleRows(view), INT_MAX)),
-                      ClampToInt(view.topLine),
-                      0};
-  SetScrollInfo(view.hwnd, SB_VERT, &vertical, TRUE);
-  const RECT client = ClientRect(view);
-  SCROLLINFO horizontal{sizeof(SCROLLINFO),
-                        SIF_RANGE | SIF_PAGE | SIF_POS,
-                        0,
-                        std::max(0, view.textWidth + 2 * kMargin - 1),
-                        static_cast<UINT>(std::max(0L, client.right)),
-                        view.left,
-                        0};
-  SetScrollInfo(view.hwnd, SB_HORZ, &horizontal, TRUE);
-  view.updatingBars = false;
-}
-
-void ScrollTo(TextView& view, std::size_t topLine, int left) {
-  topLine = std::min(topLine, MaxTopLine(view));
-  left = std::clamp(left, 0, MaxLeft(view));
-  if (topLine == view.topLine && left == view.left) return;
-  view.topLine = topLine;
-  view.left = left;
-  UpdateScrollBars(view);
-  InvalidateRect(view.hwnd, nullptr, FALSE);
-}
-
 void ScrollLines(TextView& view, long long lines) {
   const long long target = static_cast<long long>(view.topLine) + lines;
   ScrollTo(view, target < 0 ? 0 : static_cast<std::size_t>(target), view.left);
-}
-
-void Select(TextView& view, std::size_t anchor, std::size_t caret) {
-  const std::size_t size = view.lines.Text().size();
-  view.anchor = std::min(anchor, size);
-  view.caret = std::min(caret, size);
-  InvalidateRect(view.hwnd, nullptr, FALSE);
-}
-
-// The text position nearest to the client point (x, y).
-std::size_t PositionAt(const TextView& view, int x, int y) {
-  const long long row = y < 0 ? -1 : y / view.lineHeight;
-  const long long line = std::clamp<long long>(static_cast<long long>(view.topLine) + row, 0,
-                                               static_cast<long long>(view.lines.LineCount()) - 1);
-  const std::u16string_view shown = ShownPart(view.lines.Line(static_cast<std::size_t>(line)));
-  const std::size_t start = view.lines.LineStart(static_cast<std::size_t>(line));
-  const int target = x - kMargin + view.left;
-  if (target <= 0 || shown.empty()) return start;
-  const ViewDC dc(view);
-  std::vector<int> ends(shown.size());
-  SIZE size{};
-  int fit = 0;
-  if (!GetTextExtentExPointW(dc.Get(), reinterpret_cast<const wchar_t*>(shown.data()), Count(shown),
-                             INT_MAX, &fit, ends.data(), &size)) {
-    return start;
-  }
-  // The first character whose middle lies right of the point starts the position.
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    const int begin = i == 0 ? 0 : ends[i - 1];
-    if (target < (begin + ends[i]) / 2) return start + i;
-  }
-  return start + shown.size();
 }
 
 // `text` with a terminating zero in movable global memory; nullptr when that fails.
@@ -270,7 +118,7 @@ void PaintLines(const TextView& view, HDC dc, const RECT& client) {
       from = selBegin > start ? selBegin - start : 0;
       to = std::min(selEnd - start, text.size());
     }
-    DrawLine(dc, kMargin - view.left, static_cast<int>(row) * view.lineHeight, text, from, to);
+    DrawLine(dc, kTextMargin - view.left, static_cast<int>(row) * view.lineHeight, text, from, to);
   }
   // The view shows no caret: a focus frame tells the keyboard user where the keys go.
   if (showSelection) DrawFocusRect(dc, &client);
@@ -474,6 +322,7 @@ bool ShowNewText(TextView& view, std::u16string&& text) {
   MeasureText(view);
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
+  RaiseTextChanged(view);
   return true;
 }
 
@@ -610,7 +459,8 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
-// The state of `window` when it is a text view of this program; nullptr for other windows.
+}  // namespace
+
 TextView* TextViewOf(HWND window) {
   if (window == nullptr ||
       GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(TextViewProc)) {
@@ -618,8 +468,6 @@ TextView* TextViewOf(HWND window) {
   }
   return ViewOf(window);
 }
-
-}  // namespace
 
 bool TakeTextViewText(HWND window, std::u16string& text) {
   TextView* view = TextViewOf(window);

@@ -1,4 +1,4 @@
-#include "ui/win32/text_lines.h"
+#include "ui/win32/text_view/text_lines.h"
 
 #include <algorithm>
 #include <bit>
