@@ -11,6 +11,10 @@
 
 namespace {
 
+// Whether UI Automation was handed a provider of this process: only then is there anything to
+// release, and the library is not loaded for nothing.
+bool providerReturned = false;
+
 void RaiseUiaEvent(HWND view, EVENTID event) {
   IRawElementProviderSimple* provider = NewUiaProvider(view);
   if (provider == nullptr) return;
@@ -27,6 +31,7 @@ LRESULT OnGetObject(HWND view, WPARAM wParam, LPARAM lParam) {
     if (const LRESULT answer = AnswerAccessibleObject(view, wParam); answer != 0) return answer;
   } else if (object == uia::kRootObjectId) {
     if (IRawElementProviderSimple* provider = NewUiaProvider(view)) {
+      providerReturned = true;
       const LRESULT answer = uia::ReturnRawElementProvider(view, wParam, lParam, provider);
       provider->Release();
       return answer;
@@ -57,4 +62,6 @@ void RaiseUiaTextChanged(HWND view) { RaiseUiaEvent(view, uia::kTextChangedEvent
 
 void RaiseUiaSelectionChanged(HWND view) { RaiseUiaEvent(view, uia::kTextSelectionChangedEvent); }
 
-void ReleaseUiaProvider(HWND view) { uia::ReturnRawElementProvider(view, 0, 0, nullptr); }
+void ReleaseUiaProvider(HWND view) {
+  if (providerReturned) uia::ReturnRawElementProvider(view, 0, 0, nullptr);
+}

@@ -5,11 +5,11 @@
 // import library either, so the functions are looked up at run time (uia_functions.cpp).
 // Kept in a namespace of their own: the names would clash with the view's own TextUnit.
 
+#include "ui/win32/windows_api.h"
+// After <windows.h>, on which they build.
 #include <oleauto.h>
 #include <uiautomationclient.h>
 #include <uiautomationcore.h>
-
-#include "ui/win32/windows_api.h"
 
 namespace uia {
 

@@ -4,6 +4,8 @@
 #include <climits>
 #include <vector>
 
+#include "ui/win32/text_view/accessibility.h"
+
 namespace {
 
 int Count(std::u16string_view text) { return static_cast<int>(text.size()); }
@@ -110,6 +112,7 @@ void Select(TextView& view, std::size_t anchor, std::size_t caret) {
   view.caret = caret;
   InvalidateRect(view.hwnd, nullptr, FALSE);
   NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, view.hwnd, OBJID_CLIENT, CHILDID_SELF);
+  RaiseUiaSelectionChanged(view.hwnd);
 }
 
 void ScrollIntoView(TextView& view, std::size_t position) {
@@ -179,4 +182,5 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
 
 void RaiseTextChanged(const TextView& view) {
   NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, view.hwnd, OBJID_CLIENT, CHILDID_SELF);
+  RaiseUiaTextChanged(view.hwnd);
 }
