@@ -302,8 +302,8 @@ class TextRange final : public uia::ITextRangeProvider {
     }
   }
 
-  // The client rectangles of the range's part of each line in sight, clipped to the view; an
-  // empty range in sight gets one rectangle of no width.
+  // The client rectangles of the range's part of each line in sight, clipped to the view; a
+  // line break in the range adds a character cell, an empty range gets a rectangle of no width.
   std::vector<RECT> RowRectangles(const TextView& view) const {
     std::vector<RECT> rows;
     const TextLines& lines = view.lines;
@@ -312,13 +312,14 @@ class TextRange final : public uia::ITextRangeProvider {
     const std::size_t last =
         std::min({lines.LineOf(end_), view.topLine + VisibleRows(view), lines.LineCount() - 1});
     for (std::size_t line = first; line <= last; ++line) {
+      const std::size_t lineEnd = LineEnd(lines, line);
       const std::size_t from = std::max(start_, lines.LineStart(line));
-      const std::size_t to = std::min(end_, LineEnd(lines, line));
-      // A range that ends where a line starts does not reach into that line.
-      if (from > to || (from == to && start_ != end_ && line != first)) continue;
+      const std::size_t to = std::min(end_, lineEnd);
+      const bool takesBreak = end_ > lineEnd;
+      if (from > to || (from == to && !takesBreak && start_ != end_)) continue;
       RECT row = CharacterRect(view, from);
-      if (to > from) row.right = CharacterRect(view, to - 1).right;
-      if (to == from) row.right = row.left;
+      row.right = to > from || takesBreak ? CharacterRect(view, takesBreak ? to : to - 1).right
+                                          : row.left;
       row.left = std::max(row.left, client.left);
       row.right = std::min(row.right, client.right);
       row.bottom = std::min(row.bottom, client.bottom);
