@@ -6,6 +6,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "tests/support/lines_text.h"
 #include "ui/win32/wide_text.h"
@@ -169,6 +171,78 @@ TEST_F(TextViewTest, ScrollsOverEveryLineAndTheWidestLine) {
   const SCROLLINFO horizontal = Scroll(SB_HORZ);
   EXPECT_GT(horizontal.nPos, 0);
   EXPECT_EQ(horizontal.nPos + static_cast<int>(horizontal.nPage), horizontal.nMax + 1);
+}
+
+// A key as the view gets it, with Shift and Ctrl held as asked.
+struct Key {
+  WPARAM key;
+  bool shift = false;
+  bool control = false;
+};
+
+void Press(HWND view, const Key& key) {
+  BYTE state[256] = {};
+  GetKeyboardState(state);
+  state[VK_SHIFT] = key.shift ? 0x80 : 0;
+  state[VK_CONTROL] = key.control ? 0x80 : 0;
+  SetKeyboardState(state);
+  SendMessageW(view, WM_KEYDOWN, key.key, 0);
+  state[VK_SHIFT] = state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+}
+
+std::pair<DWORD, DWORD> Selection(HWND view) {
+  DWORD start = 99;
+  DWORD end = 99;
+  SendMessageW(view, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {start, end};
+}
+
+TEST_F(TextViewTest, KeysMoveTheCaretAndShiftSelectsAsInAnEditBox) {
+  // Positions: line 0 at 0, line 1 at 6, line 2 ("01") at 12, line 3 ("0123 ab") at 16 to 23.
+  SetWindowTextW(view_, L"0123\r\n0123\r\n01\r\n0123 ab");
+  const Key down{VK_DOWN};
+  struct Case {
+    DWORD anchor;
+    DWORD caret;
+    std::vector<Key> keys;
+    std::pair<DWORD, DWORD> selection;  // as EM_GETSEL gives it: the smaller first
+  };
+  const Case cases[] = {
+      {3, 3, {down}, {9, 9}},
+      {3, 3, {down, down, down}, {19, 19}},  // the column is kept past a shorter line
+      {9, 9, {{VK_UP}}, {3, 3}},
+      {3, 3, {{VK_UP}}, {3, 3}},
+      {22, 22, {down}, {22, 22}},
+      {2, 2, {{VK_DOWN, true}}, {2, 8}},
+      {8, 8, {{VK_UP, true}}, {2, 8}},
+      {8, 8, {{VK_HOME}}, {6, 6}},
+      {8, 8, {{VK_END}}, {10, 10}},
+      {8, 8, {{VK_HOME, false, true}}, {0, 0}},
+      {8, 8, {{VK_END, true, true}}, {8, 23}},
+      {4, 4, {{VK_RIGHT}}, {6, 6}},  // over a CR LF at once
+      {6, 6, {{VK_LEFT}}, {4, 4}},
+      {0, 4, {{VK_RIGHT}}, {6, 6}},  // from the caret, the selection dropped
+      {16, 16, {{VK_RIGHT, false, true}}, {21, 21}},
+      {16, 16, {{VK_RIGHT, true, true}, {VK_RIGHT, true, true}}, {16, 23}},
+      {23, 23, {{VK_LEFT, false, true}}, {21, 21}},
+      {3, 3, {{VK_NEXT}}, {19, 19}},  // a page is more than the text here
+      {19, 19, {{VK_PRIOR, true}}, {3, 19}},
+      {8, 8, {{'A', false, true}}, {0, 23}},
+  };
+  for (const Case& c : cases) {
+    SendMessageW(view_, EM_SETSEL, c.anchor, static_cast<LPARAM>(c.caret));
+    for (const Key& key : c.keys) Press(view_, key);
+    EXPECT_EQ(Selection(view_), c.selection) << "from " << c.anchor << ".." << c.caret;
+  }
+}
+
+TEST_F(TextViewTest, ADoubleClickSelectsAWord) {
+  SetWindowTextW(view_, L"0123 ab\r\n");
+  SendMessageW(view_, WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, 4));
+  EXPECT_EQ(Selection(view_), std::make_pair(DWORD{0}, DWORD{5}));
+  SendMessageW(view_, WM_LBUTTONDBLCLK, 0, MAKELPARAM(200, 4));  // past the line's end
+  EXPECT_EQ(Selection(view_), std::make_pair(DWORD{5}, DWORD{7}));
 }
 
 }  // namespace

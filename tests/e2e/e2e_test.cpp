@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
+#include "tests/e2e/real_input.h"
 
 namespace {
 
@@ -24,6 +25,25 @@ const std::wstring kCancelClicked = L"キャンセルボタンがクリックさ
 const std::wstring kSaved = L"ファイル保存を完了しました。";
 const std::wstring kSaveFailed = L"何らかの理由でファイル保存出来ませんでした。";
 const std::wstring kAutoFolderCreated = L"自動処理設定用ディレクトリーを作成しました。";
+
+// The clipboard's text; empty when it holds none.
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return L"<clipboard busy>";
+  if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* locked = static_cast<const wchar_t*>(GlobalLock(data))) text = locked;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+bool EmptyTheClipboard() {
+  if (!OpenClipboard(nullptr)) return false;
+  const bool emptied = EmptyClipboard() != FALSE;
+  CloseClipboard();
+  return emptied;
+}
 
 // Whether `window` is a file dialog (it has a file name box).
 bool IsFileDialog(HWND window) { return FindDescendant(window, kFileNameEdit) != nullptr; }
@@ -192,6 +212,39 @@ TEST_F(ProgramTest, FileIsReadAndConvertedWithTheResultsShown) {
   ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
   EXPECT_EQ(ControlText(dialog_, IDC_EDIT_RESULT), L"5\r\n3\r\n2147483647\r\n");
   ExpectIdleControls();
+  Exit();
+}
+
+TEST_F(ProgramTest, KeysMoveTheCaretAndSelectAndCopyInTheResults) {
+  WriteSettings("1\r\n1");
+  Start();
+  ReadFile(documents_.Scratch() / L"lines.txt", L"101\r\n11\r\n110\r\n");
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_BTN_CONVERT_FILE); }));
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  ExpectMessage(kCompleted);
+  ASSERT_TRUE(WaitUntil([&] { return Idle(); }));
+  ASSERT_EQ(ControlText(dialog_, IDC_EDIT_RESULT), L"5\r\n3\r\n6\r\n");
+
+  const HWND results = FindDescendant(dialog_, IDC_EDIT_RESULT);
+  ClickInto(dialog_, results);
+  ASSERT_TRUE(WaitUntil([&] { return CaretOf(dialog_).window == results; }))
+      << "a click into the results shows no caret there";
+  PressKeys({VK_CONTROL, VK_HOME});
+  ASSERT_TRUE(WaitUntil([&] { return CaretOf(dialog_).rect.top == 0; }));
+  const RECT first = CaretOf(dialog_).rect;
+  ASSERT_GT(first.bottom, first.top);
+  PressKeys({VK_DOWN});
+  EXPECT_TRUE(WaitUntil([&] {
+    const CaretPlace caret = CaretOf(dialog_);
+    return caret.window == results && caret.rect.left == first.left &&
+           caret.rect.top == first.bottom;
+  })) << "Down did not move the caret one line lower";
+
+  ASSERT_TRUE(EmptyTheClipboard());
+  PressKeys({VK_SHIFT, VK_DOWN});
+  PressKeys({VK_CONTROL, 'C'});
+  EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"3\r\n"; }))
+      << "copied: " << testing::PrintToString(ClipboardText());
   Exit();
 }
 

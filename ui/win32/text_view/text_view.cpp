@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "ui/win32/text_view/accessibility.h"
+#include "ui/win32/text_view/caret.h"
 #include "ui/win32/text_view/view_state.h"
 
 namespace {
@@ -94,7 +95,10 @@ void DrawLine(HDC dc, int x, int y, std::u16string_view text, std::size_t selBeg
 }
 
 void PaintLines(const TextView& view, HDC dc, const RECT& client) {
-  // Read-only boxes take their colours from the dialog, as read-only edit boxes do.
+  // As a read-only edit box: the system's colours, which follow a high-contrast scheme, unless
+  // the dialog gives its own through WM_CTLCOLORSTATIC.
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_3DFACE));
   auto* brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(view.hwnd), WM_CTLCOLORSTATIC,
                                                       reinterpret_cast<WPARAM>(dc),
                                                       reinterpret_cast<LPARAM>(view.hwnd)));
@@ -121,8 +125,6 @@ void PaintLines(const TextView& view, HDC dc, const RECT& client) {
     }
     DrawLine(dc, kTextMargin - view.left, static_cast<int>(row) * view.lineHeight, text, from, to);
   }
-  // The view shows no caret: a focus frame tells the keyboard user where the keys go.
-  if (showSelection) DrawFocusRect(dc, &client);
 }
 
 void Paint(const TextView& view) {
@@ -217,42 +219,9 @@ void OnHScroll(TextView& view, int code) {
 
 void OnKeyDown(TextView& view, WPARAM key) {
   const bool control = GetKeyState(VK_CONTROL) < 0;
-  const auto rows = static_cast<long long>(VisibleRows(view));
-  switch (key) {
-    case VK_UP:
-      ScrollLines(view, -1);
-      break;
-    case VK_DOWN:
-      ScrollLines(view, 1);
-      break;
-    case VK_PRIOR:
-      ScrollLines(view, -rows);
-      break;
-    case VK_NEXT:
-      ScrollLines(view, rows);
-      break;
-    case VK_HOME:
-      ScrollTo(view, control ? 0 : view.topLine, 0);
-      break;
-    case VK_END:
-      ScrollTo(view, control ? MaxTopLine(view) : view.topLine, control ? 0 : MaxLeft(view));
-      break;
-    case VK_LEFT:
-      OnHScroll(view, SB_LINELEFT);
-      break;
-    case VK_RIGHT:
-      OnHScroll(view, SB_LINERIGHT);
-      break;
-    case 'A':
-      if (control) SelectAll(view);
-      break;
-    case 'C':
-    case VK_INSERT:
-      if (control) CopySelection(view);
-      break;
-    default:
-      break;
-  }
+  if (MoveCaretByKey(view, static_cast<unsigned>(key), GetKeyState(VK_SHIFT) < 0, control)) return;
+  if (control && key == 'A') SelectAll(view);
+  if (control && (key == 'C' || key == VK_INSERT)) CopySelection(view);
 }
 
 void OnMouseWheel(TextView& view, int delta) {
@@ -270,8 +239,10 @@ void OnMouseWheel(TextView& view, int delta) {
 
 void OnContextMenu(TextView& view, LPARAM position) {
   POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-  if (position == -1) {  // from the keyboard: at the view's top left corner
-    at = POINT{0, 0};
+  if (position == -1) {  // from the keyboard: below the caret, kept inside the view
+    const RECT cell = CharacterRect(view, view.caret);
+    const RECT client = ClientRect(view);
+    at = POINT{std::clamp(cell.left, 0L, client.right), std::clamp(cell.bottom, 0L, client.bottom)};
     ClientToScreen(view.hwnd, &at);
   }
   SetFocus(view.hwnd);
@@ -304,12 +275,6 @@ void OnButtonDown(TextView& view, int x, int y, bool extend) {
   SetCapture(view.hwnd);
 }
 
-void SelectLineAt(TextView& view, int x, int y) {
-  const std::size_t line = view.lines.LineOf(PositionAt(view, x, y));
-  const std::size_t start = view.lines.LineStart(line);
-  Select(view, start, start + view.lines.Line(line).size());
-}
-
 // Takes the new text, scrolled to its start with nothing selected.
 bool ShowNewText(TextView& view, std::u16string&& text) {
   try {
@@ -323,6 +288,7 @@ bool ShowNewText(TextView& view, std::u16string&& text) {
   MeasureText(view);
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
+  PlaceCaret(view);
   RaiseTextChanged(view);
   return true;
 }
@@ -371,6 +337,7 @@ LRESULT OnSetFont(TextView& view, HFONT font, bool redraw) {
   view.font = font;
   MeasureText(view);
   UpdateScrollBars(view);
+  if (GetFocus() == view.hwnd) ShowViewCaret(view);  // as high as the new lines
   if (redraw) InvalidateRect(view.hwnd, nullptr, FALSE);
   return 0;
 }
@@ -434,7 +401,7 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       OnButtonDown(*view, x, y, (wParam & MK_SHIFT) != 0);
       return 0;
     case WM_LBUTTONDBLCLK:
-      SelectLineAt(*view, x, y);
+      SelectWordAt(*view, PositionAt(*view, x, y));
       return 0;
     case WM_MOUSEMOVE:
       OnMouseMove(*view, x, y);
@@ -455,8 +422,17 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return OnSetSelection(*view, wParam, lParam);
     case EM_GETSEL:
       return OnGetSelection(*view, wParam, lParam);
+    case EM_SCROLLCARET:
+      ScrollIntoView(*view, view->caret);
+      return 0;
     case WM_SETFOCUS:
+      ShowViewCaret(*view);
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
     case WM_KILLFOCUS:
+      HideViewCaret();
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return 0;
     case WM_ENABLE:
       InvalidateRect(hwnd, nullptr, FALSE);
       return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ui/win32/text_view/accessibility.h"
+#include "ui/win32/text_view/caret.h"
 
 namespace {
 
@@ -101,16 +102,20 @@ void ScrollTo(TextView& view, std::size_t topLine, int left) {
   view.left = left;
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
+  PlaceCaret(view);
 }
 
 void Select(TextView& view, std::size_t anchor, std::size_t caret) {
   const std::size_t size = view.lines.Text().size();
   anchor = std::min(anchor, size);
   caret = std::min(caret, size);
+  view.goalX = -1;
   if (anchor == view.anchor && caret == view.caret) return;
+  // Only a selection that is or was shown needs painting; the caret is the system's.
+  if (anchor != caret || view.anchor != view.caret) InvalidateRect(view.hwnd, nullptr, FALSE);
   view.anchor = anchor;
   view.caret = caret;
-  InvalidateRect(view.hwnd, nullptr, FALSE);
+  PlaceCaret(view);
   NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, view.hwnd, OBJID_CLIENT, CHILDID_SELF);
   RaiseUiaSelectionChanged(view.hwnd);
 }
@@ -160,10 +165,13 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
   const long long row = y < 0 ? -1 : y / view.lineHeight;
   const long long line = std::clamp<long long>(static_cast<long long>(view.topLine) + row, 0,
                                                static_cast<long long>(view.lines.LineCount()) - 1);
-  const std::u16string_view shown = ShownPart(view.lines.Line(static_cast<std::size_t>(line)));
-  const std::size_t start = view.lines.LineStart(static_cast<std::size_t>(line));
-  const int target = x - kTextMargin + view.left;
-  if (target <= 0 || shown.empty()) return start;
+  return PositionInLine(view, static_cast<std::size_t>(line), x - kTextMargin + view.left);
+}
+
+std::size_t PositionInLine(const TextView& view, std::size_t line, int x) {
+  const std::u16string_view shown = ShownPart(view.lines.Line(line));
+  const std::size_t start = view.lines.LineStart(line);
+  if (x <= 0 || shown.empty()) return start;
   const ViewDC dc(view);
   std::vector<int> ends(shown.size());
   SIZE size{};
@@ -175,7 +183,7 @@ std::size_t PositionAt(const TextView& view, int x, int y) {
   // The first character whose middle lies right of the point starts the position.
   for (std::size_t i = 0; i < shown.size(); ++i) {
     const int begin = i == 0 ? 0 : ends[i - 1];
-    if (target < (begin + ends[i]) / 2) return start + i;
+    if (x < (begin + ends[i]) / 2) return start + i;
   }
   return start + shown.size();
 }

@@ -25,6 +25,7 @@ struct TextView {
   int left = 0;  // horizontal scroll offset in pixels
   std::size_t anchor = 0;
   std::size_t caret = 0;
+  int goalX = -1;  // the x that Up and Down keep, in pixels from the text's left edge; -1: none
   bool selecting = false;  // a mouse drag is under way
   int wheelRest = 0;
   bool updatingBars = false;
@@ -70,7 +71,7 @@ void UpdateScrollBars(TextView& view);
 // Scrolls to `topLine` and `left` (clamped to their ranges) and repaints what changed.
 void ScrollTo(TextView& view, std::size_t topLine, int left);
 // Selects from `anchor` to `caret` (both clamped to the text), moves the caret there, repaints
-// and tells accessibility clients when the selection changed.
+// and tells accessibility clients when the selection changed. Forgets the x Up and Down keep.
 void Select(TextView& view, std::size_t anchor, std::size_t caret);
 // Scrolls the least that brings `position` (clamped to the text) into sight.
 void ScrollIntoView(TextView& view, std::size_t position);
@@ -80,5 +81,7 @@ void ScrollIntoView(TextView& view, std::size_t position);
 RECT CharacterRect(const TextView& view, std::size_t position);
 // The text position nearest to the client point (x, y).
 std::size_t PositionAt(const TextView& view, int x, int y);
+// The position of `line` nearest to `x`, in pixels from the text's left edge (unscrolled).
+std::size_t PositionInLine(const TextView& view, std::size_t line, int x);
 // Tells accessibility clients that the view's text changed.
 void RaiseTextChanged(const TextView& view);
