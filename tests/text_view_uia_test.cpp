@@ -204,7 +204,7 @@ TEST_F(TextViewUiaTest, MovesStopAtBothEnds) {
       {kLines, {15, 15}, uia::TextUnit_Character, 1, 0, {15, 15}},
       {kLines, {15, 15}, uia::TextUnit_Line, -1, -1, {13, 13}},
       {kLines, {0, 15}, uia::TextUnit_Document, 1, 0, {0, 15}},
-      {L"1\r\n", {0, 3}, uia::TextUnit_Line, 1, 1, {3, 3}},  // into the empty last line
+      {L"1\r\n", {0, 3}, uia::TextUnit_Line, 1, 0, {0, 3}},  // no unit after the last break
   };
   for (const Case& c : cases) {
     Show(c.text);
