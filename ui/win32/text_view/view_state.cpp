@@ -20,6 +20,11 @@ int ColumnX(HDC dc, std::u16string_view shown, std::size_t column) {
   return TextWidth(dc, shown.substr(0, std::min(column, shown.size())));
 }
 
+void SetBarPosition(HWND hwnd, int bar, int position) {
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_POS, 0, 0, 0, position, 0};
+  SetScrollInfo(hwnd, bar, &info, TRUE);
+}
+
 }  // namespace
 
 ViewDC::ViewDC(const TextView& view)
@@ -98,9 +103,11 @@ void ScrollTo(TextView& view, std::size_t topLine, int left) {
   topLine = std::min(topLine, MaxTopLine(view));
   left = std::clamp(left, 0, MaxLeft(view));
   if (topLine == view.topLine && left == view.left) return;
+  // Only the bar that moved is redrawn: under wine each redraw of a bar costs a frame paint.
+  if (topLine != view.topLine) SetBarPosition(view.hwnd, SB_VERT, ClampToInt(topLine));
+  if (left != view.left) SetBarPosition(view.hwnd, SB_HORZ, left);
   view.topLine = topLine;
   view.left = left;
-  UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
   PlaceCaret(view);
 }
