@@ -3,7 +3,8 @@
 // INPUT_FILE), and, since wine 8 has no client for UI Automation's patterns, the Text and
 // Value patterns called in this process on a view of its own holding the same text. Each
 // query REPEATS times (default 9); prints key=value lines for bench/run.sh: per group the
-// slowest query's median and the slowest single answer, in seconds, and that query's name.
+// slowest query's median and the slowest single answer, in seconds, and that query's name
+// (getting the object or node is a group of its own); each query's figures on standard error.
 //
 //   vornel_bench_wine_accessibility VORNEL_EXE INPUT_FILE [REPEATS]
 // Paths are Windows paths; INPUT_FILE is UTF-16LE with its byte-order mark. The hand-off
@@ -112,10 +113,10 @@ bool Answered(HRESULT result, BSTR text) {
   return result == S_OK;
 }
 
-// The MSAA object's answers, across processes.
-void TimeMsaa(HWND view, int repeats, Timings& timings) {
+// The MSAA object's answers, across processes; getting the object is timed apart.
+void TimeMsaa(HWND view, int repeats, Timings& connect, Timings& timings) {
   IAccessible* object = nullptr;
-  timings.Time("AccessibleObjectFromWindow", repeats, [&] {
+  connect.Time("AccessibleObjectFromWindow", repeats, [&] {
     if (object != nullptr) object->Release();
     object = nullptr;
     return SUCCEEDED(AccessibleObjectFromWindow(view, OBJID_CLIENT, IID_IAccessible,
@@ -141,10 +142,10 @@ void TimeMsaa(HWND view, int repeats, Timings& timings) {
   object->Release();
 }
 
-// UI Automation's simple properties, across processes.
-void TimeUiaProperties(HWND view, int repeats, Timings& timings) {
+// UI Automation's simple properties, across processes; getting the node is timed apart.
+void TimeUiaProperties(HWND view, int repeats, Timings& connect, Timings& timings) {
   uia::HUIANODE node = nullptr;
-  timings.Time("UiaNodeFromHandle", repeats, [&] {
+  connect.Time("UiaNodeFromHandle", repeats, [&] {
     if (node != nullptr) uia::NodeRelease(node);
     node = nullptr;
     return SUCCEEDED(uia::NodeFromHandle(view, &node)) && node != nullptr;
@@ -305,27 +306,33 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitUntil([&] { return TextLength(view) == chars; })) {
       std::fwprintf(stderr, L"the file's text did not appear\n");
     } else {
-      // The same from outside on the dialog's read-only edit box, as wine answers for it.
+      // The same from outside on the dialog's read-only edit box, which wine's own object
+      // answers (it has no UI Automation element there).
+      Timings editConnect;
       Timings editMsaa;
-      TimeMsaa(GetDlgItem(dialog, IDC_EDIT_EXE_PATH), repeats, editMsaa);
-      Timings editProperties;
-      TimeUiaProperties(GetDlgItem(dialog, IDC_EDIT_EXE_PATH), repeats, editProperties);
+      TimeMsaa(GetDlgItem(dialog, IDC_EDIT_EXE_PATH), repeats, editConnect, editMsaa);
+      Timings msaaConnect;
       Timings msaa;
-      TimeMsaa(view, repeats, msaa);
+      TimeMsaa(view, repeats, msaaConnect, msaa);
+      Timings uiaConnect;
       Timings properties;
-      TimeUiaProperties(view, repeats, properties);
+      TimeUiaProperties(view, repeats, uiaConnect, properties);
       std::u16string text(static_cast<std::size_t>(chars), u'\0');
       std::copy_n(bytes.data() + 2, text.size() * 2, reinterpret_cast<char*>(text.data()));
       std::string().swap(bytes);
       Timings patterns;
       TimePatterns(std::move(text), repeats, patterns);
       std::printf("text_chars=%lld\n", chars);
+      editConnect.Print("edit_msaa_connect");
       editMsaa.Print("edit_msaa");
-      editProperties.Print("edit_uia_properties");
+      msaaConnect.Print("msaa_connect");
       msaa.Print("msaa");
+      uiaConnect.Print("uia_connect");
       properties.Print("uia_properties");
       patterns.Print("patterns");
-      status = msaa.Ok() && properties.Ok() && patterns.Ok() ? 0 : 1;
+      status = msaaConnect.Ok() && msaa.Ok() && uiaConnect.Ok() && properties.Ok() && patterns.Ok()
+                   ? 0
+                   : 1;
     }
     PostMessageW(GetDlgItem(dialog, IDC_BTN_EXIT), BM_CLICK, 0, 0);
   }
