@@ -128,9 +128,13 @@ void TimeMsaa(HWND view, int repeats, Timings& connect, Timings& timings) {
   self.lVal = CHILDID_SELF;
   BSTR text = nullptr;
   VARIANT result;
-  long x = 0, y = 0, width = 0, height = 0;
+  long x = 0;
+  long y = 0;
+  long width = 0;
+  long height = 0;
   HWND window = nullptr;
-  timings.Time("accName", repeats, [&] { return Answered(object->get_accName(self, &text), text); });
+  timings.Time("accName", repeats,
+               [&] { return Answered(object->get_accName(self, &text), text); });
   timings.Time("accValue", repeats,
                [&] { return Answered(object->get_accValue(self, &text), text); });
   timings.Time("accRole", repeats, [&] { return object->get_accRole(self, &result) == S_OK; });
@@ -161,8 +165,8 @@ void TimeUiaProperties(HWND view, int repeats, Timings& connect, Timings& timing
     timings.Time(name, repeats, [&] {
       VARIANT value;
       VariantInit(&value);
-      const bool ok = SUCCEEDED(uia::GetPropertyValue(node, property, &value)) &&
-                      value.vt != VT_EMPTY;
+      const bool ok =
+          SUCCEEDED(uia::GetPropertyValue(node, property, &value)) && value.vt != VT_EMPTY;
       VariantClear(&value);
       return ok;
     });
@@ -289,10 +293,12 @@ int wmain(int argc, wchar_t** argv) {
   }
   Search search;
   search.process = info.dwProcessId;
-  WaitUntil([&] {
-    EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
-  }, 60);
+  WaitUntil(
+      [&] {
+        EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      60);
   const HWND dialog = search.found;
   int status = 1;
   if (dialog == nullptr) {

@@ -125,9 +125,9 @@ TEST_F(TextViewUiaTest, TextAndValueAreReadOnlyAndHandOutAtMostTheirLimit) {
     std::wstring expected;
   };
   const Case cases[] = {
-      {L"", -1, L""},          {L"", 5, L""},           {L"101", -1, L"101"},
-      {L"101", 0, L""},        {L"101", 2, L"10"},      {L"101", 9, L"101"},
-      {kLines, -1, kLines},    {kLines, 3, L"ab "},     {kLines, 7, L"ab cd\r\n"},
+      {L"", -1, L""},       {L"", 5, L""},       {L"101", -1, L"101"},
+      {L"101", 0, L""},     {L"101", 2, L"10"},  {L"101", 9, L"101"},
+      {kLines, -1, kLines}, {kLines, 3, L"ab "}, {kLines, 7, L"ab cd\r\n"},
   };
   for (const Case& c : cases) {
     Show(c.text);
@@ -152,7 +152,7 @@ TEST_F(TextViewUiaTest, RangesExpandToTheUnitAroundTheirStart) {
     Span expected;
   };
   const Case cases[] = {
-      {uia::TextUnit_Character, 1, {1, 2}},   {uia::TextUnit_Character, 5, {5, 7}},  // CR LF
+      {uia::TextUnit_Character, 1, {1, 2}},    {uia::TextUnit_Character, 5, {5, 7}},  // CR LF
       {uia::TextUnit_Character, 15, {14, 15}}, {uia::TextUnit_Format, 1, {0, 3}},
       {uia::TextUnit_Word, 1, {0, 3}},         {uia::TextUnit_Word, 4, {3, 5}},
       {uia::TextUnit_Word, 5, {5, 7}},         {uia::TextUnit_Line, 8, {7, 11}},

@@ -60,8 +60,12 @@ std::optional<MsaaAnswers> AskMsaa(HWND view) {
   if (object->get_accValue(self, &text) == S_OK) answers.value = TakeBstr(text);
   VARIANT result;
   if (object->get_accRole(self, &result) == S_OK && result.vt == VT_I4) answers.role = result.lVal;
-  if (object->get_accState(self, &result) == S_OK && result.vt == VT_I4) answers.state = result.lVal;
-  long left = 0, top = 0, width = 0, height = 0;
+  if (object->get_accState(self, &result) == S_OK && result.vt == VT_I4)
+    answers.state = result.lVal;
+  long left = 0;
+  long top = 0;
+  long width = 0;
+  long height = 0;
   if (object->accLocation(&left, &top, &width, &height, self) == S_OK) {
     answers.location = RECT{left, top, left + width, top + height};
   }

@@ -1,9 +1,6 @@
 #include "ui/win32/text_view/accessibility.h"
 
-#include <oleacc.h>
-
 #include <cwchar>
-#include <string_view>
 
 #include "ui/win32/text_view/accessible_object.h"
 #include "ui/win32/text_view/uia_functions.h"
@@ -15,7 +12,10 @@ namespace {
 // release, and the library is not loaded for nothing.
 bool providerReturned = false;
 
+// Raises `event` for `view` when a client listens that UI Automation gave a provider of this
+// process: the caret's every move raises one, which then costs no more than this look.
 void RaiseUiaEvent(HWND view, EVENTID event) {
+  if (!providerReturned || !uia::ClientsAreListening()) return;
   IRawElementProviderSimple* provider = NewUiaProvider(view);
   if (provider == nullptr) return;
   uia::RaiseAutomationEvent(provider, event);
@@ -48,7 +48,8 @@ std::wstring AccessibleName(HWND view) {
     return {};
   }
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
   // "&&" shows one '&'; a lone '&' marks the mnemonic and is not shown.
   std::wstring name;
   for (std::size_t i = 0; i < text.size(); ++i) {

@@ -12,9 +12,10 @@ LRESULT OnGetObject(HWND view, WPARAM wParam, LPARAM lParam);
 // The view's name: the text of the label just before it in the dialog (a static control),
 // without its mnemonic's '&'; empty when no label comes before it.
 std::wstring AccessibleName(HWND view);
-// Raises UI Automation's text-changed event for `view`, when a client listens.
+// Raises UI Automation's text-changed event for `view`, when a client listens that was given a
+// view's provider.
 void RaiseUiaTextChanged(HWND view);
-// Raises UI Automation's text-selection-changed event for `view`, when a client listens.
+// Raises UI Automation's text-selection-changed event for `view`, on the same condition.
 void RaiseUiaSelectionChanged(HWND view);
 // Lets UI Automation release what it holds for `view` (on WM_DESTROY).
 void ReleaseUiaProvider(HWND view);

@@ -60,12 +60,17 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *count = 0;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT /*index*/, LCID /*locale*/,
+                                        ITypeInfo** /*info*/) override {
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID /*iid*/, LPOLESTR* /*names*/, UINT /*count*/,
+                                          LCID /*locale*/, DISPID* /*ids*/) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID /*member*/, REFIID /*iid*/, LCID /*locale*/,
+                                   WORD /*flags*/, DISPPARAMS* /*parameters*/, VARIANT* /*result*/,
+                                   EXCEPINFO* /*exception*/, UINT* /*wrong*/) override {
     return E_NOTIMPL;
   }
 
@@ -75,7 +80,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *window = view_;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL /*enter*/) override { return E_NOTIMPL; }
 
   // IAccessible: what this object answers itself.
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
@@ -83,7 +88,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *count = 0;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch** child) override {
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT /*which*/, IDispatch** child) override {
     if (child == nullptr) return E_POINTER;
     *child = nullptr;
     return E_INVALIDARG;
@@ -93,8 +98,12 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *name = nullptr;
     if (!IsSelf(child)) return E_INVALIDARG;
     if (TextViewOf(view_) == nullptr) return kViewGone;
-    const std::wstring label = AccessibleName(view_);
-    return label.empty() ? S_FALSE : ToBstr(label, name);
+    try {
+      const std::wstring label = AccessibleName(view_);
+      return label.empty() ? S_FALSE : ToBstr(label, name);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
     if (value == nullptr) return E_POINTER;
@@ -142,8 +151,12 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *height = client.bottom - client.top;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT /*child*/, BSTR /*name*/) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT /*child*/, BSTR /*value*/) override {
+    return E_NOTIMPL;
+  }
 
   // IAccessible: what the standard object answers.
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
@@ -205,7 +218,8 @@ LRESULT AnswerAccessibleObject(HWND view, WPARAM wParam) {
     return 0;
   }
   // LresultFromObject holds its own reference for the client; a negative answer is an error.
-  const LRESULT result = LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
+  const LRESULT result =
+      LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
   object->Release();
   return result < 0 ? 0 : result;
 }

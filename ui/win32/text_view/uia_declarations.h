@@ -85,9 +85,9 @@ struct ITextRangeProvider : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Move(TextUnit unit, int count, int* moved) = 0;
   virtual HRESULT STDMETHODCALLTYPE MoveEndpointByUnit(TextPatternRangeEndpoint endpoint,
                                                        TextUnit unit, int count, int* moved) = 0;
-  virtual HRESULT STDMETHODCALLTYPE MoveEndpointByRange(TextPatternRangeEndpoint endpoint,
-                                                        ITextRangeProvider* target,
-                                                        TextPatternRangeEndpoint targetEndpoint) = 0;
+  virtual HRESULT STDMETHODCALLTYPE
+  MoveEndpointByRange(TextPatternRangeEndpoint endpoint, ITextRangeProvider* target,
+                      TextPatternRangeEndpoint targetEndpoint) = 0;
   virtual HRESULT STDMETHODCALLTYPE Select() = 0;
   virtual HRESULT STDMETHODCALLTYPE AddToSelection() = 0;
   virtual HRESULT STDMETHODCALLTYPE RemoveFromSelection() = 0;

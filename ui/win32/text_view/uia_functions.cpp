@@ -23,7 +23,8 @@ F Find(const char* name) {
 
 LRESULT ReturnRawElementProvider(HWND window, WPARAM wParam, LPARAM lParam,
                                  IRawElementProviderSimple* provider) {
-  static const auto function = Find<ReturnRawElementProviderFunction>("UiaReturnRawElementProvider");
+  static const auto function =
+      Find<ReturnRawElementProviderFunction>("UiaReturnRawElementProvider");
   return function != nullptr ? function(window, wParam, lParam, provider) : 0;
 }
 
@@ -34,10 +35,14 @@ HRESULT HostProviderFromHwnd(HWND window, IRawElementProviderSimple** provider) 
   return E_NOTIMPL;
 }
 
+bool ClientsAreListening() {
+  static const auto function = Find<ClientsAreListeningFunction>("UiaClientsAreListening");
+  return function != nullptr && function() != FALSE;
+}
+
 void RaiseAutomationEvent(IRawElementProviderSimple* provider, EVENTID event) {
-  static const auto listening = Find<ClientsAreListeningFunction>("UiaClientsAreListening");
-  static const auto raise = Find<RaiseAutomationEventFunction>("UiaRaiseAutomationEvent");
-  if (listening != nullptr && raise != nullptr && listening()) raise(provider, event);
+  static const auto function = Find<RaiseAutomationEventFunction>("UiaRaiseAutomationEvent");
+  if (function != nullptr) function(provider, event);
 }
 
 HRESULT GetReservedNotSupportedValue(IUnknown** value) {

@@ -12,7 +12,9 @@ LRESULT ReturnRawElementProvider(HWND window, WPARAM wParam, LPARAM lParam,
                                  IRawElementProviderSimple* provider);
 // UiaHostProviderFromHwnd; E_NOTIMPL (and nullptr) when the function is missing.
 HRESULT HostProviderFromHwnd(HWND window, IRawElementProviderSimple** provider);
-// UiaRaiseAutomationEvent, only while some client listens; does nothing otherwise.
+// UiaClientsAreListening; false when the function is missing.
+bool ClientsAreListening();
+// UiaRaiseAutomationEvent; does nothing when the function is missing.
 void RaiseAutomationEvent(IRawElementProviderSimple* provider, EVENTID event);
 // UiaGetReservedNotSupportedValue; E_NOTIMPL (and nullptr) when the function is missing.
 HRESULT GetReservedNotSupportedValue(IUnknown** value);

@@ -114,7 +114,7 @@ class UiaProvider final : public IRawElementProviderSimple,
   }
 
   // IValueProvider
-  HRESULT STDMETHODCALLTYPE SetValue(LPCWSTR) override {
+  HRESULT STDMETHODCALLTYPE SetValue(LPCWSTR /*value*/) override {
     return static_cast<HRESULT>(0x80040200);  // UIA_E_ELEMENTNOTENABLED: the view is read-only
   }
   HRESULT STDMETHODCALLTYPE get_Value(BSTR* value) override {
@@ -151,7 +151,7 @@ class UiaProvider final : public IRawElementProviderSimple,
     const std::size_t last = std::min(count - 1, top + VisibleRows(*view) - 1);
     return OneRange(view->lines.LineStart(top), LineEnd(view->lines, last), ranges);
   }
-  HRESULT STDMETHODCALLTYPE RangeFromChild(IRawElementProviderSimple*,
+  HRESULT STDMETHODCALLTYPE RangeFromChild(IRawElementProviderSimple* /*child*/,
                                            uia::ITextRangeProvider** range) override {
     if (range == nullptr) return E_POINTER;
     *range = nullptr;
@@ -209,4 +209,6 @@ class UiaProvider final : public IRawElementProviderSimple,
 
 }  // namespace
 
-IRawElementProviderSimple* NewUiaProvider(HWND view) { return new (std::nothrow) UiaProvider(view); }
+IRawElementProviderSimple* NewUiaProvider(HWND view) {
+  return new (std::nothrow) UiaProvider(view);
+}

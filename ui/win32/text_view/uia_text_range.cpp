@@ -38,7 +38,9 @@ TextUnit UnitOf(uia::TextUnit unit) {
   }
 }
 
-int ToInt(long long count) { return static_cast<int>(std::clamp<long long>(count, INT_MIN, INT_MAX)); }
+int ToInt(long long count) {
+  return static_cast<int>(std::clamp<long long>(count, INT_MIN, INT_MAX));
+}
 
 class TextRange final : public uia::ITextRangeProvider {
  public:
@@ -81,7 +83,7 @@ class TextRange final : public uia::ITextRangeProvider {
     TextRange* other = Of(range);
     if (other == nullptr) return E_INVALIDARG;
     other->Clamped();
-    *same = other->view_ == view_ && other->start_ == start_ && other->end_ == end_;
+    *same = other->view_ == view_ && other->start_ == start_ && other->end_ == end_ ? TRUE : FALSE;
     other->Release();
     return S_OK;
   }
@@ -111,7 +113,8 @@ class TextRange final : public uia::ITextRangeProvider {
     end_ = span.end;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE FindAttribute(TEXTATTRIBUTEID attribute, VARIANT value, BOOL,
+  HRESULT STDMETHODCALLTYPE FindAttribute(TEXTATTRIBUTEID attribute, VARIANT value,
+                                          BOOL /*backward*/,
                                           uia::ITextRangeProvider** found) override {
     if (found == nullptr) return E_POINTER;
     *found = nullptr;
@@ -123,7 +126,8 @@ class TextRange final : public uia::ITextRangeProvider {
     }
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE FindText(BSTR, BOOL, BOOL, uia::ITextRangeProvider** found) override {
+  HRESULT STDMETHODCALLTYPE FindText(BSTR /*text*/, BOOL /*backward*/, BOOL /*ignoreCase*/,
+                                     uia::ITextRangeProvider** found) override {
     if (found == nullptr) return E_POINTER;
     *found = nullptr;
     return E_NOTIMPL;  // a search of a whole large text would not answer in time
@@ -205,8 +209,10 @@ class TextRange final : public uia::ITextRangeProvider {
     UnitMove step = MoveByUnits(lines, own, from, count, page);
     const std::size_t size = lines.Text().size();
     // The text's end starts a unit only after a last line break; else the move stops short.
-    if (step.position == size && step.moved > 0 && EnclosingUnit(lines, own, size, page).start != size) {
-      step = step.moved == 1 ? UnitMove{from, 0} : MoveByUnits(lines, own, from, step.moved - 1, page);
+    if (step.position == size && step.moved > 0 &&
+        EnclosingUnit(lines, own, size, page).start != size) {
+      step =
+          step.moved == 1 ? UnitMove{from, 0} : MoveByUnits(lines, own, from, step.moved - 1, page);
     }
     const UnitSpan span = EnclosingUnit(lines, own, step.position, page);
     start_ = step.position;
@@ -226,9 +232,9 @@ class TextRange final : public uia::ITextRangeProvider {
     *moved = ToInt(step.moved);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE MoveEndpointByRange(uia::TextPatternRangeEndpoint endpoint,
-                                                uia::ITextRangeProvider* target,
-                                                uia::TextPatternRangeEndpoint targetEndpoint) override {
+  HRESULT STDMETHODCALLTYPE
+  MoveEndpointByRange(uia::TextPatternRangeEndpoint endpoint, uia::ITextRangeProvider* target,
+                      uia::TextPatternRangeEndpoint targetEndpoint) override {
     if (Clamped() == nullptr) return uia::kElementNotAvailable;
     TextRange* other = Of(target);
     if (other == nullptr) return E_INVALIDARG;
@@ -318,8 +324,11 @@ class TextRange final : public uia::ITextRangeProvider {
       const bool takesBreak = end_ > lineEnd;
       if (from > to || (from == to && !takesBreak && start_ != end_)) continue;
       RECT row = CharacterRect(view, from);
-      row.right = to > from || takesBreak ? CharacterRect(view, takesBreak ? to : to - 1).right
-                                          : row.left;
+      if (takesBreak) {
+        row.right = CharacterRect(view, to).right;
+      } else {
+        row.right = to > from ? CharacterRect(view, to - 1).right : row.left;
+      }
       row.left = std::max(row.left, client.left);
       row.right = std::min(row.right, client.right);
       row.bottom = std::min(row.bottom, client.bottom);
