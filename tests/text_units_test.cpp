@@ -22,6 +22,12 @@ TextLines LinesOf(const std::u16string& text) {
   return lines;
 }
 
+// The text for a failure message: a long one by its length only.
+std::string Shown(const std::u16string& text) {
+  return text.size() <= 40 ? testing::PrintToString(text)
+                           : std::to_string(text.size()) + " characters";
+}
+
 const char* NameOf(TextUnit unit) {
   constexpr const char* kNames[] = {"character", "word", "line", "paragraph", "page", "document"};
   return kNames[static_cast<int>(unit)];
@@ -74,6 +80,11 @@ TEST(TextUnits, EnclosingUnits) {
       {u"  ab", kWord, 1, {0, 2}},
       {u"変換、結果", kWord, 1, {0, 2}},
       {u"変換、結果", kWord, 2, {2, 3}},
+      // A word longer than kLongestWord is cut; a cut inside a surrogate pair moves one on.
+      {std::u16string(10000, u'1'), kWord, 5000, {4096, 8192}},
+      {std::u16string(10000, u'1'), kWord, 9999, {8192, 10000}},
+      {std::u16string(4095, u'a') + u"\U0001F600" + u"b", kWord, 4096, {0, 4097}},
+      {std::u16string(4095, u'a') + u"\U0001F600" + u"b", kWord, 4097, {4097, 4098}},
       // Pages of two lines, counted from the first line.
       {u"a\nb\nc\nd\ne", kPage, 5, {4, 8}},
       {u"a\nb\nc\nd\ne", kPage, 9, {8, 9}},
@@ -81,7 +92,7 @@ TEST(TextUnits, EnclosingUnits) {
   for (const Case& c : cases) {
     const TextLines lines = LinesOf(c.text);
     EXPECT_EQ(EnclosingUnit(lines, c.unit, c.position, 2), c.span)
-        << testing::PrintToString(c.text) << " " << NameOf(c.unit) << " at " << c.position;
+        << Shown(c.text) << " " << NameOf(c.unit) << " at " << c.position;
   }
 }
 
@@ -126,6 +137,8 @@ TEST(TextUnits, MovesStopAtBothEnds) {
       {u"x\U0001F600y", kCharacter, 3, -1, {1, -1}},
       {u"a1+=b  c", kWord, 0, 3, {7, 3}},
       {u"a1+=b  c", kWord, 7, -2, {2, -2}},
+      {u"x\n" + std::u16string(10000, u'1'), kWord, 2, 9, {10002, 3}},
+      {u"x\n" + std::u16string(10000, u'1'), kWord, 10002, -2, {4098, -2}},
       {u"a\nb\nc\nd\ne", kPage, 0, 10, {9, 3}},
       {u"a\nb\nc\nd\ne", kPage, 3, 1, {4, 1}},
       {u"a\nb\nc\nd\ne", kPage, 9, -1, {8, -1}},
@@ -134,8 +147,7 @@ TEST(TextUnits, MovesStopAtBothEnds) {
   for (const Case& c : cases) {
     const TextLines lines = LinesOf(c.text);
     EXPECT_EQ(MoveByUnits(lines, c.unit, c.position, c.count, 2), c.move)
-        << testing::PrintToString(c.text) << " " << NameOf(c.unit) << " from " << c.position
-        << " by " << c.count;
+        << Shown(c.text) << " " << NameOf(c.unit) << " from " << c.position << " by " << c.count;
   }
 }
 

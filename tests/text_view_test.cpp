@@ -237,6 +237,15 @@ TEST_F(TextViewTest, KeysMoveTheCaretAndShiftSelectsAsInAnEditBox) {
   }
 }
 
+TEST_F(TextViewTest, TheSelectionComesBackPackedOnlyBelow65536AsFromAnEditBox) {
+  SetWindowTextW(view_, std::wstring(70000, L'1').c_str());
+  SendMessageW(view_, EM_SETSEL, 1, 2);
+  EXPECT_EQ(SendMessageW(view_, EM_GETSEL, 0, 0), MAKELRESULT(1, 2));
+  SendMessageW(view_, EM_SETSEL, 0, -1);
+  EXPECT_EQ(SendMessageW(view_, EM_GETSEL, 0, 0), -1);
+  EXPECT_EQ(Selection(view_), std::make_pair(DWORD{0}, DWORD{70000}));
+}
+
 TEST_F(TextViewTest, ADoubleClickSelectsAWord) {
   SetWindowTextW(view_, L"0123 ab\r\n");
   SendMessageW(view_, WM_LBUTTONDBLCLK, 0, MAKELPARAM(4, 4));

@@ -106,7 +106,7 @@ bool ShowTheDialog(const PrivateDocuments& documents, HWND& dialog,
     if (const std::optional<OwnedDialog> box = WaitForMessageBox(dialog, Milliseconds(100))) {
       PressOk(box->window);
     }
-    return ControlTextLength(dialog, IDC_EDIT_RESULT) > 0 && IsWindowEnabled(dialog);
+    return ControlTextLength(dialog, IDC_EDIT_RESULT) > 0 && IsWindowEnabled(dialog) != FALSE;
   });
   if (!Ok(converted, "no results")) return false;
   const HWND results = FindDescendant(dialog, IDC_EDIT_RESULT);

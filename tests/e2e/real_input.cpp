@@ -38,7 +38,7 @@ void PressKeys(std::initializer_list<WORD> keys) {
     inputs.push_back(input);
   };
   for (const WORD key : keys) add(key, 0);
-  for (auto key = keys.end(); key != keys.begin();) add(*--key, KEYEVENTF_KEYUP);
+  for (const auto* key = keys.end(); key != keys.begin();) add(*--key, KEYEVENTF_KEYUP);
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 

@@ -39,17 +39,29 @@ std::size_t PreviousCharacter(std::u16string_view text, std::size_t position) {
   return position - (pair ? 2 : 1);
 }
 
+// The `k`-th cut of the line `text`, which ends any word there (a cut inside a surrogate pair
+// moves one on); cut 0 is the line's start.
+std::size_t Cut(std::u16string_view text, std::size_t k) {
+  std::size_t at = k * kLongestWord;
+  if (k > 0 && at < text.size() && IsLowSurrogate(text[at]) && IsHighSurrogate(text[at - 1])) {
+    ++at;
+  }
+  return at;
+}
+
 std::size_t NextWord(const TextLines& lines, std::size_t position) {
   const std::size_t line = lines.LineOf(position);
   const std::size_t start = lines.LineStart(line);
   const std::u16string_view text = lines.Line(line);
   if (position >= start + text.size()) return lines.LineStart(line + 1);  // over the break
   std::size_t i = position - start;
+  const std::size_t cut = Cut(text, i / kLongestWord);  // past i only when moved on
+  const std::size_t limit = std::min(text.size(), cut > i ? cut : Cut(text, i / kLongestWord + 1));
   const CharClass first = ClassOf(text[i]);
   if (first != CharClass::kSpace) {
-    while (i < text.size() && ClassOf(text[i]) == first) ++i;
+    while (i < limit && ClassOf(text[i]) == first) ++i;
   }
-  while (i < text.size() && ClassOf(text[i]) == CharClass::kSpace) ++i;
+  while (i < limit && ClassOf(text[i]) == CharClass::kSpace) ++i;
   return start + i;
 }
 
@@ -60,10 +72,13 @@ std::size_t PreviousWord(const TextLines& lines, std::size_t position) {
   const std::u16string_view text = lines.Line(line);
   if (position > start + text.size()) return start + text.size();  // inside a CR LF
   std::size_t i = position - start;
-  while (i > 0 && ClassOf(text[i - 1]) == CharClass::kSpace) --i;
-  if (i > 0) {
+  std::size_t k = (i - 1) / kLongestWord;
+  if (Cut(text, k) >= i) --k;
+  const std::size_t limit = Cut(text, k);
+  while (i > limit && ClassOf(text[i - 1]) == CharClass::kSpace) --i;
+  if (i > limit) {
     const CharClass last = ClassOf(text[i - 1]);
-    while (i > 0 && ClassOf(text[i - 1]) == last) --i;
+    while (i > limit && ClassOf(text[i - 1]) == last) --i;
   }
   return start + i;
 }
@@ -79,7 +94,8 @@ UnitMove MoveByLines(const TextLines& lines, std::size_t position, long long cou
     if (position >= size) return {position, 0};
     const std::size_t lastUnit = (lines.LineCount() - 1) / unitLines;
     const std::size_t starts = lastUnit - unit;  // unit starts after the position
-    const bool endToo = lines.LineStart(lastUnit * unitLines) != size;
+    // The text's end is a boundary of its own unless the last unit starts there.
+    const std::size_t endToo = lines.LineStart(lastUnit * unitLines) != size ? 1 : 0;
     const auto moved = static_cast<std::size_t>(
         std::min<unsigned long long>(static_cast<unsigned long long>(count), starts + endToo));
     return {moved <= starts ? lines.LineStart((unit + moved) * unitLines) : size,

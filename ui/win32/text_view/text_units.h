@@ -7,7 +7,8 @@
 // - character: one character, where a CR LF pair and a surrogate pair each count as one;
 // - word: a run of letters and digits, or a run of other characters that are no spaces, each
 //   with the spaces after it, as an edit box's Ctrl+Right moves; a line's start and its end
-//   (before the line break) are boundaries too, so the line break is a word of its own;
+//   (before the line break) are boundaries too, so the line break is a word of its own; so is
+//   every kLongestWord-th character of a line, which cuts a longer word;
 // - line and paragraph: a line with its line break (a paragraph is a line here);
 // - page: `pageLines` lines with their line breaks, counted from the first line;
 // - document: the whole text.
@@ -17,6 +18,9 @@
 #include <cstddef>
 
 #include "ui/win32/text_view/text_lines.h"
+
+// Characters after which a longer word is cut, so that no move walks further.
+inline constexpr std::size_t kLongestWord = 4096;
 
 enum class TextUnit { kCharacter, kWord, kLine, kParagraph, kPage, kDocument };
 
@@ -41,7 +45,8 @@ std::size_t LineEnd(const TextLines& lines, std::size_t line);
 // Moves `position` (clamped to the text) over `count` boundaries of `unit`, forward when
 // `count` is positive, stopping at the text's start and end. From inside a unit, one step back
 // reaches that unit's start. A page has `pageLines` lines (at least 1). The time taken grows
-// with |count| for characters and words, not for the other units.
+// with |count| for characters and words (at most kLongestWord characters a word), not for the
+// other units.
 UnitMove MoveByUnits(const TextLines& lines, TextUnit unit, std::size_t position, long long count,
                      std::size_t pageLines = 1);
 

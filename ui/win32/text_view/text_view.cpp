@@ -284,7 +284,7 @@ bool ShowNewText(TextView& view, std::u16string&& text) {
   }
   view.topLine = 0;
   view.left = 0;
-  view.anchor = view.caret = 0;
+  Select(view, 0, 0);
   MeasureText(view);
   UpdateScrollBars(view);
   InvalidateRect(view.hwnd, nullptr, FALSE);
@@ -325,12 +325,15 @@ LRESULT OnSetSelection(TextView& view, WPARAM start, LPARAM end) {
   return 0;
 }
 
+// EM_GETSEL: both ends through the pointers given; returned packed, as an edit box does, or -1
+// when either end is past 65,535.
 LRESULT OnGetSelection(const TextView& view, WPARAM start, LPARAM end) {
   const auto begin = static_cast<DWORD>(std::min<std::size_t>(SelectionBegin(view), UINT_MAX));
   const auto finish = static_cast<DWORD>(std::min<std::size_t>(SelectionEnd(view), UINT_MAX));
   if (start != 0) *reinterpret_cast<DWORD*>(start) = begin;
   if (end != 0) *reinterpret_cast<DWORD*>(end) = finish;
-  return MAKELRESULT(std::min<DWORD>(begin, 0xFFFF), std::min<DWORD>(finish, 0xFFFF));
+  if (finish > 0xFFFF) return -1;
+  return MAKELRESULT(begin, finish);
 }
 
 LRESULT OnSetFont(TextView& view, HFONT font, bool redraw) {
