@@ -74,6 +74,22 @@ std::optional<MsaaAnswers> AskMsaa(HWND view) {
   return answers;
 }
 
+// The name of the window object of `view` (whose window text is the view's whole text).
+std::wstring WindowObjectName(HWND view) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(view, OBJID_WINDOW, IID_IAccessible,
+                                        reinterpret_cast<void**>(&object)))) {
+    return L"<none>";
+  }
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  std::wstring name = object->get_accName(self, &text) == S_OK ? TakeBstr(text) : L"<none>";
+  object->Release();
+  return name;
+}
+
 // What UI Automation tells of a view.
 struct UiaAnswers {
   std::wstring name;
@@ -173,6 +189,7 @@ class AccessibilityTest : public ::testing::Test {
       MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&client), 2);
       EXPECT_TRUE(EqualRect(&msaa->location, &client));
       EXPECT_EQ(msaa->window, view);
+      EXPECT_EQ(WindowObjectName(view), kViews[i].label);
 
       const std::optional<UiaAnswers> automation = AskUia(view);
       ASSERT_TRUE(automation.has_value()) << "no UI Automation element";

@@ -27,8 +27,10 @@ void RaiseUiaEvent(HWND view, EVENTID event) {
 LRESULT OnGetObject(HWND view, WPARAM wParam, LPARAM lParam) {
   // A 32-bit object id: wine's MSAA request has it zero-extended, UI Automation's sign-extended.
   const auto object = static_cast<LONG>(lParam);
-  if (object == OBJID_CLIENT) {
-    if (const LRESULT answer = AnswerAccessibleObject(view, wParam); answer != 0) return answer;
+  if (object == OBJID_CLIENT || object == OBJID_WINDOW) {
+    if (const LRESULT answer = AnswerAccessibleObject(view, object, wParam); answer != 0) {
+      return answer;
+    }
   } else if (object == uia::kRootObjectId) {
     if (IRawElementProviderSimple* provider = NewUiaProvider(view)) {
       providerReturned = true;

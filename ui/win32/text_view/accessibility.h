@@ -6,8 +6,9 @@
 
 #include "ui/win32/windows_api.h"
 
-// Answers WM_GETOBJECT for text view `view`: its own MSAA object for OBJID_CLIENT, its UI
-// Automation provider for UI Automation's root object; DefWindowProc's answer otherwise.
+// Answers WM_GETOBJECT for text view `view`: its own MSAA objects for OBJID_CLIENT and
+// OBJID_WINDOW, its UI Automation provider for UI Automation's root object; DefWindowProc's
+// answer otherwise.
 LRESULT OnGetObject(HWND view, WPARAM wParam, LPARAM lParam);
 // The view's name: the text of the label just before it in the dialog (a static control),
 // without its mnemonic's '&'; empty when no label comes before it.
