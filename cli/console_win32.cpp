@@ -1,5 +1,5 @@
 // Console lines on Windows: a console gets characters through WriteConsoleW, a redirected
-// stream UTF-8 bytes; lines end with CR LF.
+// stream UTF-8 bytes; lines end with CR LF. The user's language is their UI language.
 
 #include <windows.h>
 
@@ -7,7 +7,16 @@
 
 #include "cli/console.h"
 
-bool WriteLine(ConsoleStream stream, std::u16string_view text) {
+UserLocale CurrentUserLocale() {
+  UserLocale locale;
+  if (PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE) {
+    locale.language = Language::kJapanese;
+  }
+  return locale;
+}
+
+// Every character reaches a console or a UTF-8 stream, so `asciiOnly` is never set here.
+bool WriteLine(ConsoleStream stream, std::u16string_view text, [[maybe_unused]] bool asciiOnly) {
   const HANDLE handle =
       GetStdHandle(stream == ConsoleStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;

@@ -18,5 +18,6 @@ enum class ExitCode : int {
 
 // Runs the converter with `arguments` (the program's name left out; see cli/arguments.h):
 // converts the input into the output all or nothing, or prints the help or the version.
-// Anything that stops it is said in one line on standard error. Returns how it ended.
+// Anything that stops it is said in one line on standard error, in the user's language
+// (cli/console.h). Returns how it ended.
 ExitCode RunConverter(const std::vector<std::u16string>& arguments);

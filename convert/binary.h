@@ -9,7 +9,7 @@
 
 #include "convert/decimal_text.h"
 
-// Largest value converted; a larger one gives kOverflowResult.
+// Largest value converted; a larger one converts to -1 (see BinaryValue and BinaryToDecimal).
 inline constexpr std::uint32_t kLargestValue = 2147483647;
 // Longest line, in characters, that a file conversion accepts.
 inline constexpr std::size_t kLongestLine = 31;

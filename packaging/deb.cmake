@@ -1,19 +1,24 @@
 # vornel-convert's Debian package, made by CPack's DEB generator from a native Release build
-# (packaging/deb.sh): /usr/bin/vornel-convert, its manual page, and the copyright file and
+# (packaging/deb.sh): /usr/bin/vornel-convert, its manual page in English and in Japanese
+# (ja/), and the copyright file and
 # changelog that Debian's policy asks for, the compressed ones with gzip -9n.
 set(VORNEL_DEB_DOCS share/doc/vornel-convert)
-foreach(file IN ITEMS vornel-convert.1 changelog)
+foreach(file IN ITEMS vornel-convert.1 ja/vornel-convert.1 changelog)
   add_custom_command(OUTPUT ${file}.gz
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ja
                      COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/deb/${file} > ${file}.gz
                      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/deb/${file})
 endforeach()
 add_custom_target(vornel_deb_files ALL
                   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/vornel-convert.1.gz
+                          ${CMAKE_CURRENT_BINARY_DIR}/ja/vornel-convert.1.gz
                           ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 
 set(VORNEL_DEB_FILE_MODE OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(TARGETS vornel-convert RUNTIME DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornel-convert.1.gz DESTINATION share/man/man1
+        PERMISSIONS ${VORNEL_DEB_FILE_MODE})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/ja/vornel-convert.1.gz DESTINATION share/man/ja/man1
         PERMISSIONS ${VORNEL_DEB_FILE_MODE})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz deb/copyright
         DESTINATION ${VORNEL_DEB_DOCS} PERMISSIONS ${VORNEL_DEB_FILE_MODE})

@@ -32,13 +32,18 @@ check "lintian's errors and warnings" "" "$(grep -E '^[EW]: ' <<<"$findings")"
 dpkg-deb -x "$package" "$work/unpacked" || exit 1
 installed="$work/unpacked/usr"
 check "its files" "$(printf '%s\n' bin/vornel-convert share/doc/vornel-convert/changelog.gz \
-  share/doc/vornel-convert/copyright share/man/man1/vornel-convert.1.gz)" \
+  share/doc/vornel-convert/copyright share/man/ja/man1/vornel-convert.1.gz \
+  share/man/man1/vornel-convert.1.gz)" \
   "$(cd "$installed" && find . -type f | sed 's|^\./||' | sort)"
-check "the manual page's title" ".TH VORNEL-CONVERT 1" \
-  "$(gzip -dc "$installed/share/man/man1/vornel-convert.1.gz" | head -n 1 | cut -d' ' -f1-3)"
+for page in man1 ja/man1; do
+  check "the manual page's title ($page)" ".TH VORNEL-CONVERT 1" \
+    "$(gzip -dc "$installed/share/man/$page/vornel-convert.1.gz" | head -n 1 | cut -d' ' -f1-3)"
+done
 check "the version" "vornel-convert 2.2.10.11" "$("$installed/bin/vornel-convert" --version)"
 check "a conversion through a pipe" "$(printf '5\n2147483647\n')" \
   "$(printf '101\r\n\n1111111111111111111111111111111\n' | "$installed/bin/vornel-convert")"
 printf '1\n2\n' | "$installed/bin/vornel-convert" >/dev/null 2>&1
 check "a refusal's exit code" 4 $?
+check "a refusal in Japanese" "vornel-convert: 標準入力:2:1: 0、1、改行以外の文字があります。" \
+  "$(printf '1\n2\n' | LC_ALL=ja_JP.UTF-8 "$installed/bin/vornel-convert" 2>&1)"
 exit $failed

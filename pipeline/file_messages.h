@@ -1,5 +1,6 @@
 #pragma once
-// The texts of a file conversion that the dialog and the converter both show.
+// The texts of a file conversion that the dialog shows in Convert file data and in its batch run.
+// The converter has its own (cli/messages.h).
 
 #include <string_view>
 

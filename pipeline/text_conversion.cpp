@@ -49,7 +49,8 @@ std::optional<TextEncoding> SniffedEncodingOf(std::string_view start, std::uint6
                                               bool complete) {
   if (start.starts_with(kUtf8Mark)) return TextEncoding{true, kUtf8Mark.size()};
   if (start.starts_with(kUtf16LeMark)) return TextEncoding{false, kUtf16LeMark.size()};
-  const auto sniffed = static_cast<std::size_t>(std::min<std::uint64_t>(length, kSniffedBytes));
+  const auto sniffed =
+      static_cast<std::size_t>(std::min<std::uint64_t>(length, tuning::kSniffedBytes));
   if (!complete && (start.size() < sniffed || start.size() < kUtf8Mark.size())) {
     return std::nullopt;
   }

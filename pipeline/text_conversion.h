@@ -14,12 +14,9 @@
 #include "storage/text_decoding.h"
 #include "tuning/tuning.h"
 
-// Bytes at the start of a text without a byte-order mark that tell UTF-16LE from UTF-8.
-inline constexpr std::size_t kSniffedBytes = 4096;
-
 // The encoding of a text of `length` bytes whose first bytes are `start` (all of them when
 // `complete`): UTF-8 or UTF-16LE after its byte-order mark; without a mark, UTF-16LE when
-// `length` is even and every byte at an odd offset among the first kSniffedBytes is zero,
+// `length` is even and every byte at an odd offset among the first tuning::kSniffedBytes is zero,
 // otherwise UTF-8. nullopt while `start` is too short to tell.
 std::optional<TextEncoding> SniffedEncodingOf(std::string_view start, std::uint64_t length,
                                               bool complete);

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "pipeline/file_messages.h"  // the texts the dialog shares with the converter
+#include "pipeline/file_messages.h"  // the texts of a file conversion
 
 namespace msg {
 inline constexpr std::u16string_view kNotBinaryInput =

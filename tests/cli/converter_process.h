@@ -11,10 +11,17 @@ struct ConverterRun {
   std::string err;  // standard error
 };
 
-// Runs the converter with `arguments` (UTF-8) and `input` on its standard input, which is
-// closed after it; waits for its end.
+// The locale a run gets on POSIX, as NAME=value: LANG, LANGUAGE and the LC_ variables of this
+// process are left out of the run's environment and these put in. (Windows takes the user's UI
+// language, which the environment does not set.)
+using Locale = std::vector<std::string>;
+inline const Locale kEnglishUtf8 = {"LANG=en_US.UTF-8"};
+
+// Runs the converter with `arguments` (UTF-8), `input` on its standard input, which is closed
+// after it, and `locale`; waits for its end.
 ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
-                                 const std::string& input = {});
+                                 const std::string& input = {},
+                                 const Locale& locale = kEnglishUtf8);
 
 #if defined(_WIN32)
 // Runs the converter as RunConverterProcess does, but with its standard error on a console

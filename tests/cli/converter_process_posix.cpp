@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <string_view>
 #include <thread>
 
 #include "tests/cli/converter_process.h"
@@ -43,7 +44,7 @@ void Feed(int fd, const std::string& bytes) {
 }  // namespace
 
 ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
-                                 const std::string& input) {
+                                 const std::string& input, const Locale& locale) {
   // A converter that stops reading must not end this process with SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
   ConverterRun run;
@@ -62,7 +63,16 @@ ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
+  std::vector<std::string> variables = locale;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    const std::string_view named(*variable);
+    if (!named.starts_with("LANG") && !named.starts_with("LC_")) variables.emplace_back(named);
+  }
+  std::vector<char*> envp;
+  envp.reserve(variables.size() + 1);
+  for (std::string& variable : variables) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&files);
   for (const int fd : {in.read, out.write, err.write}) ::close(fd);
   std::thread feeder(Feed, in.write, std::cref(input));

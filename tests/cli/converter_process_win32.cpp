@@ -100,7 +100,7 @@ ConverterRun Run(const std::vector<std::string>& arguments, const std::string& i
 }  // namespace
 
 ConverterRun RunConverterProcess(const std::vector<std::string>& arguments,
-                                 const std::string& input) {
+                                 const std::string& input, const Locale& /*locale*/) {
   return Run(arguments, input, nullptr);
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,18 +30,49 @@ const std::string kEnd = "\r\n";  // the default line end of the result and of m
 const std::string kEnd = "\n";
 #endif
 
-const std::string kForeign =
-    "２進数が記述された「Quillet.tbin」ファイルに、0と1で構成された数値以外の文字が書かれていまし"
-    "た。処理を中止します。";
-const std::string kTooLong =
-    "計算できる最大値の2147483647を超えました。2147483647以下の２進数値で実行して下さい。処理を中"
-    "止します。";
-const std::string kEmpty =
-    "ファイルの中身に改行のみしか書かれていませんでした。２進数が書き込まれたファイルを指定して読込"
-    "ま"
-    "せて下さい。";
-const std::string kUnreadable = "ファイルを読み込めませんでした。";
-const std::string kUnwritable = "何らかの理由でファイル保存出来ませんでした。";
+// A text of the converter's, in English and in Japanese.
+struct Said {
+  std::string english;
+  std::string japanese;
+};
+const Said kStandardInput{"standard input", "標準入力"};
+const Said kUnreadable{"cannot be read", "読み込めません。"};
+const Said kEmpty{"empty or only line breaks", "空か、改行しか書かれていません。"};
+const Said kForeign{"a character other than 0, 1 and line breaks",
+                    "0、1、改行以外の文字があります。"};
+const Said kTooLong{"a line of more than 31 characters (the largest value is 2147483647)",
+                    "31 文字を超える行です（最大値は 2147483647 です）。"};
+const Said kUnwritable{"cannot be written", "書き込めません。"};
+
+// The language of a run with the default locale: English (en_US.UTF-8), or on Windows the
+// user's UI language.
+bool JapaneseByDefault() {
+#if defined(_WIN32)
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+#else
+  return false;
+#endif
+}
+
+std::string In(const Said& said, bool japanese = JapaneseByDefault()) {
+  return japanese ? said.japanese : said.english;
+}
+
+// The converter's line on standard error about `what`.
+std::string ErrorLine(const std::string& what, const std::string& text) {
+  return "vornel-convert: " + what + ": " + text + kEnd;
+}
+
+bool Ascii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// The message for an argument in error.
+std::string Invalid(const std::string& argument, bool japanese = JapaneseByDefault()) {
+  return japanese ? "引数が正しくありません: " + argument + "（vornel-convert --help をご覧下さい）"
+                  : "invalid argument: " + argument + " (see vornel-convert --help)";
+}
 
 std::string Path(const fs::path& path) {
   const std::u8string utf8 = path.u8string();
@@ -70,27 +102,18 @@ void ExpectRun(const ConverterRun& run, const PipeCase& c) {
 }
 
 TEST(ConverterTest, ArgumentsAndTheirMistakes) {
-  const std::string invalid = "引数が正しくありません / invalid argument: ";
-  const std::string seeHelp = "（vornel-convert --help をご覧下さい / see vornel-convert --help）";
   const PipeCase cases[] = {
       {"version", {"--version"}, "", 0, "vornel-convert 2.2.10.11" + kEnd, ""},
-      {"an unknown option", {"-x"}, "1\n", 1, "", invalid + "-x" + seeHelp},
-      {"--help with more", {"--help", "-"}, "1\n", 1, "", invalid + "--help" + seeHelp},
-      {"two line ends", {"--lf", "--crlf"}, "1\n", 1, "", invalid + "--crlf" + seeHelp},
-      {"three paths", {"-", "-", "x"}, "1\n", 1, "", invalid + "x" + seeHelp},
+      {"an unknown option", {"-x"}, "1\n", 1, "", Invalid("-x")},
+      {"--help with more", {"--help", "-"}, "1\n", 1, "", Invalid("--help")},
+      {"two line ends", {"--lf", "--crlf"}, "1\n", 1, "", Invalid("--crlf")},
+      {"three paths", {"-", "-", "x"}, "1\n", 1, "", Invalid("x")},
       {"--lf", {"--lf"}, "101\r\n11\n", 0, "5\n3\n", ""},
       {"--crlf", {"--crlf", "-", "-"}, "101\n11", 0, "5\r\n3\r\n", ""},
       {"the default line end", {}, "101\n\n11\r\n", 0, Lines({"5", "3"}), ""},
-      {"no option after --", {"--", "-x"}, "", 2, "", "-x: " + kUnreadable},
+      {"no option after --", {"--", "-x"}, "", 2, "", "-x: " + In(kUnreadable)},
   };
   for (const PipeCase& c : cases) ExpectRun(RunConverterProcess(c.arguments, c.input), c);
-
-  const ConverterRun help = RunConverterProcess({"--help"});
-  EXPECT_EQ(help.code, 0);
-  for (const char* part : {"使い方 / Usage:", "vornel-convert [--crlf | --lf] [INPUT [OUTPUT]]",
-                           "終了コード / Exit codes:", "7  メモリ不足 / out of memory"}) {
-    EXPECT_NE(help.out.find(part), std::string::npos) << part;
-  }
 }
 
 // UTF-16LE bytes of ASCII text.
@@ -115,15 +138,20 @@ TEST(ConverterTest, TheEncodingIsToldByTheMarkOrTheBytes) {
       {"ASCII", {}, "101\n1", 0, Lines({"5", "1"}), ""},
       {"UTF-16LE without a mark", {}, U16("101\n1\n"), 0, Lines({"5", "1"}), ""},
       // Zeros at every odd offset but an odd length: UTF-8, whose NUL is foreign.
-      {"odd length", {}, U16("101\n") + "1", 4, "", "標準入力:1:2: " + kForeign},
+      {"odd length", {}, U16("101\n") + "1", 4, "", In(kStandardInput) + ":1:2: " + In(kForeign)},
       {"a non-zero odd byte within 4 KiB",
        {},
        U16("1\n") + hiragana,
        4,
        "",
-       "標準入力:1:2: " + kForeign},
-      {"a non-zero odd byte beyond 4 KiB", {}, lateNonZero, 4, "", "標準入力:2101:1: " + kForeign},
-      {"UTF-8 beyond ASCII", {}, "11\n10あ", 4, "", "標準入力:2:3: " + kForeign},
+       In(kStandardInput) + ":1:2: " + In(kForeign)},
+      {"a non-zero odd byte beyond 4 KiB",
+       {},
+       lateNonZero,
+       4,
+       "",
+       In(kStandardInput) + ":2101:1: " + In(kForeign)},
+      {"UTF-8 beyond ASCII", {}, "11\n10あ", 4, "", In(kStandardInput) + ":2:3: " + In(kForeign)},
   };
   for (const PipeCase& c : cases) ExpectRun(RunConverterProcess(c.arguments, c.input), c);
 }
@@ -131,10 +159,20 @@ TEST(ConverterTest, TheEncodingIsToldByTheMarkOrTheBytes) {
 TEST(ConverterTest, RefusalsSayWhereAndWriteNothing) {
   const std::string tooLong(32, '1');
   const PipeCase cases[] = {
-      {"nothing", {}, "", 3, "", "標準入力: " + kEmpty},
-      {"only line breaks", {}, "\r\n\n\r\n", 3, "", "標準入力: " + kEmpty},
-      {"a foreign character", {}, "1\n\n11\r\n1\r2\n", 4, "", "標準入力:4:3: " + kForeign},
-      {"a line too long", {}, "1\n" + tooLong + "\n1\n", 5, "", "標準入力:2: " + kTooLong},
+      {"nothing", {}, "", 3, "", In(kStandardInput) + ": " + In(kEmpty)},
+      {"only line breaks", {}, "\r\n\n\r\n", 3, "", In(kStandardInput) + ": " + In(kEmpty)},
+      {"a foreign character",
+       {},
+       "1\n\n11\r\n1\r2\n",
+       4,
+       "",
+       In(kStandardInput) + ":4:3: " + In(kForeign)},
+      {"a line too long",
+       {},
+       "1\n" + tooLong + "\n1\n",
+       5,
+       "",
+       In(kStandardInput) + ":2: " + In(kTooLong)},
       {"31 digits and CRs",
        {},
        "1\r" + std::string(30, '0') + "\r\n",
@@ -146,16 +184,18 @@ TEST(ConverterTest, RefusalsSayWhereAndWriteNothing) {
        "1\n" + tooLong + "\n1\n2",
        4,
        "",
-       "標準入力:4:1: " + kForeign},
+       In(kStandardInput) + ":4:1: " + In(kForeign)},
   };
   for (const PipeCase& c : cases) ExpectRun(RunConverterProcess(c.arguments, c.input), c);
 }
 
 class ConverterFileTest : public ::testing::Test {
  protected:
+  // The file `name` (UTF-8) in the folder, holding `bytes`.
   fs::path File(const std::string& name, const std::string& bytes) {
-    WriteBytes(folder_.path() / name, bytes);
-    return folder_.path() / name;
+    fs::path path = folder_.path() / std::u8string(name.begin(), name.end());
+    WriteBytes(path, bytes);
+    return path;
   }
   // The names in the folder, sorted.
   std::vector<std::string> Names() const {
@@ -169,6 +209,81 @@ class ConverterFileTest : public ::testing::Test {
 
   TempFolder folder_;
 };
+
+// Each refusal names the input (or the output) as the user gave it, in the user's language; in
+// the C locale in ASCII, a name's other bytes escaped. Windows speaks the user's UI language,
+// which the environment does not set: there each refusal runs once.
+TEST_F(ConverterFileTest, EachRefusalNamesItsFileInTheUsersLanguage) {
+  struct LocaleCase {
+    Locale locale;
+    bool japanese;
+    bool ascii;
+  };
+#if defined(_WIN32)
+  const LocaleCase locales[] = {{{}, JapaneseByDefault(), false}};
+#else
+  const LocaleCase locales[] = {
+      {{"LC_ALL=C"}, false, true},
+      {{"LANG=en_US.UTF-8"}, false, false},
+      {{"LANG=ja_JP.UTF-8"}, true, false},
+      {{"LC_ALL=", "LC_MESSAGES=ja_JP.UTF-8", "LANG=en_US.UTF-8"}, true, false},  // first set
+  };
+#endif
+  const std::string folder =
+      Path(folder_.path()) + static_cast<char>(fs::path::preferred_separator);
+  File("数.txt", "1\n12\n");
+  File("空.txt", "\r\n\n");
+  File("長.txt", std::string(32, '1'));
+  File("一.txt", "1\n");
+  // The named file as the message shows it in ASCII (POSIX) and in UTF-8.
+  const auto named = [&](const std::string& utf8, const std::string& escaped, bool ascii) {
+    return folder + (ascii ? escaped : utf8);
+  };
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;  // nothing on standard input
+    int code;
+    std::string file;     // the file named, UTF-8; empty for standard input
+    std::string escaped;  // the same, escaped
+    std::string place;
+    Said said;
+  };
+  const Case cases[] = {
+      {"a missing input", {folder + "無.txt"}, 2, "無.txt", R"(\xe7\x84\xa1.txt)", "", kUnreadable},
+      {"an empty input", {folder + "空.txt"}, 3, "空.txt", R"(\xe7\xa9\xba.txt)", "", kEmpty},
+      {"empty standard input", {}, 3, "", "", "", kEmpty},
+      {"foreign", {folder + "数.txt"}, 4, "数.txt", R"(\xe6\x95\xb0.txt)", ":2:2", kForeign},
+      {"a line too long", {folder + "長.txt"}, 5, "長.txt", R"(\xe9\x95\xb7.txt)", ":1", kTooLong},
+      {"an output in a missing folder",
+       {folder + "一.txt", folder + "無/出.txt"},
+       6,
+       "無/出.txt",
+       R"(\xe7\x84\xa1/\xe5\x87\xba.txt)",
+       "",
+       kUnwritable},
+  };
+  for (const LocaleCase& l : locales) {
+    const std::string where = l.locale.empty() ? "" : l.locale.front();
+    for (const Case& c : cases) {
+      const ConverterRun run = RunConverterProcess(c.arguments, {}, l.locale);
+      const std::string name =
+          c.file.empty() ? In(kStandardInput, l.japanese) : named(c.file, c.escaped, l.ascii);
+      EXPECT_EQ(run.code, c.code) << c.name << ", " << where;
+      EXPECT_EQ(run.err, ErrorLine(name + c.place, In(c.said, l.japanese)))
+          << c.name << ", " << where;
+      EXPECT_TRUE(!l.ascii || Ascii(run.err)) << c.name;
+    }
+    const ConverterRun usage = RunConverterProcess({"-数"}, "", l.locale);
+    EXPECT_EQ(usage.err,
+              "vornel-convert: " + Invalid(l.ascii ? R"(-\xe6\x95\xb0)" : "-数", l.japanese) + kEnd)
+        << where;
+    const ConverterRun help = RunConverterProcess({"--help"}, "", l.locale);
+    EXPECT_TRUE(help.out.starts_with(l.japanese ? "使い方:" : "Usage:")) << where;
+    EXPECT_NE(help.out.find(l.japanese ? "7  メモリ不足" : "7  out of memory"), std::string::npos)
+        << where;
+    EXPECT_TRUE(!l.ascii || (Ascii(usage.err) && Ascii(help.out))) << usage.err << help.out;
+  }
+}
 
 TEST_F(ConverterFileTest, AnExistingOutputStaysAsItWasUnlessAllOfTheInputConverts) {
   struct Case {
@@ -201,15 +316,15 @@ TEST_F(ConverterFileTest, InputsThatCannotBeReadAndOutputsThatCannotBeWritten) {
   const std::string missing = Path(folder_.path() / "missing.txt");
   const std::string nowhere = Path(folder_.path() / "missing" / "out.txt");
   const PipeCase cases[] = {
-      {"a missing input", {missing}, "", 2, "", missing + ": " + kUnreadable},
-      {"a folder as input", {folder}, "", 2, "", folder + ": " + kUnreadable},
+      {"a missing input", {missing}, "", 2, "", missing + ": " + In(kUnreadable)},
+      {"a folder as input", {folder}, "", 2, "", folder + ": " + In(kUnreadable)},
       {"an output in a missing folder",
        {Path(input), nowhere},
        "",
        6,
        "",
-       nowhere + ": " + kUnwritable},
-      {"a folder as output", {Path(input), folder}, "", 6, "", folder + ": " + kUnwritable},
+       nowhere + ": " + In(kUnwritable)},
+      {"a folder as output", {Path(input), folder}, "", 6, "", folder + ": " + In(kUnwritable)},
   };
   for (const PipeCase& c : cases) ExpectRun(RunConverterProcess(c.arguments, c.input), c);
   EXPECT_EQ(Names(), (std::vector<std::string>{"folder", "in.txt"}));
@@ -266,10 +381,11 @@ TEST(ConverterTest, TheExeIsAConsoleProgramWithItsVersion) {
 }
 
 // A console gets its message as characters: as UTF-8 bytes, code page 437 would show no
-// Japanese.
-TEST(ConverterTest, AConsoleShowsTheMessageAsCharacters) {
-  EXPECT_EQ(RunConverterOnConsole({}, "1\n2\n"),
-            FromUtf8("vornel-convert: 標準入力:2:1: " + kForeign));
+// Japanese, here in the input's name.
+TEST_F(ConverterFileTest, AConsoleShowsTheMessageAsCharacters) {
+  const fs::path input = File("数字.txt", "1\n2\n");
+  EXPECT_EQ(RunConverterOnConsole({Path(input)}, ""),
+            FromUtf8("vornel-convert: " + Path(input) + ":2:1: " + In(kForeign)));
 }
 
 TEST_F(ConverterFileTest, ALockedInputCannotBeRead) {
@@ -280,7 +396,7 @@ TEST_F(ConverterFileTest, ALockedInputCannotBeRead) {
   const ConverterRun run = RunConverterProcess({Path(input)});
   CloseHandle(lock);
   EXPECT_EQ(run.code, 2);
-  EXPECT_EQ(run.err, "vornel-convert: " + Path(input) + ": " + kUnreadable + kEnd);
+  EXPECT_EQ(run.err, "vornel-convert: " + Path(input) + ": " + In(kUnreadable) + kEnd);
 }
 
 #else
@@ -289,7 +405,7 @@ TEST_F(ConverterFileTest, ANameThatIsNotUtf8IsOpenedAndNamedAsItIs) {
   const fs::path input = File("\xFF.txt", "1\n2\n");
   const ConverterRun run = RunConverterProcess({Path(input)});
   EXPECT_EQ(run.code, 4);
-  EXPECT_EQ(run.err, "vornel-convert: " + Path(input) + ":2:1: " + kForeign + kEnd);
+  EXPECT_EQ(run.err, "vornel-convert: " + Path(input) + ":2:1: " + In(kForeign) + kEnd);
 }
 
 #endif

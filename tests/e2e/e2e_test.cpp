@@ -176,6 +176,64 @@ TEST_F(ProgramTest, DialogKeysDoNothingButTypingWorks) {
   Exit();
 }
 
+TEST_F(ProgramTest, EscapeAndEnterOnTheKeyboardChangeNothingInAnyControl) {
+  Start();
+  SetForegroundWindow(dialog_);
+  const int kTexts[] = {IDC_EDIT_BINARY,    IDC_EDIT_DECIMAL, IDC_BROWSE_FILE,
+                        IDC_EDIT_FILE_TEXT, IDC_EDIT_RESULT,  IDC_EDIT_EXE_PATH};
+  std::wstring before[std::size(kTexts)];
+  for (std::size_t i = 0; i < std::size(kTexts); ++i) before[i] = ControlText(dialog_, kTexts[i]);
+  // Each control that takes the focus; a button or check box is pressed and released away from
+  // itself, which focuses it without a click. The number box comes twice: empty, and after a
+  // typed 1, once its box has taken a character. No control follows itself.
+  struct Focused {
+    int id;
+    bool button;
+    WORD typed;
+  };
+  const Focused kControls[] = {
+      {IDC_EDIT_BINARY, false, 0},    {IDC_EDIT_DECIMAL, false, 0}, {IDC_BROWSE_FILE, false, 0},
+      {IDC_EDIT_FILE_TEXT, false, 0}, {IDC_EDIT_RESULT, false, 0},  {IDC_EDIT_EXE_PATH, false, 0},
+      {IDC_BTN_VERSION, true, 0},     {IDC_BTN_CONVERT, true, 0},   {IDC_BTN_BROWSE, true, 0},
+      {IDC_BTN_READ_FILE, true, 0},   {IDC_BTN_SAVE, true, 0},      {IDC_BTN_EXIT, true, 0},
+      {IDC_CHK_AUTO, true, 0},        {IDC_EDIT_BINARY, false, '1'}};
+  // Input is taken in order: once a click has moved the focus, the keys before it have been
+  // handled, and they neither ended the program nor opened a box.
+  const auto anyDialog = [](HWND) { return true; };
+  const auto focus = [&](int id, bool button) {
+    const HWND control = GetDlgItem(dialog_, id);
+    ASSERT_NE(control, nullptr) << "the dialog is gone before control " << id;
+    ClickInto(dialog_, id, button);
+    WaitUntil([&] {
+      return !program_->Running() || FocusOfThread(dialog_) == control ||
+             WaitForOwnedDialog(dialog_, anyDialog, Milliseconds{0});
+    });
+    ASSERT_TRUE(program_->Running()) << "the keys before control " << id << " ended it";
+    ASSERT_FALSE(WaitForOwnedDialog(dialog_, anyDialog, Milliseconds{0}))
+        << "the keys before control " << id << " opened a box";
+    ASSERT_EQ(FocusOfThread(dialog_), control) << "control " << id;
+  };
+  for (const Focused& control : kControls) {
+    ASSERT_NO_FATAL_FAILURE(focus(control.id, control.button));
+    if (control.typed != 0) PressRealKey(control.typed);
+    PressRealKey(VK_ESCAPE);
+    PressRealKey(VK_RETURN);
+  }
+  ASSERT_NO_FATAL_FAILURE(focus(IDC_EDIT_DECIMAL, false));
+  before[0] = L"1";
+  for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+    EXPECT_EQ(ControlText(dialog_, kTexts[i]), before[i]) << "control " << kTexts[i];
+  }
+  EXPECT_EQ(ControlCheck(dialog_, IDC_CHK_AUTO), BST_UNCHECKED);
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+  EXPECT_FALSE(fs::exists(HandOffFolder()));
+
+  // A close request from another program still ends the idle dialog, without Exit's steps.
+  PostMessageW(dialog_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(program_->WaitForExit()) << "the idle dialog did not end on a close request";
+  EXPECT_FALSE(fs::exists(SettingsFile()));
+}
+
 TEST_F(ProgramTest, TypedNumberIsConvertedAndOtherDigitsAreRefused) {
   Start();
   Type(dialog_, IDC_EDIT_BINARY, L"101");
@@ -301,6 +359,25 @@ TEST_F(ProgramTest, ACloseRequestWaitsOutARunAndThenEndsWithoutExitsSteps) {
   ASSERT_TRUE(program_->WaitForExit()) << "the idle dialog did not end on a close request";
   EXPECT_TRUE(fs::is_directory(HandOffFolder()));
   EXPECT_FALSE(fs::exists(SettingsFile()));
+}
+
+TEST_F(ProgramTest, AQuitMessageDuringARunLeavesCancelWorkingAndEndsTheProgramAfterIt) {
+  // Settings that open the message gate: a run that went on to its end would wait at its
+  // completion message.
+  WriteSettings("1\r\n1");
+  Start();
+  constexpr std::size_t kLines = 3000000;  // a run that lasts, as in the Cancel test
+  std::wstring content;
+  for (std::size_t i = 0; i < kLines; ++i) content += L"1011001110001111\r\n";
+  ReadFile(documents_.Scratch() / L"long.txt", content);
+  Click(dialog_, IDC_BTN_CONVERT_FILE);
+  ASSERT_TRUE(WaitUntil([&] { return ControlVisible(dialog_, IDC_BTN_CANCEL); }));
+  // Posted messages are taken in order: the run's pump takes the quit before the click.
+  PostThreadMessageW(GetWindowThreadProcessId(dialog_, nullptr), WM_QUIT, 0, 0);
+  Click(dialog_, IDC_BTN_CANCEL);
+  ExpectMessage(kCancelClicked);
+  ASSERT_TRUE(program_->WaitForExit()) << "the program did not end after the run";
+  EXPECT_EQ(ReadBytes(SettingsFile()), "1\r\n1");
 }
 
 TEST_F(ProgramTest, BrowseButtonPutsTheChosenFileIntoTheBox) {

@@ -1,5 +1,6 @@
 #include "tests/e2e/program_driver.h"
 
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -239,6 +240,52 @@ void PressKey(HWND dialog, int id, WPARAM virtualKey) {
   const UINT scanCode = MapVirtualKeyW(static_cast<UINT>(virtualKey), MAPVK_VK_TO_VSC);
   PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, virtualKey,
                1 | (static_cast<LPARAM>(scanCode) << 16));
+}
+
+namespace {
+
+// A mouse event at screen point `at`, in the absolute coordinates SendInput takes.
+INPUT MouseAt(POINT at, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return input;
+}
+
+}  // namespace
+
+void ClickInto(HWND dialog, int id, bool cancelled) {
+  RECT box;
+  GetWindowRect(GetDlgItem(dialog, id), &box);
+  const POINT centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+  POINT release = centre;
+  if (cancelled) {
+    release = {1, 1};
+    ClientToScreen(dialog, &release);
+  }
+  INPUT inputs[] = {MouseAt(centre, 0), MouseAt(centre, MOUSEEVENTF_LEFTDOWN), MouseAt(release, 0),
+                    MouseAt(release, MOUSEEVENTF_LEFTUP)};
+  SendInput(std::size(inputs), inputs, sizeof(INPUT));
+}
+
+void PressRealKey(WORD virtualKey) {
+  INPUT inputs[2] = {};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+HWND FocusOfThread(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
 }
 
 bool ControlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }

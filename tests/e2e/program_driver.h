@@ -82,6 +82,15 @@ void Click(HWND dialog, int id);
 void Type(HWND dialog, int id, const std::wstring& characters);
 // Posts a key press (WM_KEYDOWN) to the control.
 void PressKey(HWND dialog, int id, WPARAM virtualKey);
+// Real input, queued by the system for the foreground window as a user's would be. Moves the
+// mouse to the centre of control `id`, presses the left button there and releases it there, or
+// with `cancelled` at the top left corner of the dialog: the control takes the focus, and a
+// button released away from itself is not clicked.
+void ClickInto(HWND dialog, int id, bool cancelled = false);
+// Real input: presses and releases the key `virtualKey`.
+void PressRealKey(WORD virtualKey);
+// The window with the keyboard focus in the thread of `window`; nullptr when none.
+HWND FocusOfThread(HWND window);
 bool ControlVisible(HWND dialog, int id);
 bool ControlEnabled(HWND dialog, int id);
 int ControlCheck(HWND dialog, int id);

@@ -70,6 +70,10 @@ void Win32WindowServices::ShowDialogWindow() {
 
 bool Win32WindowServices::NextMessage(MSG& message) {
   if (endRequested_ || quitTaken_) return false;
+  if (heldQuit_) {
+    PostQuitMessage(*heldQuit_);
+    heldQuit_.reset();
+  }
   return AfterHeldChanges([&] {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
     if (got == 0 || got == -1) quitTaken_ = true;
@@ -155,7 +159,6 @@ bool Win32WindowServices::ApplyWaitCursor() const {
 }
 
 bool Win32WindowServices::PumpMessages() {
-  if (quitTaken_) return false;
   return AfterHeldChanges([this] {
     // While the program is busy the window is repainted a few times a second: often enough to
     // follow the progress, and a short run shows only its end.
@@ -165,8 +168,8 @@ bool Win32WindowServices::PumpMessages() {
       paint = now - lastBusyPaint_ >= tuning::kBusyPaintInterval;
       if (paint) lastBusyPaint_ = now;
     }
-    if (!PumpPendingMessages(dialog_, paint)) quitTaken_ = true;
-    return !quitTaken_;
+    if (const std::optional<int> quit = PumpPendingMessages(dialog_, paint)) heldQuit_ = quit;
+    return !heldQuit_;
   });
 }
 

@@ -2,6 +2,7 @@
 // WindowServices on the real controls of the main dialog.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,7 +32,8 @@ class Win32WindowServices : public WindowServices {
   // gave the controls; does nothing when the dialog has already ended.
   void ShowDialogWindow();
   // The modal loop's wait: takes the thread's next message into `message`; false, taking none,
-  // once the dialog has ended or a quit message has come (that one is taken).
+  // once the dialog has ended or a quit message has come (that one is taken). A quit message
+  // that the pump took during a run is posted again first, so it ends the loop after the run.
   bool NextMessage(MSG& message);
 
   bool ShowControl(int id, bool show) override;
@@ -47,6 +49,8 @@ class Win32WindowServices : public WindowServices {
   void MessageBox(std::u16string_view text, MessageIcon icon) override;
   void BeginWaitCursor() override;
   void EndWaitCursor() override;
+  // The pump of a run: it holds a quit message back until the modal loop's next wait, and
+  // goes on dispatching (Cancel stays usable); false while one is held.
   bool PumpMessages() override;
   void EndDialog(int result) override;
   std::optional<std::u16string> ChooseSaveFile(const SaveDialogOptions& options) override;
@@ -77,6 +81,7 @@ class Win32WindowServices : public WindowServices {
   bool endRequested_ = false;
   int result_ = 0;
   bool quitTaken_ = false;
+  std::optional<int> heldQuit_;  // exit code of a quit message the pump took, until re-posted
   HeldControlChanges heldChanges_;
   std::u16string peeked_;  // PeekText's copy of a text that no control keeps in place
 };
