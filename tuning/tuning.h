@@ -127,4 +127,12 @@ inline constexpr std::chrono::milliseconds kBusyPaintInterval{100};
 inline constexpr std::size_t kLinesPerMark = 128;
 inline constexpr std::size_t kCharsPerMark = 4096;
 
+// Characters of the view's text that its accessible value, and a text range's text asked for
+// without a smaller limit, hold at most: the text is cut at the first line end at or after this
+// many characters, or at twice as many when no line end comes before. A screen reader reads a
+// value a line at a time, and 64 Ki characters are over a thousand lines of this program's
+// texts; copying up to 256 KiB keeps each query far below 10 ms, while a whole 200 MiB text
+// would take far longer and 400 MiB of memory in each process that asks.
+inline constexpr std::size_t kAccessibleTextChars = std::size_t{1} << 16;
+
 }  // namespace tuning

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ui/win32/text_view/accessibility.h"
 #include "ui/win32/text_view/caret.h"
 #include "ui/win32/text_view/view_state.h"
 
@@ -357,6 +358,9 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   switch (message) {
+    case WM_DESTROY:
+      ReleaseUiaProvider(hwnd);
+      return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrW(hwnd, 0, 0);
       delete view;
@@ -365,6 +369,8 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
       return OnSetText(*view, reinterpret_cast<const wchar_t*>(lParam));
     case WM_GETTEXT:
       return OnGetText(*view, wParam, reinterpret_cast<wchar_t*>(lParam));
+    case WM_GETOBJECT:
+      return OnGetObject(hwnd, wParam, lParam);
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(std::min<std::size_t>(view->lines.Text().size(), INT_MAX));
     case WM_SETFONT:

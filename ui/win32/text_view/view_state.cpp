@@ -4,6 +4,7 @@
 #include <climits>
 #include <vector>
 
+#include "ui/win32/text_view/accessibility.h"
 #include "ui/win32/text_view/caret.h"
 
 namespace {
@@ -123,6 +124,7 @@ void Select(TextView& view, std::size_t anchor, std::size_t caret) {
   view.caret = caret;
   PlaceCaret(view);
   NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, view.hwnd, OBJID_CLIENT, CHILDID_SELF);
+  RaiseUiaSelectionChanged(view.hwnd);
 }
 
 void ScrollIntoView(TextView& view, std::size_t position) {
@@ -195,4 +197,5 @@ std::size_t PositionInLine(const TextView& view, std::size_t line, int x) {
 
 void RaiseTextChanged(const TextView& view) {
   NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, view.hwnd, OBJID_CLIENT, CHILDID_SELF);
+  RaiseUiaTextChanged(view.hwnd);
 }

@@ -1,0 +1,13 @@
+#pragma once
+// How much of the view's text its accessible value and text ranges hand out at most.
+
+#include <cstddef>
+#include <string_view>
+
+#include "tuning/tuning.h"
+
+// The end of the part of text[start, end) that is handed out whole: `end` when that part has
+// at most tuning::kAccessibleTextChars characters; otherwise the first line end (before its
+// CR LF, CR or LF) at or after that many characters, or twice as many characters (not
+// splitting a surrogate pair) when no line end comes before. `start` <= `end` <= text size.
+std::size_t AccessibleTextEnd(std::u16string_view text, std::size_t start, std::size_t end);
