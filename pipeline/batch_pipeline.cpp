@@ -1,5 +1,6 @@
 #include "pipeline/batch_pipeline.h"
 
+#include <new>
 #include <string_view>
 
 #include "convert/piecewise_conversion.h"
@@ -105,6 +106,11 @@ std::optional<HandOverFailure> HandOver(FileReplacement& result, const std::u16s
   // that lets others write it gets it written into the open file. Without it the input stays
   // for a retry.
   if (input.resultFailed || !result.CommitOrOverwrite()) return HandOverFailure::kResultUnwritable;
-  if (!DeleteInput(inputPath)) return HandOverFailure::kInputNotDeleted;
+  // The result is in place: memory running out now is one more reason the input stays.
+  try {
+    if (!DeleteInput(inputPath)) return HandOverFailure::kInputNotDeleted;
+  } catch (const std::bad_alloc&) {
+    return HandOverFailure::kInputNotDeleted;
+  }
   return std::nullopt;
 }

@@ -55,6 +55,7 @@ enum class HandOverFailure {
 
 // Puts `result`, holding the whole result of `input` (neither foreign nor too long), in place
 // of its file and deletes `inputPath`; nullopt when both went through, else the step that
-// failed.
+// failed (memory running out after the result is in place is a failed deletion). Throws
+// std::bad_alloc when memory runs out before the result is in place.
 std::optional<HandOverFailure> HandOver(FileReplacement& result, const std::u16string& inputPath,
                                         const ConvertedInput& input);

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 #include "storage/platform.h"
 #include "storage/utf8.h"
@@ -275,7 +276,10 @@ std::optional<EntryInfo> QueryEntry(const std::u16string& path) {
 
 std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
   const auto native = ToNative(path);
-  DIR* folder = native ? ::opendir(native->c_str()) : nullptr;
+  // Closed however the listing ends, running out of memory included.
+  const std::unique_ptr<DIR, int (*)(DIR*)> open(native ? ::opendir(native->c_str()) : nullptr,
+                                                 &::closedir);
+  DIR* const folder = open.get();
   if (folder == nullptr) return std::nullopt;
   const int folderFd = ::dirfd(folder);
   std::vector<EntryInfo> entries;
@@ -301,7 +305,6 @@ std::optional<std::vector<EntryInfo>> ListFolder(const std::u16string& path) {
     Describe(entry, linkInfo, reached ? &followed : nullptr);
     entries.push_back(std::move(entry));
   }
-  ::closedir(folder);
   if (failed) return std::nullopt;
   return entries;
 }
@@ -337,15 +340,15 @@ bool ClearReadOnlyFlag(const std::u16string& path) {
 RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to) {
   const auto nativeFrom = ToNative(from);
   const auto nativeTo = ToNative(to);
-  // A file open elsewhere is replaced all the same: a failure here is never kTargetInUse.
-  if (!nativeFrom || !nativeTo || ::rename(nativeFrom->c_str(), nativeTo->c_str()) != 0) {
-    return RenameOutcome::kFailed;
-  }
-  // Make the new name itself durable; the rename has happened whatever this reports.
+  if (!nativeFrom || !nativeTo) return RenameOutcome::kFailed;
+  // Formed first: nothing after the rename may run out of memory.
   const std::size_t slash = nativeTo->rfind('/');
   const std::string folder = slash == std::string::npos ? "."
                              : slash == 0               ? "/"
                                                         : nativeTo->substr(0, slash);
+  // A file open elsewhere is replaced all the same: a failure here is never kTargetInUse.
+  if (::rename(nativeFrom->c_str(), nativeTo->c_str()) != 0) return RenameOutcome::kFailed;
+  // Make the new name itself durable; the rename has happened whatever this reports.
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
     ::fsync(fd);

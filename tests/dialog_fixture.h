@@ -1,7 +1,8 @@
 #pragma once
 // A dialog on the fake window with its own program-wide state: each object is a fresh program
 // start. Its Documents folder is a private one that holds the maker's folder "Brindlecot"
-// (which the program never creates itself), or one of the test's choice.
+// (which the program never creates itself), or one of the test's choice. `Window` is the
+// fake window or a test's own variant of it.
 
 #include <gtest/gtest.h>
 
@@ -17,18 +18,19 @@
 #include "tests/temp_folder.h"
 #include "ui/vornel_dlg.h"
 
-struct DialogRig {
-  DialogRig() : documents(temp.path() / "Documents"), program(documents) {
+template <class Window>
+struct DialogRigOn {
+  DialogRigOn() : documents(temp.path() / "Documents"), program(documents) {
     std::filesystem::create_directories(documents / "Brindlecot");
     Wire();
   }
   // A start whose Documents folder is `documentsFolder`, as it is.
-  explicit DialogRig(std::filesystem::path documentsFolder)
+  explicit DialogRigOn(std::filesystem::path documentsFolder)
       : documents(std::move(documentsFolder)), program(documents) {
     Wire();
   }
-  DialogRig(const DialogRig&) = delete;
-  DialogRig& operator=(const DialogRig&) = delete;
+  DialogRigOn(const DialogRigOn&) = delete;
+  DialogRigOn& operator=(const DialogRigOn&) = delete;
 
   std::filesystem::path AppData() const { return program.appData; }
   std::filesystem::path HandOff() const { return program.handOff; }
@@ -49,7 +51,7 @@ struct DialogRig {
   FolderState folders;
   SettingsState settings;
   ConversionState conversion;
-  FakeWindow window;
+  Window window;
   CVornelDlg dialog{window, folders, settings, conversion};
 
  private:
@@ -60,5 +62,8 @@ struct DialogRig {
     dialog.SetDocumentsLookup([this] { return documents.u16string(); });
   }
 };
+
+// The dialog on the plain fake window.
+using DialogRig = DialogRigOn<FakeWindow>;
 
 class DialogTest : public ::testing::Test, protected DialogRig {};

@@ -23,10 +23,12 @@ class FakeWindow : public WindowServices {
     int check = 0;
     std::int64_t rangeMax = 100;
     std::int64_t pos = 0;
+    bool operator==(const Control&) const = default;
   };
   struct Box {
     std::u16string text;
     MessageIcon icon = MessageIcon::kError;
+    bool operator==(const Box&) const = default;
   };
 
   FakeWindow();

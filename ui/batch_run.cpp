@@ -61,17 +61,22 @@ void CVornelDlg::RunBatch() {
     return Refuse(window_, settings_, batch_msg::kInputEmpty);
   }
 
-  // Results that runs killed or crashed before their end left beside the result file are of
-  // no use: while this run holds the lock, no other run is writing one.
-  RemoveLeftoverReplacements(BatchOutputFileOf(folders_.ResultDir));
-  // The result goes beside the result file while the input is converted.
-  FileReplacement result(BatchOutputFileOf(folders_.ResultDir));
+  const std::u16string outputPath = BatchOutputFileOf(folders_.ResultDir);
+  std::optional<FileReplacement> result;
   std::optional<ConvertedInput> input;
   try {
+    // Results that runs killed or crashed before their end left beside the result file are of
+    // no use: while this run holds the lock, no other run is writing one.
+    RemoveLeftoverReplacements(outputPath);
+    // The result goes beside the result file while the input is converted.
+    result.emplace(outputPath);
     // Refused while its producer still holds it open for writing: it may be incomplete.
     input =
-        ConvertBatchInput(inputPath, [&](std::string_view bytes) { return result.Write(bytes); });
+        ConvertBatchInput(inputPath, [&](std::string_view bytes) { return result->Write(bytes); });
   } catch (const std::bad_alloc&) {
+    // A replacement that ran out of memory after making its file beside leaves it there.
+    result.reset();
+    RemoveLeftoverReplacements(outputPath);
     lock.reset();
     return Refuse(window_, settings_, batch_msg::kOutOfMemory);
   }
@@ -92,7 +97,7 @@ void CVornelDlg::RunBatch() {
   std::optional<std::u16string_view> failure;
   if (input->tooLong) {
     failure = kLimitMessage;
-  } else if (const auto handOver = HandOver(result, inputPath, *input)) {
+  } else if (const auto handOver = HandOver(*result, inputPath, *input)) {
     failure = MessageOf(*handOver);
   }
   lock.reset();  // the files are done: the next run need not wait for this one's messages
@@ -107,4 +112,12 @@ void CVornelDlg::RunBatch() {
   window_.Beep();
   ShowGated(window_, settings_, batch_msg::kCompleted, MessageIcon::kInformation);
   window_.EndDialog(kBatchResult);
+}
+
+void CVornelDlg::RefuseStartWithoutMemory() {
+  try {
+    Refuse(window_, settings_, batch_msg::kOutOfMemory);
+  } catch (const std::bad_alloc&) {
+    window_.EndDialog(kBatchResult);
+  }
 }

@@ -78,12 +78,12 @@ void CVornelDlg::ConvertLoadedText() {
   conversion_.CancelFlag = 0;
   conversion_.ListLineCount = 0;
   settings_.SettingLineCount = 0;
-  SetControls(window_, kBusy);
-  window_.BeginWaitCursor();
 
-  ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_, progressClock_);
   RunOutcome outcome;
   try {
+    SetControls(window_, kBusy);
+    window_.BeginWaitCursor();
+    ProgressDisplay progress(window_, conversion_.CancelFlag, throttle_, progressClock_);
     outcome = SplitCheckAndConvert(progress);
   } catch (const std::bad_alloc&) {
     outcome = RunOutcome::kOutOfMemory;

@@ -1,5 +1,6 @@
 #include "ui/progress.h"
 
+#include <new>
 #include <utility>
 
 #include "convert/binary.h"
@@ -36,9 +37,14 @@ void ProgressDisplay::Pump() { window_.PumpMessages(); }
 
 void ProgressDisplay::Show(std::int64_t pos, int percent) {
   window_.SetProgressPos(IDC_PROGRESS, pos);
-  window_.SetText(IDC_EDIT_PROGRESS, BlankText);
-  window_.SetText(IDC_EDIT_PROGRESS, ProgressText(percent));
-  shownPercent_ = percent;
+  // Without memory for the percentage the bar alone shows the step: the run goes on, and its
+  // results once placed stay.
+  try {
+    window_.SetText(IDC_EDIT_PROGRESS, BlankText);
+    window_.SetText(IDC_EDIT_PROGRESS, ProgressText(percent));
+    shownPercent_ = percent;
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 bool ProgressDisplay::Step(std::int64_t pos, std::int64_t max) {

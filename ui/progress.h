@@ -27,7 +27,8 @@ class ProgressDisplay {
   ProgressDisplay(WindowServices& window, const std::int32_t& cancelFlag, bool throttle,
                   ProgressClock clock = {});
 
-  // One step of the run at `pos` of `max`; true when the run has been cancelled.
+  // One step of the run at `pos` of `max`; true when the run has been cancelled. A percentage
+  // text that memory does not allow is left out (the bar still moves).
   bool Step(std::int64_t pos, std::int64_t max);
   // How many units of work may pass between two calls of Step: every one without
   // throttling; with it, a run of units that takes far less than the pump interval.

@@ -6,7 +6,8 @@
 #include "ui/vornel_dlg.h"
 
 void CVornelDlg::OnBnClickedSave() {
-  if (window_.GetText(IDC_EDIT_RESULT).empty()) {
+  // Read in place, as Convert file data does: the results may be as long as the file.
+  if (window_.PeekText(IDC_EDIT_RESULT).empty()) {
     window_.MessageBox(msg::kNothingToSave, MessageIcon::kError);
     return;
   }
@@ -18,7 +19,7 @@ void CVornelDlg::OnBnClickedSave() {
     window_.MessageBox(msg::kSaveFailed, MessageIcon::kError);
     return;
   }
-  const std::string bytes = ToAnsiBytes(window_.GetText(IDC_EDIT_RESULT));
+  const std::string bytes = ToAnsiBytes(window_.PeekText(IDC_EDIT_RESULT));
   if (WriteTextFile(*path, bytes)) {
     window_.MessageBox(msg::kSaved, MessageIcon::kInformation);
   } else {

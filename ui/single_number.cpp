@@ -5,13 +5,14 @@
 #include "ui/vornel_dlg.h"
 
 void CVornelDlg::OnEnChangeBinary() {
-  const std::u16string text = window_.GetText(IDC_EDIT_BINARY);
-  if (text.find_first_not_of(u"01") == std::u16string::npos) return;
+  if (window_.PeekText(IDC_EDIT_BINARY).find_first_not_of(u"01") == std::u16string_view::npos) {
+    return;
+  }
   window_.MessageBox(msg::kNotBinaryInput, MessageIcon::kError);
   window_.SetText(IDC_EDIT_BINARY, u"");
 }
 
 void CVornelDlg::OnBnClickedConvert() {
-  window_.SetText(IDC_EDIT_DECIMAL, u"");
-  window_.SetText(IDC_EDIT_DECIMAL, BinaryToDecimal(window_.GetText(IDC_EDIT_BINARY)));
+  // Formed before the result box changes; setting it keeps the old text when memory runs out.
+  window_.SetText(IDC_EDIT_DECIMAL, BinaryToDecimal(window_.PeekText(IDC_EDIT_BINARY)));
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <new>
 
 #include "res/resource.h"
 #include "storage/file_access.h"
@@ -50,11 +51,28 @@ bool CVornelDlg::OnCommand(int id, Notification notification) {
   });
   if (entry == std::end(kMessageMap)) return false;
   const MessageMapEntry& found = *entry;
-  (this->*found.handler)();
+  try {
+    (this->*found.handler)();
+  } catch (const std::bad_alloc&) {
+    // Each handler forms what it needs before it changes anything, or undoes its change.
+    try {
+      window_.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
+    } catch (const std::bad_alloc&) {  // not even the message: the dialog goes on
+    }
+  }
   return true;
 }
 
 bool CVornelDlg::OnInitDialog() {
+  try {
+    StartUp();
+  } catch (const std::bad_alloc&) {
+    RefuseStartWithoutMemory();
+  }
+  return true;
+}
+
+void CVornelDlg::StartUp() {
   window_.SetWindowIcons();
   const std::u16string programPath = window_.ProgramPath();
   if (!programPath.empty()) window_.SetText(IDC_EDIT_EXE_PATH, programPath);
@@ -72,11 +90,10 @@ bool CVornelDlg::OnInitDialog() {
 
   if (DirectoryExists(folders_.AutoFileDir)) {
     RunBatch();
-    return true;
+    return;
   }
   SetControls(window_, kIdle);
   SetControls(window_, kAutomaticProcessingOff);
-  return true;
 }
 
 void CVornelDlg::LoadSettings() {

@@ -22,10 +22,12 @@ class CVornelDlg {
   CVornelDlg(WindowServices& window, FolderState& folders, SettingsState& settings,
              ConversionState& conversion);
 
-  // The dialog's initialisation; always true. May end the dialog (a batch run).
+  // The dialog's initialisation; always true. May end the dialog (a batch run, or a start
+  // without memory for its steps, which ends as a refused batch input does).
   bool OnInitDialog();
   // Routes a notification of control `id` through the message map; false when no entry
-  // matches.
+  // matches. A handler that runs out of memory ends with the out-of-memory message: no
+  // exception leaves.
   bool OnCommand(int id, Notification notification);
 
   void OnBnClickedVersion();
@@ -59,9 +61,16 @@ class CVornelDlg {
  private:
   enum class RunOutcome { kCompleted, kCancelled, kLimitExceeded, kOutOfMemory };
 
+  // The start-up steps of OnInitDialog; throws std::bad_alloc when memory runs out.
+  void StartUp();
   // The batch run of a start whose hand-off folder exists: waits for other runs on the
-  // folder, converts or refuses the input file there and ends the dialog with -1.
+  // folder, converts or refuses the input file there and ends the dialog with -1. Throws
+  // std::bad_alloc when memory runs out before the result is in place; the lock and the
+  // file beside the result are then gone with the unwinding.
   void RunBatch();
+  // Ends a start that ran out of memory as a refused batch input: the message behind the
+  // gate, the idle controls, the end with -1.
+  void RefuseStartWithoutMemory();
   // A file conversion's run on the text read last.
   void ConvertLoadedText();
   // The splitting, the limit check and the conversion of a file conversion's run.

@@ -10,9 +10,10 @@ std::atomic<bool> armed{false};
 std::atomic<bool> failed{false};
 std::atomic<std::size_t> failFrom{0};
 std::atomic<int> toSkip{0};
+std::atomic<int> pauses{0};
 
 void* Allocate(std::size_t size) {
-  if (armed && size >= failFrom && !failed && toSkip-- == 0) {
+  if (armed && pauses == 0 && size >= failFrom && !failed && toSkip-- == 0) {
     failed = true;
     throw std::bad_alloc();
   }
@@ -33,6 +34,9 @@ bool DisarmAllocationFailure() {
   armed = false;
   return failed;
 }
+
+AllocationFailurePause::AllocationFailurePause() { ++pauses; }
+AllocationFailurePause::~AllocationFailurePause() { --pauses; }
 
 // Every form of new and delete, so that each allocation pairs malloc with free (the sanitizers
 // check the pairs).

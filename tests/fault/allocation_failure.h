@@ -10,3 +10,13 @@
 void ArmAllocationFailure(std::size_t minBytes, int skip);
 // Stops failing allocations; whether the armed failure was thrown.
 bool DisarmAllocationFailure();
+
+// While one exists, allocations are neither counted nor failed: for the test's own
+// bookkeeping amid the steps under test.
+class AllocationFailurePause {
+ public:
+  AllocationFailurePause();
+  ~AllocationFailurePause();
+  AllocationFailurePause(const AllocationFailurePause&) = delete;
+  AllocationFailurePause& operator=(const AllocationFailurePause&) = delete;
+};

@@ -3,10 +3,12 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <new>
 #include <optional>
 #include <vector>
 
 #include "res/resource.h"
+#include "ui/messages.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/link_targets.h"
 #include "ui/win32/text_view/text_view.h"
@@ -53,10 +55,18 @@ INT_PTR OnInitDialog(HWND hwnd, LPARAM lParam) {
 INT_PTR OnCommand(MainDialogContext& context, WPARAM wParam) {
   const int id = LOWORD(wParam);
   const WORD code = HIWORD(wParam);
-  // The browse button belongs to the front end: it fills the browse control's box.
+  // The browse button belongs to the front end: it fills the browse control's box, or says
+  // that memory ran out as the dialog's own handlers do.
   if (id == IDC_BTN_BROWSE && code == BN_CLICKED) {
-    if (const auto path = context.window.ChooseOpenFile()) {
-      context.window.SetText(IDC_BROWSE_FILE, *path);
+    try {
+      if (const auto path = context.window.ChooseOpenFile()) {
+        context.window.SetText(IDC_BROWSE_FILE, *path);
+      }
+    } catch (const std::bad_alloc&) {
+      try {
+        context.window.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
+      } catch (const std::bad_alloc&) {  // not even the message: the dialog goes on
+      }
     }
     return TRUE;
   }
@@ -68,7 +78,10 @@ INT_PTR OnNotify(HWND hwnd, const NMHDR& header) {
   if (header.idFrom != IDC_LINK_HOME && header.idFrom != IDC_LINK_GUIDE) return FALSE;
   if (header.code != NM_CLICK && header.code != NM_RETURN) return FALSE;
   const auto& link = reinterpret_cast<const NMLINK&>(header);
-  OpenLinkTarget(hwnd, FromWide(link.item.szUrl));
+  try {
+    OpenLinkTarget(hwnd, FromWide(link.item.szUrl));
+  } catch (const std::bad_alloc&) {  // a link not opened, as when the folder cannot be opened
+  }
   return Handled(hwnd, 0);
 }
 
