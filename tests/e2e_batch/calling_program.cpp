@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -128,7 +129,11 @@ std::optional<MessageBoxSeen> MessageBoxOf(DWORD id) {
     if (ClassOf(window) != L"#32770") continue;
     const HWND text = GetDlgItem(window, kMessageBoxTextId);
     if (text == nullptr) continue;
-    return MessageBoxSeen{window, TextOf(window), TextOf(text)};
+    // Every box of the program says something: an empty read (a box whose thread did not
+    // answer in time, as happens with many starts at once) is read again on the next look.
+    std::wstring said = TextOf(text);
+    if (said.empty()) continue;
+    return MessageBoxSeen{window, TextOf(window), std::move(said)};
   }
   return std::nullopt;
 }
