@@ -1,5 +1,7 @@
 #include "cli/converter.h"
 
+#include <array>
+#include <cstddef>
 #include <new>
 #include <optional>
 #include <string>
@@ -8,10 +10,7 @@
 #include "cli/arguments.h"
 #include "cli/console.h"
 #include "cli/messages.h"
-#include "convert/text_buffer.h"
-#include "pipeline/text_conversion.h"
-#include "storage/file_access.h"
-#include "storage/open_file.h"
+#include "pipeline/converter_run.h"
 
 #ifndef VORNEL_VERSION
 #error "VORNEL_VERSION must give the program's version"
@@ -56,94 +55,49 @@ class Speaker {
   UserLocale locale_;
 };
 
-// The result of a run: a file written beside and put in place at the end, or standard output,
-// which gets it from a temporary file once all of it has been converted.
-class Result {
- public:
-  explicit Result(const std::optional<std::u16string>& path)
-      : spool_(path ? std::optional<OpenFile>() : OpenFile::Temporary()) {
-    if (path) replacement_.emplace(*path);
-  }
+using Kind = ConversionOutcome::Kind;
 
-  // Whether anything can be written at all.
-  bool Ready() { return replacement_ ? replacement_->Write({}) : spool_.has_value(); }
-  // Appends `bytes`; false on failure.
-  bool Write(std::string_view bytes) {
-    return replacement_ ? replacement_->Write(bytes) : spool_ && spool_->Write(bytes);
-  }
-  // Puts the whole result in place; false on failure.
-  bool Deliver() {
-    return replacement_ ? replacement_->Commit() : spool_ && spool_->CopyToStandardOutput();
-  }
-
- private:
-  std::optional<FileReplacement> replacement_;
-  std::optional<OpenFile> spool_;
+// Each exit code and what it says, and the outcome of a conversion it stands for.
+constexpr std::array kExitCodes = {
+    ExitCodeRow{ExitCode::kConverted, std::nullopt, Kind::kConverted, false},
+    ExitCodeRow{ExitCode::kUsageError, Message::kInvalidArgument, std::nullopt, false},
+    ExitCodeRow{ExitCode::kInputUnreadable, Message::kInputUnreadable, Kind::kInputUnreadable,
+                false},
+    ExitCodeRow{ExitCode::kInputEmpty, Message::kInputEmpty, Kind::kInputEmpty, false},
+    ExitCodeRow{ExitCode::kForeign, Message::kForeign, Kind::kForeign, false},
+    ExitCodeRow{ExitCode::kTooLong, Message::kTooLong, Kind::kTooLong, false},
+    ExitCodeRow{ExitCode::kOutputUnwritable, Message::kOutputUnwritable, Kind::kOutputUnwritable,
+                true},
+    ExitCodeRow{ExitCode::kOutOfMemory, Message::kOutOfMemory, std::nullopt, false},
 };
 
-// The input, held open: the file named, or a temporary copy of standard input.
-std::optional<OpenFile> OpenInput(const std::optional<std::u16string>& path) {
-  if (path) return OpenFile::ForReading(*path);
-  std::optional<OpenFile> copy = OpenFile::Temporary();
-  if (!copy || !copy->AppendStandardInput()) return std::nullopt;
-  return copy;
+// Each code on the row of its own number.
+constexpr bool InOrder() {
+  for (std::size_t k = 0; k < kExitCodes.size(); ++k) {
+    if (static_cast<std::size_t>(kExitCodes[k].code) != k) return false;
+  }
+  return true;
 }
+static_assert(InOrder());
 
-// Hands on the result's bytes with LF alone at each line end: without their CRs.
-class LfLines {
- public:
-  std::string_view Of(std::string_view crlf) {
-    char* const start = lines_.Room(crlf.size());
-    char* put = start;
-    for (const char c : crlf) {
-      *put = c;
-      put += c == '\r' ? 0 : 1;  // without a branch: a CR is overwritten by what follows it
-    }
-    return {start, static_cast<std::size_t>(put - start)};
+// Tells the user how `outcome` of `arguments` ended; returns its exit code.
+ExitCode Report(const ConversionOutcome& outcome, const ConverterArguments& arguments,
+                const Speaker& speaker) {
+  for (const ExitCodeRow& row : kExitCodes) {
+    if (row.outcome != outcome.kind) continue;
+    if (!row.message) return row.code;
+    const std::u16string name =
+        row.namesOutput
+            ? arguments.output.value_or(std::u16string(speaker.Text(Message::kStandardOutput)))
+            : arguments.input.value_or(std::u16string(speaker.Text(Message::kStandardInput)));
+    return speaker.Stop(row.code, name, *row.message, outcome.place);
   }
-
- private:
-  TextBuffer<char> lines_;
-};
-
-ExitCode Convert(const ConverterArguments& arguments, const Speaker& speaker) {
-  const std::u16string inputName =
-      arguments.input.value_or(std::u16string(speaker.Text(Message::kStandardInput)));
-  const std::u16string outputName =
-      arguments.output.value_or(std::u16string(speaker.Text(Message::kStandardOutput)));
-  std::optional<OpenFile> input = OpenInput(arguments.input);
-  if (!input) return speaker.Stop(ExitCode::kInputUnreadable, inputName, Message::kInputUnreadable);
-  Result result(arguments.output);
-  if (!result.Ready()) {
-    return speaker.Stop(ExitCode::kOutputUnwritable, outputName, Message::kOutputUnwritable);
-  }
-
-  LfLines lf;
-  const auto converted = ConvertTextInput(*input, [&](std::string_view bytes) {
-    return result.Write(arguments.crlf ? bytes : lf.Of(bytes));
-  });
-  if (!converted) {
-    return speaker.Stop(ExitCode::kInputUnreadable, inputName, Message::kInputUnreadable);
-  }
-  if (converted->foreign) {
-    return speaker.Stop(ExitCode::kForeign, inputName, Message::kForeign,
-                        FindRefusal(*input, Refusal::kForeign));
-  }
-  if (converted->tooLong) {
-    return speaker.Stop(ExitCode::kTooLong, inputName, Message::kTooLong,
-                        FindRefusal(*input, Refusal::kTooLong));
-  }
-  if (converted->numbers == 0) {
-    return speaker.Stop(ExitCode::kInputEmpty, inputName, Message::kInputEmpty);
-  }
-  input.reset();  // closed first, so that a result may take the input's own place
-  if (converted->resultFailed || !result.Deliver()) {
-    return speaker.Stop(ExitCode::kOutputUnwritable, outputName, Message::kOutputUnwritable);
-  }
-  return ExitCode::kConverted;
+  return ExitCode::kConverted;  // not reached: every outcome has its row
 }
 
 }  // namespace
+
+std::span<const ExitCodeRow> ExitCodes() { return kExitCodes; }
 
 ExitCode RunConverter(const std::vector<std::u16string>& arguments) {
   const Speaker speaker;
@@ -165,7 +119,7 @@ ExitCode RunConverter(const std::vector<std::u16string>& arguments) {
       case ConverterArguments::Action::kConvert:
         break;
     }
-    return Convert(parsed, speaker);
+    return Report(RunConversion({parsed.input, parsed.output, parsed.crlf}), parsed, speaker);
   } catch (const std::bad_alloc&) {
     speaker.Say(ConsoleStream::kError, std::u16string(kProgram) + u": " +
                                            std::u16string(speaker.Text(Message::kOutOfMemory)));

@@ -1,8 +1,13 @@
 #pragma once
 // The converter: one run of vornel-convert, from its arguments to its exit code.
 
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "cli/messages.h"
+#include "pipeline/converter_run.h"
 
 // How a run ended.
 enum class ExitCode : int {
@@ -15,6 +20,18 @@ enum class ExitCode : int {
   kOutputUnwritable = 6,
   kOutOfMemory = 7,
 };
+
+// An exit code, the message that says it (none for kConverted) and the outcome of a conversion
+// it stands for (none for the converter's own stops).
+struct ExitCodeRow {
+  ExitCode code;
+  std::optional<Message> message;
+  std::optional<ConversionOutcome::Kind> outcome;
+  bool namesOutput;  // the message names the output, otherwise the input
+};
+
+// All exit codes, in order: the one table from which the converter tells how a run ended.
+std::span<const ExitCodeRow> ExitCodes();
 
 // Runs the converter with `arguments` (the program's name left out; see cli/arguments.h):
 // converts the input into the output all or nothing, or prints the help or the version.

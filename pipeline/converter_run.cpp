@@ -1,0 +1,82 @@
+#include "pipeline/converter_run.h"
+
+#include <string_view>
+
+#include "convert/text_buffer.h"
+#include "storage/file_access.h"
+#include "storage/open_file.h"
+
+namespace {
+
+using Kind = ConversionOutcome::Kind;
+
+// The result of a run: a file written beside and put in place at the end, or standard output,
+// which gets it from a temporary file once all of it has been converted.
+class Result {
+ public:
+  explicit Result(const std::optional<std::u16string>& path)
+      : spool_(path ? std::optional<OpenFile>() : OpenFile::Temporary()) {
+    if (path) replacement_.emplace(*path);
+  }
+
+  // Whether anything can be written at all.
+  bool Ready() { return replacement_ ? replacement_->Write({}) : spool_.has_value(); }
+  // Appends `bytes`; false on failure.
+  bool Write(std::string_view bytes) {
+    return replacement_ ? replacement_->Write(bytes) : spool_ && spool_->Write(bytes);
+  }
+  // Puts the whole result in place; false on failure.
+  bool Deliver() {
+    return replacement_ ? replacement_->Commit() : spool_ && spool_->CopyToStandardOutput();
+  }
+
+ private:
+  std::optional<FileReplacement> replacement_;
+  std::optional<OpenFile> spool_;
+};
+
+// The input, held open: the file named, or a temporary copy of standard input.
+std::optional<OpenFile> OpenInput(const std::optional<std::u16string>& path) {
+  if (path) return OpenFile::ForReading(*path);
+  std::optional<OpenFile> copy = OpenFile::Temporary();
+  if (!copy || !copy->AppendStandardInput()) return std::nullopt;
+  return copy;
+}
+
+// Hands on the result's bytes with LF alone at each line end: without their CRs.
+class LfLines {
+ public:
+  std::string_view Of(std::string_view crlf) {
+    char* const start = lines_.Room(crlf.size());
+    char* put = start;
+    for (const char c : crlf) {
+      *put = c;
+      put += c == '\r' ? 0 : 1;  // without a branch: a CR is overwritten by what follows it
+    }
+    return {start, static_cast<std::size_t>(put - start)};
+  }
+
+ private:
+  TextBuffer<char> lines_;
+};
+
+}  // namespace
+
+ConversionOutcome RunConversion(const ConversionRequest& request) {
+  std::optional<OpenFile> input = OpenInput(request.input);
+  if (!input) return {Kind::kInputUnreadable, std::nullopt};
+  Result result(request.output);
+  if (!result.Ready()) return {Kind::kOutputUnwritable, std::nullopt};
+
+  LfLines lf;
+  const auto converted = ConvertTextInput(*input, [&](std::string_view bytes) {
+    return result.Write(request.crlf ? bytes : lf.Of(bytes));
+  });
+  if (!converted) return {Kind::kInputUnreadable, std::nullopt};
+  if (converted->foreign) return {Kind::kForeign, FindRefusal(*input, Refusal::kForeign)};
+  if (converted->tooLong) return {Kind::kTooLong, FindRefusal(*input, Refusal::kTooLong)};
+  if (converted->numbers == 0) return {Kind::kInputEmpty, std::nullopt};
+  input.reset();  // closed first, so that a result may take the input's own place
+  if (converted->resultFailed || !result.Deliver()) return {Kind::kOutputUnwritable, std::nullopt};
+  return {Kind::kConverted, std::nullopt};
+}
