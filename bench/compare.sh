@@ -190,7 +190,7 @@ measure_converter() {  # side name
     suffix="$(suffix_of "$kind")"
     key="$(key_of "$kind")"
     collect V "$NATIVE_DRIVERS/vornel_bench_convert" "$BUILD/$2/native/vornel-convert" \
-      "$TMP/expected-200.out" "$TMP" 1 "utf16=$TMP/numbers-200$suffix.tbin" \
+      "$TMP/expected-200.result" "$TMP" 1 "utf16=$TMP/numbers-200$suffix.tbin" \
       "ascii=$TMP/numbers-200$suffix.txt"
     local measure
     for measure in utf16_file utf16_pipe ascii_file ascii_pipe; do
@@ -308,7 +308,7 @@ measure_side() {  # side name
 if wants converter; then
   "$BUILD/$OLD_NAME/native/bench/vornel_bench_pipeline" "$TMP/numbers-200.tbin" \
     "$TMP/numbers-200.txt" "$TMP" 1 - >/dev/null
-  mv "$TMP/ours.out" "$TMP/expected-200.out"
+  mv "$TMP/ours.out" "$TMP/expected-200.result"
 fi
 # An untimed batch run of each build first: its program and the inputs come into the cache.
 if wine_wanted; then
