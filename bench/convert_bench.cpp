@@ -3,15 +3,18 @@
 // (cat | vornel-convert | cat); reading each input with plain reads (1 MiB at a time, nothing
 // else done); writing the result from memory to a new file, and flushing it to the disk (the
 // converter flushes its result before it puts it in place). Every output of the converter must
-// be byte for byte the expected result. Prints key=value lines (seconds, the median of all runs
-// of each) for bench/run.sh and bench/compare.sh:
-//   <label>_file_s, <label>_pipe_s, <label>_read_s for each input; write_s, flush_s.
+// be byte for byte the expected result. Also the first touch of new memory as large as the first
+// input (what holding a text of its size costs before anything is done with it: Read file
+// holds the decoded text). Prints key=value lines (seconds, the median of all runs of each) for
+// bench/run.sh and bench/compare.sh:
+//   <label>_file_s, <label>_pipe_s, <label>_read_s for each input; write_s, flush_s, fresh_s.
 //
 //   vornel_bench_convert CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...
 // With "-" for CONVERTER only the floors are timed.
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -81,6 +85,17 @@ std::optional<double> PlainRead(const std::string& path) {
   ::close(fd);
   if (got < 0) return std::nullopt;
   return Since(start);
+}
+
+// Fills `bytes` of new memory; its time.
+double FreshMemory(std::size_t bytes) {
+  const auto start = Clock::now();
+  const auto memory = std::make_unique_for_overwrite<char[]>(bytes);
+  std::memset(memory.get(), 1, bytes);
+  const double seconds = Since(start);
+  volatile char last = memory[bytes - 1];  // the filling must not be left out
+  (void)last;
+  return seconds;
 }
 
 // Writes `bytes` to a new file, then flushes it; the two times, false on failure.
@@ -166,6 +181,12 @@ int main(int argc, char** argv) {
       times["flush_s"].push_back(flush);
     }
     ::unlink(floorOutput.c_str());
+    struct stat first {};
+    if (::stat(inputs.front().second.c_str(), &first) == 0 && first.st_size > 0) {
+      for (int again = 0; again < kRunsInARow; ++again) {
+        times["fresh_s"].push_back(FreshMemory(static_cast<std::size_t>(first.st_size)));
+      }
+    }
   }
   for (const auto& [key, values] : times) std::printf("%s=%.6f\n", key.c_str(), Median(values));
   return 0;
