@@ -51,6 +51,7 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
 // written in pieces, mapped views against plain reads (bench/compare.sh, 5 rounds, 2026-12-08,
 // machine busy, load 13 to 17): native pipeline 1151 → 684 ms, vornel-convert 1179 → 764 ms,
 // vornel-convert.exe under wine 1778 → 1157 ms and the batch run 809 → 751 ms beyond start-up;
+// again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
 // views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
 // wine. The README's "How the input is read" has all the figures.
 bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTaker& take) {
