@@ -15,7 +15,11 @@
 # native measuring programs are each build's own.
 #
 # COMPARE_ROUNDS     rounds (default 5): each measure's median is of that many rounds
-# COMPARE_MEASURES   any of: pipeline batch memory dialog (default all)
+# COMPARE_MEASURES   any of: pipeline batch converter memory dialog (default all)
+# COMPARE_INPUTS     any of: pieces whole (default both): the 200 MiB inputs written in 4 KiB
+#                    pieces, as users' files are, and the same bytes written in one piece, which
+#                    the page cache holds in large folios (see bench/make_inputs.cpp); the
+#                    memory and dialog measures take the written-in-pieces input
 # COMPARE_PEERS=1    also time perl and python3 in the pipeline rounds (for the ratios)
 set -euo pipefail
 
@@ -32,9 +36,14 @@ if [ $# -lt 1 ] || [ $# -gt 2 ]; then
   exit 2
 fi
 ROUNDS="${COMPARE_ROUNDS:-5}"
-MEASURES=" ${COMPARE_MEASURES:-pipeline batch memory dialog} "
+MEASURES=" ${COMPARE_MEASURES:-pipeline batch converter memory dialog} "
+INPUTS="${COMPARE_INPUTS:-pieces whole}"
 PEERS="${COMPARE_PEERS:-0}"
 wants() { [[ "$MEASURES" == *" $1 "* ]]; }
+wine_wanted() { wants batch || wants converter || wants dialog || wants memory; }
+# The file names' and the figures' suffix of an input kind.
+suffix_of() { if [ "$1" = whole ]; then echo -whole; else echo ""; fi; }
+key_of() { if [ "$1" = whole ]; then echo _whole; else echo ""; fi; }
 
 VORNEL_PACKAGES+=(perl python3 time)
 install_packages
@@ -83,7 +92,7 @@ build_tree() {
   [ -f "$out/windows/CMakeCache.txt" ] || toolchain=(--toolchain "$src/cmake/mingw-w64.cmake")
   cmake -S "$src" -B "$out/windows" -G Ninja "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
     -DVORNEL_TESTS=OFF -DVORNEL_BENCH=ON >/dev/null
-  cmake --build "$out/windows" --target Vornel -- -j"$(nproc)" >/dev/null
+  cmake --build "$out/windows" --target Vornel vornel-convert -- -j"$(nproc)" >/dev/null
 }
 
 OLD_SRC="$(source_of "$1")"
@@ -103,13 +112,18 @@ toolchain=()
 cmake -S . -B "$BUILD/drivers" -G Ninja "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
   -DVORNEL_TESTS=OFF -DVORNEL_BENCH=ON >/dev/null
 cmake --build "$BUILD/drivers" --target vornel_bench_wine_batch vornel_bench_wine_dialog \
-  -- -j"$(nproc)" >/dev/null
+  vornel_bench_wine_convert -- -j"$(nproc)" >/dev/null
 DRIVERS="$BUILD/drivers/bench"
+cmake -S . -B "$BUILD/drivers-native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVORNEL_TESTS=OFF \
+  -DVORNEL_BENCH=ON >/dev/null
+cmake --build "$BUILD/drivers-native" --target vornel_bench_convert vornel_bench_inputs \
+  -- -j"$(nproc)" >/dev/null
+NATIVE_DRIVERS="$BUILD/drivers-native/bench"
 
 make_bench_scratch "$BUILD"
 
 log "generating the inputs"
-"$BUILD/$NEW_NAME/native/bench/vornel_bench_inputs" "$TMP" 10 200
+"$NATIVE_DRIVERS/vornel_bench_inputs" "$TMP" 10 200
 SIZE200=$(stat -c %s "$TMP/numbers-200.tbin")
 
 # ---- Measures of one build; each appends "measure value" lines to $TMP/<side>.txt ----
@@ -155,14 +169,48 @@ measure_pipeline() {  # side name
     "$TMP" 3 "$python"
   record "$1" pipeline10_ours_s "$(value P10_ours_s)"
   if [ "$PEERS" = 1 ]; then record "$1" pipeline10_perl_s "$(value P10_perl_s)"; fi
-  collect P200 "$native/vornel_bench_pipeline" "$TMP/numbers-200.tbin" "$TMP/numbers-200.txt" \
-    "$TMP" 1 "$python"
-  record "$1" pipeline200_ours_s "$(value P200_ours_s)"
-  if [ "$PEERS" = 1 ]; then
-    record "$1" pipeline200_perl_s "$(value P200_perl_s)"
-    record "$1" pipeline200_python_s "$(value P200_python_s)"
-  fi
+  local kind
+  for kind in $INPUTS; do
+    collect P200 "$native/vornel_bench_pipeline" "$TMP/numbers-200$(suffix_of "$kind").tbin" \
+      "$TMP/numbers-200$(suffix_of "$kind").txt" "$TMP" 1 "$python"
+    record "$1" "pipeline200$(key_of "$kind")_ours_s" "$(value P200_ours_s)"
+    if [ "$PEERS" = 1 ]; then
+      record "$1" "pipeline200$(key_of "$kind")_perl_s" "$(value P200_perl_s)"
+      record "$1" "pipeline200$(key_of "$kind")_python_s" "$(value P200_python_s)"
+    fi
+  done
   rm -f "$TMP"/*.out
+}
+
+# The converter natively (UTF-16LE and ASCII, file to file and pipe to pipe) and under wine
+# (UTF-16LE, file to file, beyond start-up).
+measure_converter() {  # side name
+  local kind suffix key
+  for kind in $INPUTS; do
+    suffix="$(suffix_of "$kind")"
+    key="$(key_of "$kind")"
+    collect V "$NATIVE_DRIVERS/vornel_bench_convert" "$BUILD/$2/native/vornel-convert" \
+      "$TMP/expected-200.result" "$TMP" 1 "utf16=$TMP/numbers-200$suffix.tbin" \
+      "ascii=$TMP/numbers-200$suffix.txt"
+    local measure
+    for measure in utf16_file utf16_pipe ascii_file ascii_pipe; do
+      record "$1" "converter200${key}_${measure}_s" "$(value "V_${measure}_s")"
+    done
+  done
+  if wants batch || wants converter; then
+    local one whole
+    collect C "$ROOT/scripts/wine-exec.sh" "$DRIVERS/vornel_bench_wine_convert.exe" \
+      "$(win "$BUILD/$2/windows/vornel-convert.exe")" "$(win "$TMP/one-line.tbin")" \
+      "$(win "$TMP")\\converted.txt" 5
+    one="$(value C_seconds)"
+    for kind in $INPUTS; do
+      collect C "$ROOT/scripts/wine-exec.sh" "$DRIVERS/vornel_bench_wine_convert.exe" \
+        "$(win "$BUILD/$2/windows/vornel-convert.exe")" \
+        "$(win "$TMP/numbers-200$(suffix_of "$kind").tbin")" "$(win "$TMP")\\converted.txt" 5
+      record "$1" "wine_converter200$(key_of "$kind")_beyond_s" \
+        "$(awk -v a="$(value C_seconds)" -v b="$one" 'BEGIN { print a - b }')"
+    done
+  fi
 }
 
 measure_memory() {  # side name
@@ -198,15 +246,18 @@ best_batch_run() {  # name input runs
 
 measure_batch() {  # side name
   mkdir -p "$tavernic/AutoFile" "$tavernic/Result"
-  local one ten whole
+  local one ten whole kind
   one="$(best_batch_run "$2" one-line 9)"
   ten="$(best_batch_run "$2" numbers-10 5)"
-  whole="$(best_batch_run "$2" numbers-200 5)"
-  record "$1" wine_peak_working_set_bytes "$(value W_peak_working_set_bytes)"
   record "$1" batch_one_line_best_s "$one"
-  record "$1" batch200_best_s "$whole"
-  record "$1" batch200_beyond_s "$(awk -v a="$whole" -v b="$one" 'BEGIN { print a - b }')"
   record "$1" batch10_beyond_s "$(awk -v a="$ten" -v b="$one" 'BEGIN { print a - b }')"
+  for kind in $INPUTS; do
+    whole="$(best_batch_run "$2" "numbers-200$(suffix_of "$kind")" 5)"
+    [ "$kind" != pieces ] || record "$1" wine_peak_working_set_bytes "$(value W_peak_working_set_bytes)"
+    record "$1" "batch200$(key_of "$kind")_best_s" "$whole"
+    record "$1" "batch200$(key_of "$kind")_beyond_s" \
+      "$(awk -v a="$whole" -v b="$one" 'BEGIN { print a - b }')"
+  done
 }
 
 measure_dialog() {  # side name
@@ -231,7 +282,7 @@ measure_dialog() {  # side name
   fi
 }
 
-if wants batch || wants dialog || wants memory; then
+if wine_wanted; then
   ensure_wine_prefix
   start_xvfb
   # One wine server for the whole session, the prefix's services started before the first
@@ -247,13 +298,20 @@ rm -rf "$VORNEL_WINE_HOME/Documents/Brindlecot"
 
 measure_side() {  # side name
   if wants pipeline; then measure_pipeline "$@"; fi
+  if wants converter; then measure_converter "$@"; fi
   if wants memory; then measure_memory "$@"; fi
   if wants batch; then measure_batch "$@"; fi
   if wants dialog; then measure_dialog "$@"; fi
 }
 
+# The result every converter must give, from the first build's pipeline.
+if wants converter; then
+  "$BUILD/$OLD_NAME/native/bench/vornel_bench_pipeline" "$TMP/numbers-200.tbin" \
+    "$TMP/numbers-200.txt" "$TMP" 1 - >/dev/null
+  mv "$TMP/ours.out" "$TMP/expected-200.result"
+fi
 # An untimed batch run of each build first: its program and the inputs come into the cache.
-if wants batch || wants dialog || wants memory; then
+if wine_wanted; then
   mkdir -p "$tavernic/AutoFile" "$tavernic/Result"
   for name in "$OLD_NAME" "$NEW_NAME"; do best_batch_run "$name" numbers-10 1 >/dev/null; done
 fi
@@ -289,13 +347,22 @@ def load(path):
 old, new, size = load(sys.argv[1]), load(sys.argv[2]), float(sys.argv[3])
 def med(side, key):
     return statistics.median(side[key]) if key in side else None
-rows = [
-    ("Pipeline, 10 MiB (native)", "pipeline10_ours_s", "ms"),
-    ("Pipeline, 200 MiB (native)", "pipeline200_ours_s", "ms"),
-    ("  (perl, 200 MiB)", "pipeline200_perl_s", "ms"),
-    ("Batch under wine, 200 MiB, beyond start-up", "batch200_beyond_s", "ms"),
+rows = [("Pipeline, 10 MiB (native)", "pipeline10_ours_s", "ms")]
+for key, kind in (("", "in pieces"), ("_whole", "in one piece")):
+    rows += [
+        (f"Pipeline, 200 MiB (native), {kind}", f"pipeline200{key}_ours_s", "ms"),
+        ("  (perl, 200 MiB)", f"pipeline200{key}_perl_s", "ms"),
+        (f"Batch under wine, 200 MiB, {kind}, beyond start-up", f"batch200{key}_beyond_s", "ms"),
+        ("  (best whole 200 MiB run)", f"batch200{key}_best_s", "ms"),
+        (f"vornel-convert, UTF-16, {kind}, file to file", f"converter200{key}_utf16_file_s", "ms"),
+        (f"vornel-convert, UTF-16, {kind}, pipe to pipe", f"converter200{key}_utf16_pipe_s", "ms"),
+        (f"vornel-convert, ASCII, {kind}, file to file", f"converter200{key}_ascii_file_s", "ms"),
+        (f"vornel-convert, ASCII, {kind}, pipe to pipe", f"converter200{key}_ascii_pipe_s", "ms"),
+        (f"vornel-convert.exe under wine, {kind}, beyond start-up",
+         f"wine_converter200{key}_beyond_s", "ms"),
+    ]
+rows += [
     ("  (best one-line run: the start-up)", "batch_one_line_best_s", "ms"),
-    ("  (best whole 200 MiB run)", "batch200_best_s", "ms"),
     ("Batch under wine, 10 MiB, beyond start-up (noise-bound)", "batch10_beyond_s", "ms"),
     ("Peak memory, native batch run, 200 MiB", "native_peak_bytes", "MB"),
     ("Peak working set under wine, 200 MiB", "wine_peak_working_set_bytes", "MB"),
@@ -313,15 +380,15 @@ def shown(v, unit):
     if v is None:
         return "-"
     return f"{v * 1000:.0f} ms" if unit == "ms" else f"{v / 1e6:.0f} MB"
-print(f"| {'Measure':<56} | {'Old':>9} | {'New':>9} | {'New/old':>7} | {'Runs':>9} |")
-print(f"| {'-' * 56} | {'-' * 9} | {'-' * 9} | {'-' * 7} | {'-' * 9} |")
+print(f"| {'Measure':<62} | {'Old':>9} | {'New':>9} | {'New/old':>7} | {'Runs':>9} |")
+print(f"| {'-' * 62} | {'-' * 9} | {'-' * 9} | {'-' * 7} | {'-' * 9} |")
 for title, key, unit in rows:
     a, b = med(old, key), med(new, key)
     if a is None and b is None:
         continue
     change = f"{b / a:.2f}" if a and b else "-"
     runs = f"{len(old.get(key, []))} / {len(new.get(key, []))}"
-    print(f"| {title:<56} | {shown(a, unit):>9} | {shown(b, unit):>9} | {change:>7} | {runs:>9} |")
+    print(f"| {title:<62} | {shown(a, unit):>9} | {shown(b, unit):>9} | {change:>7} | {runs:>9} |")
 def ratio(side, top, bottom):
     t, b = med(side, top), med(side, bottom)
     return f"{t / b:.1f}×" if t and b and b > 0 else "-"

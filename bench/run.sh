@@ -4,9 +4,18 @@
 #
 # It builds what it needs in Release (build/bench/native and build/bench/windows), generates
 # its inputs into a temporary folder (random binary numbers of 1 to 31 digits, one a line
-# with CR LF, as UTF-16LE of 10 and 200 MiB, and their ASCII forms for perl and python3), and
-# runs the Windows program under wine in a wine prefix of its own (build/bench/wine) on a
-# virtual display. Takes a few minutes; needs about 1 GB of disk below build/.
+# with CR LF, as UTF-16LE of 10 and 200 MiB, and their ASCII forms for perl, python3 and the
+# converter), and runs the Windows program under wine in a wine prefix of its own
+# (build/bench/wine) on a virtual display. Takes a few minutes; needs about 2 GB of disk
+# below build/.
+#
+# Every target is judged on inputs written in 4 KiB pieces, as most programs write their
+# files: the page cache then holds them in 4 KiB pages (a mapped view on Windows faults in
+# 4 KiB pages too). The same bytes written in one piece, which Linux holds in large folios,
+# give a second table for reference. Beside each measure stand its ratio to perl and its
+# ratio to its floor: what the machine allows for the same bytes, measured on the same run
+# (reading the input with plain reads, writing the result, and flushing it where the program
+# flushes).
 #
 #   bench/run.sh            # everything
 #   BENCH_RUNS=5 bench/run.sh   # rounds of the 200 MiB pipeline (median); default 3
@@ -86,9 +95,20 @@ peak_rss() {
 log "pipeline, 10 MiB: ours, perl, python3 ($SMALL_RUNS runs each)"
 collect P10 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-10.tbin" "$TMP/numbers-10.txt" "$TMP" \
   "$SMALL_RUNS" "$PYTHON"
-log "pipeline, 200 MiB: ours, perl, python3, vornel-convert ($RUNS runs each)"
+log "pipeline, 200 MiB written in pieces: ours, perl, python3 ($RUNS runs each)"
 collect P200 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-200.tbin" "$TMP/numbers-200.txt" \
-  "$TMP" "$RUNS" "$PYTHON" "$BUILD/native/vornel-convert"
+  "$TMP" "$RUNS" "$PYTHON"
+mv "$TMP/ours.out" "$TMP/expected-200.result"
+log "pipeline, 200 MiB written in one piece: ours ($RUNS runs)"
+collect PW200 "$NATIVE/vornel_bench_pipeline" "$TMP/numbers-200-whole.tbin" \
+  "$TMP/numbers-200-whole.txt" "$TMP" "$RUNS" -
+
+# ---- Native: the converter and the floors ----
+
+log "vornel-convert, UTF-16 and ASCII, file to file and pipe to pipe, and the floors ($RUNS rounds)"
+collect V "$NATIVE/vornel_bench_convert" "$BUILD/native/vornel-convert" "$TMP/expected-200.result" \
+  "$TMP" "$RUNS" "utf16=$TMP/numbers-200.tbin" "ascii=$TMP/numbers-200.txt" \
+  "utf16_whole=$TMP/numbers-200-whole.tbin" "ascii_whole=$TMP/numbers-200-whole.txt"
 
 # ---- Native: peak memory of a batch run ----
 
@@ -137,18 +157,20 @@ batch_runs() {  # prefix, input, runs
   collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_batch.exe" "$EXE" "$(win "$2")" \
     "$(win "$tavernic/AutoFile")\\Quillet.tbin" "$(win "$tavernic/Result")\\Ostrum.tbin" "$3"
 }
-log "batch runs of Vornel.exe under wine: one line, 10 MiB, 200 MiB"
+log "batch runs of Vornel.exe under wine: one line, 10 MiB, 200 MiB (in pieces, in one piece)"
 batch_runs W1 "$TMP/one-line.tbin" 9
 batch_runs W10 "$TMP/numbers-10.tbin" 9
 batch_runs W200 "$TMP/numbers-200.tbin" 9
+batch_runs WW200 "$TMP/numbers-200-whole.tbin" 9
 
-log "vornel-convert.exe under wine: one line, 200 MiB"
+log "vornel-convert.exe under wine: one line, 200 MiB (in pieces, in one piece)"
 convert_runs() {  # prefix, input, runs
   collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_convert.exe" \
     "$(win "$WINDOWS/vornel-convert.exe")" "$(win "$2")" "$(win "$TMP")\\converted.txt" "$3"
 }
 convert_runs C1 "$TMP/one-line.tbin" 9
 convert_runs C200 "$TMP/numbers-200.tbin" 9
+convert_runs CW200 "$TMP/numbers-200-whole.tbin" 9
 
 log "the wine process of a 200 MiB batch run: peak resident size"
 ln -f "$TMP/numbers-200.tbin" "$tavernic/AutoFile/Quillet.tbin"
@@ -169,94 +191,143 @@ log "the text views' accessibility under wine, 200 MiB: MSAA and UI Automation f
 collect A wine_exec "$WINDOWS/bench/vornel_bench_wine_accessibility.exe" "$EXE" \
   "$(win "$TMP/numbers-200.tbin")" 9
 
-# ---- The table ----
+# ---- The tables ----
 
-row() {  # measure ours perl python ratio target met
-  printf '| %-54s | %10s | %9s | %9s | %10s | %9s | %-7s |\n' "$@"
-}
 ms() { awk -v s="$1" 'BEGIN { printf "%.0f ms", s * 1000 }'; }
 mb() { awk -v b="$1" 'BEGIN { printf "%.0f MB", b / 1000000 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) print "-"; else printf "%.1f×", a / b }'; }
-met() { awk -v v="$1" -v op="$2" -v t="$3" 'BEGIN {
-  ok = (op == ">=") ? v >= t : v <= t; print ok ? "met" : "NOT met" }'; }
+sum() { awk -v a="$1" -v b="$2" -v c="${3:-0}" 'BEGIN { print a + b + c }'; }
+less() { awk -v a="$1" -v b="$2" 'BEGIN { print a - b }'; }
+# Whether value $1 meets "op target" ($2 $3) and, when given, value $4 meets "op target" ($5 $6).
+met() { awk -v v="$1" -v op="$2" -v t="$3" -v w="${4:-}" -v op2="${5:-}" -v t2="${6:-}" 'BEGIN {
+  ok = (op == ">=") ? v >= t : v <= t
+  if (op2 != "") ok = ok && ((op2 == ">=") ? w >= t2 : w <= t2)
+  print ok ? "met" : "NOT met" }'; }
+
+header() {
+  row "Measure" "Ours" "perl" "python3" "× perl" "Floor" "Ours/floor" "Target" "Met"
+  row "$(printf '%.0s-' {1..56})" "--------" "-------" "-------" "-------" "-------" "----------" \
+    "------------------------" "-------"
+}
+row() {  # measure ours perl python ratio floor over-floor target met
+  printf '| %-56s | %8s | %7s | %7s | %7s | %7s | %10s | %-24s | %-7s |\n' "$@"
+}
+# A timed measure against perl, with its floor: title seconds floor-seconds target-ratio
+# [floor-target]; the target on the floor ratio, when given, must be met too.
+timed_row() {
+  local over rp
+  over=$(awk -v a="$2" -v f="$3" 'BEGIN { print (f > 0 ? a / f : 0) }')
+  rp=$(awk -v p="$P200_perl_s" -v o="$2" 'BEGIN { print (o > 0 ? p / o : 0) }')
+  if [ -n "${5:-}" ]; then
+    row "$1" "$(ms "$2")" "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" \
+      "$(ratio "$P200_perl_s" "$2")" "$(ms "$3")" "$(ratio "$2" "$3")" \
+      ">= $4× perl, <= $5× fl" "$(met "$rp" ">=" "$4" "$over" "<=" "$5")"
+  else
+    row "$1" "$(ms "$2")" "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" \
+      "$(ratio "$P200_perl_s" "$2")" "$(ms "$3")" "$(ratio "$2" "$3")" ">= $4× perl" \
+      "$(met "$rp" ">=" "$4")"
+  fi
+}
+note() { row "$1" "$2" "" "" "" "" "" "" ""; }
 
 # Beyond start-up: the median run less the median one-line run. Five repeats of nine runs each
 # on a quiet machine put the 200 MiB batch run at 100 to 108 ms so, and at 91 to 110 ms as the
 # best run less the best one-line run: a lucky start-up or run moves the best far more.
-W200_BEYOND=$(awk -v a="$W200_seconds" -v b="$W1_seconds" 'BEGIN { print a - b }')
-C200_BEYOND=$(awk -v a="$C200_seconds" -v b="$C1_seconds" 'BEGIN { print a - b }')
-W10_BEYOND=$(awk -v a="$W10_seconds" -v b="$W1_seconds" 'BEGIN { print a - b }')
+W200_BEYOND=$(less "$W200_seconds" "$W1_seconds")
+WW200_BEYOND=$(less "$WW200_seconds" "$W1_seconds")
+C200_BEYOND=$(less "$C200_seconds" "$C1_seconds")
+CW200_BEYOND=$(less "$CW200_seconds" "$C1_seconds")
+W10_BEYOND=$(less "$W10_seconds" "$W1_seconds")
 # The 10 MiB run's own work is smaller than the start-up's scatter: its share of the 200 MiB
 # run's time beyond start-up stands in when that is larger.
 W10_SCALED=$(awk -v w="$W200_BEYOND" -v a="$SIZE10" -v b="$SIZE200" 'BEGIN { print w * a / b }')
 W10_BASIS=$(awk -v m="$W10_BEYOND" -v s="$W10_SCALED" 'BEGIN { print (m > s ? m : s) }')
 r10=$(awk -v p="$P10_perl_s" -v o="$P10_ours_s" 'BEGIN { print p / o }')
-r200=$(awk -v p="$P200_perl_s" -v o="$P200_ours_s" 'BEGIN { print p / o }')
-rc=$(awk -v p="$P200_perl_s" -v o="$P200_converter_s" 'BEGIN { print p / o }')
-rcw=$(awk -v p="$P200_perl_s" -v o="$C200_BEYOND" 'BEGIN { print (o > 0 ? p / o : 0) }')
-rw=$(awk -v p="$P200_perl_s" -v o="$W200_BEYOND" 'BEGIN { print (o > 0 ? p / o : 0) }')
 mem_native=$(awk -v m="$NATIVE_PEAK" -v s="$SIZE200" 'BEGIN { print m / s }')
 mem_wine=$(awk -v m="$W200_peak_working_set_bytes" -v s="$SIZE200" 'BEGIN { print m / s }')
 dialog_ratio=$(awk -v c="$D_cancel_file_convert_seconds" -v b="$W200_BEYOND" \
   'BEGIN { print (b > 0 ? c / b : 1e9) }')
+read_ratio=$(awk -v c="$D_cancel_file_read_seconds" -v b="$W200_BEYOND" \
+  'BEGIN { print (b > 0 ? c / b : 1e9) }')
 dialog_ratio10=$(awk -v c="$D_convert_seconds" -v b="$W10_BASIS" 'BEGIN { print c / b }')
+
+# The rows of one kind of input: key suffix ("" or _whole), pipeline prefix, batch and
+# converter-under-wine times beyond start-up.
+kind_rows() {
+  local k="$1" pipeline="$2" batch="$3" wine_convert="$4"
+  local r16 ra w16 wa f16 fa
+  r16="V_utf16${k}_read_s"; ra="V_ascii${k}_read_s"
+  f16=$(sum "${!r16}" "$V_write_s" "$V_flush_s")  # read, write, flush: UTF-16 input
+  fa=$(sum "${!ra}" "$V_write_s" "$V_flush_s")
+  w16=$(sum "${!r16}" "$V_write_s")  # read and write, no flush
+  wa=$(sum "${!ra}" "$V_write_s")
+  local ours="${pipeline}_ours_s" file16="V_utf16${k}_file_s" filea="V_ascii${k}_file_s"
+  local pipe16="V_utf16${k}_pipe_s" pipea="V_ascii${k}_pipe_s"
+  timed_row "Pipeline, UTF-16 (native, in-process, no flush)" "${!ours}" "$w16" 20
+  timed_row "vornel-convert, UTF-16, file to file (native)" "${!file16}" "$f16" 20
+  timed_row "vornel-convert, ASCII, file to file (native)" "${!filea}" "$fa" 20
+  timed_row "vornel-convert, UTF-16, pipe to pipe (native)" "${!pipe16}" "$w16" 15
+  timed_row "vornel-convert, ASCII, pipe to pipe (native)" "${!pipea}" "$wa" 15
+  timed_row "Vornel.exe batch under wine, beyond start-up" "$batch" "$f16" 10 1.5
+  timed_row "vornel-convert.exe under wine, beyond start-up" "$wine_convert" "$f16" 10
+}
 
 echo
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores;" \
-  "$(date -u +%Y-%m-%d)"
+  "$(date -u +%Y-%m-%d); load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "Inputs: $P10_numbers and $P200_numbers random binary numbers of 1 to 31 digits" \
-  "($(mb "$SIZE10") and $(mb "$SIZE200") of UTF-16LE); times are medians."
+  "($(mb "$SIZE10") and $(mb "$SIZE200") of UTF-16LE, half as much ASCII); times are medians."
+echo "Floors on this run (200 MiB): plain reads of the UTF-16 input $(ms "$V_utf16_read_s")," \
+  "of the ASCII input $(ms "$V_ascii_read_s"); writing the result $(ms "$V_write_s")," \
+  "flushing it $(ms "$V_flush_s"); filling 200 MiB of new memory $(ms "$V_fresh_s")."
+echo "A measure's floor: read + write, and + flush where the program flushes (file to file)."
 echo
-row "Measure" "Ours" "perl" "python3" "Ratio" "Target" "Met"
-row "$(printf '%.0s-' {1..54})" "----------" "---------" "---------" "----------" "---------" \
-  "-------"
+echo "Inputs written in 4 KiB pieces, as users' files are (the targets):"
+echo
+header
 row "Pipeline, 10 MiB (native), noise-bound" "$(ms "$P10_ours_s")" "$(ms "$P10_perl_s")" \
-  "$(ms "$P10_python_s")" "$(ratio "$P10_perl_s" "$P10_ours_s")" "(>= 20×)" \
+  "$(ms "$P10_python_s")" "$(ratio "$P10_perl_s" "$P10_ours_s")" "" "" "(>= 20× perl)" \
   "($(met "$r10" ">=" 20))"
-row "Pipeline, 200 MiB (native)" "$(ms "$P200_ours_s")" "$(ms "$P200_perl_s")" \
-  "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$P200_ours_s")" ">= 20×" \
-  "$(met "$r200" ">=" 20)"
-row "Vornel.exe batch under wine, 200 MiB, beyond start-up" "$(ms "$W200_BEYOND")" \
-  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$W200_BEYOND")" \
-  ">= 10×" "$(met "$rw" ">=" 10)"
-row "  (median one-line run: the start-up)" "$(ms "$W1_seconds")" "" "" "" "" ""
-row "  (median whole 200 MiB run)" "$(ms "$W200_seconds")" "" "" "" "" ""
-row "vornel-convert, 200 MiB, file to file (native)" "$(ms "$P200_converter_s")" \
-  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$P200_converter_s")" \
-  ">= 20×" "$(met "$rc" ">=" 20)"
-row "vornel-convert.exe under wine, 200 MiB, beyond start-up" "$(ms "$C200_BEYOND")" \
-  "$(ms "$P200_perl_s")" "$(ms "$P200_python_s")" "$(ratio "$P200_perl_s" "$C200_BEYOND")" \
-  ">= 10×" "$(met "$rcw" ">=" 10)"
-row "  (median one-line run: the start-up)" "$(ms "$C1_seconds")" "" "" "" "" ""
-row "Peak resident size, vornel-convert, 200 MiB piped" "$(mb "$CONVERT_PEAK")" "" "" "" \
+kind_rows "" P200 "$W200_BEYOND" "$C200_BEYOND"
+note "  (median one-line batch run: the start-up)" "$(ms "$W1_seconds")"
+note "  (median whole 200 MiB batch run)" "$(ms "$W200_seconds")"
+note "  (median one-line run of vornel-convert.exe)" "$(ms "$C1_seconds")"
+row "Peak resident size, vornel-convert, 200 MiB piped" "$(mb "$CONVERT_PEAK")" "" "" "" "" "" \
   "<= 64 MiB" "$(met "$CONVERT_PEAK" "<=" $((64 << 20)))"
 row "Peak memory, native batch run, 200 MiB" "$(mb "$NATIVE_PEAK")" "$(mb "$PERL_PEAK")" \
-  "$(mb "$PYTHON_PEAK")" "$(awk -v r="$mem_native" 'BEGIN { printf "%.2f× in", r }')" \
-  "<= 2.5×" "$(met "$mem_native" "<=" 2.5)"
+  "$(mb "$PYTHON_PEAK")" "$(awk -v r="$mem_native" 'BEGIN { printf "%.2f×in", r }')" "" "" \
+  "<= 2.5× in" "$(met "$mem_native" "<=" 2.5)"
 row "Peak working set, Vornel.exe under wine, 200 MiB" "$(mb "$W200_peak_working_set_bytes")" \
-  "" "" "$(awk -v r="$mem_wine" 'BEGIN { printf "%.2f× in", r }')" "<= 2.5×" \
+  "" "" "$(awk -v r="$mem_wine" 'BEGIN { printf "%.2f×in", r }')" "" "" "<= 2.5× in" \
   "$(met "$mem_wine" "<=" 2.5)"
 row "Peak resident size, wine process, 200 MiB" "$(mb "$WINE_RSS")" "" "" \
-  "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { printf "%.2f× in", m / s }')" "<= 2.5×" \
+  "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { printf "%.2f×in", m / s }')" "" "" \
+  "<= 2.5× in" \
   "$(met "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { print m / s }')" "<=" 2.5)"
 row "Convert file data, 200 MiB, click to results" "$(ms "$D_cancel_file_convert_seconds")" "" \
-  "" "$(awk -v r="$dialog_ratio" 'BEGIN { printf "%.1f×", r }')" "<= 3×" \
+  "" "" "" "" "<= 3× batch ($(awk -v r="$dialog_ratio" 'BEGIN { printf "%.1f×", r }'))" \
   "$(met "$dialog_ratio" "<=" 3)"
-row "Convert file data, 10 MiB, click to results" "$(ms "$D_convert_seconds")" "" "" \
-  "$(awk -v r="$dialog_ratio10" 'BEGIN { printf "%.1f×", r }')" "(<= 3×)" \
+row "Convert file data, 10 MiB, click to results" "$(ms "$D_convert_seconds")" "" "" "" "" "" \
+  "(<= 3×: $(awk -v r="$dialog_ratio10" 'BEGIN { printf "%.1f×", r }'))" \
   "($(met "$dialog_ratio10" "<=" 3))"
-row "  (batch under wine, 10 MiB, beyond start-up: noise)" "$(ms "$W10_BEYOND")" "" "" "" "" ""
-row "  (1/20 of the 200 MiB run's; the larger is the basis)" "$(ms "$W10_SCALED")" "" "" "" "" ""
-row "  (the dialog's logic alone, native, no window)" "$(ms "$L_convert_seconds")" "" "" "" "" ""
-row "Read file, 10 MiB, click to text shown" "$(ms "$D_read_seconds")" "" "" "" "-" ""
-row "  (the dialog's logic alone, native, no window)" "$(ms "$L_read_seconds")" "" "" "" "" ""
-row "Read file, 200 MiB, click to text shown" "$(ms "$D_cancel_file_read_seconds")" "" "" "" "-" ""
+note "  (batch under wine, 10 MiB, beyond start-up: noise)" "$(ms "$W10_BEYOND")"
+note "  (1/20 of the 200 MiB run's; the larger is the basis)" "$(ms "$W10_SCALED")"
+note "  (the dialog's logic alone, native, no window)" "$(ms "$L_convert_seconds")"
+read_floor=$(sum "$V_utf16_read_s" "$V_fresh_s")
+row "Read file, 200 MiB, click to text shown" "$(ms "$D_cancel_file_read_seconds")" "" "" "" \
+  "$(ms "$read_floor")" "$(ratio "$D_cancel_file_read_seconds" "$read_floor")" \
+  "<= 2× batch ($(awk -v r="$read_ratio" 'BEGIN { printf "%.1f×", r }'))" \
+  "$(met "$read_ratio" "<=" 2)"
+note "  (floor: plain reads + filling 200 MiB of new memory)" "$(ms "$V_fresh_s")"
+row "Read file, 10 MiB, click to text shown" "$(ms "$D_read_seconds")" "" "" "" "" "" "-" ""
+note "  (the dialog's logic alone, native, no window)" "$(ms "$L_read_seconds")"
 row "Cancel answered, splitting phase (200 MiB run)" \
   "$([ "$D_cancel_split_hit" = 1 ] && ms "$D_cancel_split_seconds" || echo "no run")" "" "" "" \
-  "<= 100 ms" "$([ "$D_cancel_split_hit" = 1 ] && met "$D_cancel_split_seconds" "<=" 0.1 || echo "NOT met")"
+  "" "" "<= 100 ms" \
+  "$([ "$D_cancel_split_hit" = 1 ] && met "$D_cancel_split_seconds" "<=" 0.1 || echo "NOT met")"
 row "Cancel answered, conversion phase (200 MiB run)" \
   "$([ "$D_cancel_convert_hit" = 1 ] && ms "$D_cancel_convert_seconds" || echo "no run")" "" "" \
-  "" "<= 100 ms" \
+  "" "" "" "<= 100 ms" \
   "$([ "$D_cancel_convert_hit" = 1 ] && met "$D_cancel_convert_seconds" "<=" 0.1 || echo "NOT met")"
 # A held key repeats about 30 times a second: a key with its paint keeps up within 33 ms.
 for key in down page_down up page_up; do
@@ -284,8 +355,13 @@ row "Text view, 200 MiB: Text/Value pattern, in-process" \
   "$(awk -v s="$A_patterns_slowest_median_seconds" 'BEGIN { printf "%.2f ms", s * 1000 }')" "" \
   "" "" "<= 10 ms" "$(met "$A_patterns_slowest_median_seconds" "<=" 0.01)"
 echo
-echo "Ratios: perl's time over ours; for memory the peak over the input's size; for the dialog"
-echo "its time over the batch run's time beyond start-up. Figures in parentheses are noise-bound"
-echo "(10 MiB: a run lasts about as long as the scatter of the start-up), shown for reference; the"
-echo "targets are judged on the 200 MiB figures. Every output of ours matched"
-echo "perl's and python3's byte for byte: $([ "$P10_same_output$P200_same_output" = 11 ] && echo yes || echo NO)."
+echo "The same bytes written in one piece (large folios in the page cache), for reference:"
+echo
+header
+kind_rows _whole PW200 "$WW200_BEYOND" "$CW200_BEYOND"
+echo
+echo "× perl: perl's time over ours; for memory the peak over the input's size. Ours/floor: our"
+echo "time over the floor's. For the dialog: its time over the batch run's time beyond start-up."
+echo "Figures in parentheses are noise-bound (10 MiB: a run lasts about as long as the scatter of"
+echo "the start-up), shown for reference; the targets are judged on the 200 MiB figures. Every"
+echo "output of ours matched perl's and python3's byte for byte: $([ "$P10_same_output$P200_same_output" = 11 ] && echo yes || echo NO)."

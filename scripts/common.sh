@@ -28,7 +28,9 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds one preset: native or windows.
+# Configures (once) and builds one preset: native, windows, or release (the optimised
+# build/release/vornel-convert for this machine; the native preset's is the sanitizer build the
+# tests use, several times slower).
 build_preset() {
   local preset="$1"
   cd "$VORNEL_ROOT" || return 1

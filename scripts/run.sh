@@ -7,6 +7,7 @@ set -euo pipefail
 . "$VORNEL_ROOT/scripts/capture.sh"
 install_packages
 build_preset windows
+build_preset release
 ensure_wine_prefix
 export HOME="$VORNEL_WINE_HOME"
 exe="$VORNEL_ROOT/build/windows/Vornel.exe"

@@ -8,6 +8,7 @@ set -e
 install_packages
 build_preset native
 build_preset windows
+build_preset release
 set +e
 
 status=0

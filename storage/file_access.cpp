@@ -43,44 +43,21 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
   return held;
 }
 
-// Hands the `size` bytes of `file` to `take` as ReadFileInPieces does, straight from the
-// file's memory; nullopt when the file cannot be mapped (nothing is handed on then), false when
-// it was cut short while it was read.
-// Mapped: 200 MiB batch run under wine 150 → 104 ms beyond start-up (bench/compare.sh, 2026-12-07).
-std::optional<bool> TakeMapped(platform::NativeFile& file, std::uint64_t size,
-                               std::size_t pieceBytes, const PieceTaker& take) {
-  std::uint64_t used = 0;    // bytes `take` has used
-  std::uint64_t handed = 0;  // bytes handed to it so far
-  std::optional<platform::MappedView> view;
-  std::uint64_t viewStart = 0;
-  for (;;) {
-    const std::uint64_t end = std::min(size, handed + pieceBytes);
-    if (!view || end > viewStart + view->Bytes().size()) {
-      if (view && view->CutShort()) return false;
-      // A new view from the granule where the unused bytes begin, so that they come again.
-      view.reset();
-      viewStart = used - used % platform::kMapGranularity;
-      const std::uint64_t wanted = std::max<std::uint64_t>(tuning::kViewBytes, end - viewStart);
-      auto mapped = file.MapForReading(
-          viewStart, static_cast<std::size_t>(std::min(wanted, size - viewStart)));
-      if (!mapped) return handed == 0 ? std::nullopt : std::optional<bool>(false);
-      view.emplace(std::move(*mapped));
-    }
-    const bool last = end == size;
-    const auto taken = take(view->Bytes().substr(used - viewStart, end - used), last);
-    if (!taken || last) return !view->CutShort();
-    used += *taken;
-    handed = end;
-  }
-}
-
-// Hands the rest of `file` to `take` as ReadFileInPieces does, from the file's memory where
-// the system allows it and read into a buffer otherwise. false when a read fails.
+// Hands the rest of `file` to `take` as ReadFileInPieces does, read into one buffer with plain
+// reads. false when a read fails, or when the file ends before the size it had at the start
+// (another program cut it short meanwhile: what was read is not the file).
+// Plain reads, not mapped views: a file written in 4 KiB pieces, as most programs write, sits in
+// the page cache in 4 KiB pages, and a view faults each page in (on Windows too). On 200 MiB
+// written in pieces, mapped views against plain reads (bench/compare.sh, 5 rounds, 2026-12-08,
+// machine busy, load 13 to 17): native pipeline 1151 → 684 ms, vornel-convert 1179 → 764 ms,
+// vornel-convert.exe under wine 1778 → 1157 ms and the batch run 809 → 751 ms beyond start-up;
+// again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
+// views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
+// wine. The README's "How the input is read" has all the figures.
 bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);
-  if (const auto size = file.Size(); size && *size > 0) {
-    if (const auto taken = TakeMapped(file, *size, pieceBytes, take)) return *taken;
-  }
+  const std::optional<std::uint64_t> size = file.Size();
+  std::uint64_t read = 0;  // bytes read so far
   // Held as 16-bit units, so that the bytes line up for them.
   std::unique_ptr<char16_t[]> buffer;
   std::size_t capacity = 0;  // in bytes
@@ -96,7 +73,9 @@ bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTak
     char* const bytes = reinterpret_cast<char*>(buffer.get());
     const auto filled = FillBuffer(file, bytes, held, held + pieceBytes);
     if (!filled) return false;
+    read += *filled - held;
     const bool last = *filled < held + pieceBytes;
+    if (last && size && read < *size) return false;
     const auto taken = take(std::string_view(bytes, *filled), last);
     if (!taken || last) return true;
     std::memmove(bytes, bytes + *taken, *filled - *taken);

@@ -95,10 +95,10 @@ using PieceTaker = std::function<std::optional<std::size_t>(std::string_view byt
 
 // Hands the bytes of the file at `path` to `take` in pieces, so that they are never held
 // whole: each call gets the bytes the call before did not use, followed by up to
-// `pieceBytes` (at least 4) more, straight from the file's memory where the system allows it.
-// A byte at an even offset of the file lies at an even address. With `last` set, the bytes
-// end the file. false when the file cannot be opened or read (as for ReadUnicodeTextFile);
-// throws std::bad_alloc when memory runs out.
+// `pieceBytes` (at least 4) more. A byte at an even offset of the file lies at an even address.
+// With `last` set, the bytes end the file. false when the file cannot be opened or read (as for
+// ReadUnicodeTextFile), or ends before the size it had when the reading began; throws
+// std::bad_alloc when memory runs out.
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes = tuning::kReadPieceBytes);
 // ReadFileInPieces for a file already open for reading, from its start.

@@ -25,31 +25,6 @@ enum class OpenMode {
 // The standard streams a process is given.
 enum class StandardStream { kInput, kOutput };
 
-// Offsets of mapped views are multiples of this (the allocation granularity of Windows).
-inline constexpr std::uint64_t kMapGranularity = 65536;
-
-// Bytes of a file mapped into memory for reading; unmapped when it goes out of scope.
-class MappedView {
- public:
-  MappedView(const void* base, std::size_t size) : base_(base), size_(size) {}
-  MappedView(MappedView&& other) noexcept : base_(other.base_), size_(other.size_) {
-    other.base_ = nullptr;
-  }
-  MappedView(const MappedView&) = delete;
-  MappedView& operator=(const MappedView&) = delete;
-  MappedView& operator=(MappedView&&) = delete;
-  ~MappedView();
-
-  std::string_view Bytes() const { return {static_cast<const char*>(base_), size_}; }
-  // Whether another program cut the file short while the view was read: the lost part then
-  // reads as zeros instead of ending the process (POSIX); the bytes cannot be trusted.
-  bool CutShort() const;
-
- private:
-  const void* base_;
-  std::size_t size_;
-};
-
 // An open file; closed (errors ignored) when it goes out of scope.
 class NativeFile {
  public:
@@ -82,9 +57,6 @@ class NativeFile {
   std::optional<std::size_t> Read(char* buffer, std::size_t capacity);
   // Size of the file in bytes; nullopt on failure.
   std::optional<std::uint64_t> Size();
-  // The `size` bytes (not 0, not past the end) from `offset` (a multiple of kMapGranularity)
-  // of a file opened for reading, mapped into memory; nullopt when they cannot be mapped.
-  std::optional<MappedView> MapForReading(std::uint64_t offset, std::size_t size);
   // Moves the current position to the start of the file; false on failure.
   bool SeekToStart();
   // Cuts the file at the current position; false on failure.

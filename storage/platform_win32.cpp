@@ -184,27 +184,6 @@ std::optional<std::uint64_t> NativeFile::Size() {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::optional<MappedView> NativeFile::MapForReading(std::uint64_t offset, std::size_t size) {
-  const HANDLE mapping =
-      CreateFileMappingW(AsHandle(handle_), nullptr, PAGE_READONLY, 0, 0, nullptr);
-  if (mapping == nullptr) return std::nullopt;
-  const void* view = MapViewOfFile(mapping, FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
-                                   static_cast<DWORD>(offset), size);
-  CloseHandle(mapping);  // the view keeps what it needs of the mapping
-  if (view == nullptr) return std::nullopt;
-  return MappedView(view, size);
-}
-
-MappedView::~MappedView() {
-  if (base_ != nullptr) UnmapViewOfFile(base_);
-}
-
-// A mapped file cannot be cut short here: Windows refuses it while the view exists. (A member
-// all the same: the POSIX version looks at the view.)
-bool MappedView::CutShort() const {  // NOLINT(readability-convert-member-functions-to-static)
-  return false;
-}
-
 bool NativeFile::SeekToStart() {
   return SetFilePointerEx(AsHandle(handle_), LARGE_INTEGER{}, nullptr, FILE_BEGIN) != 0;
 }

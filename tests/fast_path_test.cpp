@@ -552,14 +552,15 @@ TEST_F(BatchInputTest, LongLinesAcrossPiecesAreHeldAndJudgedWhole) {
   }
 }
 
-TEST_F(BatchInputTest, FilesLongerThanOneMappedViewReadWhole) {
-  // More than the bytes the reading maps at a time, with a surrogate pair (decoding) and a line
-  // (converting) across the end of the first view.
+TEST_F(BatchInputTest, FilesOfManyPiecesReadWhole) {
+  // Several of the pieces the reading takes at a time, with a surrogate pair (decoding) and a
+  // line (converting) across the end of the fourth piece of Read file.
   Inputs inputs(17);
   const std::string block = Utf16Bytes(A(inputs.Filler(8192, 20)));
+  const std::size_t span = 4 * tuning::kReadPieceBytes;
   std::string bytes = "\xFF\xFE";
-  while (bytes.size() < tuning::kViewBytes) bytes += block;
-  bytes.resize(tuning::kViewBytes - 6);
+  while (bytes.size() < span) bytes += block;
+  bytes.resize(span - 6);
   bytes[bytes.size() - 2] = '\n';  // ends with a whole line
   const std::string tail = Utf16Bytes("1011\r\n0110\r\n1\r\n");
   const std::string pair("\x3D\xD8\x00\xDE", 4);
@@ -587,8 +588,8 @@ TEST_F(BatchInputTest, AFileThatCannotBeReadGivesNothing) {
 
 #ifndef _WIN32
 TEST_F(BatchInputTest, AFileCutShortWhileItIsReadIsUnreadable) {
-  // Another program cuts the input short while its mapped view is read (Windows refuses that):
-  // the lost pages must not end the process, and the input is unreadable, not converted.
+  // Another program cuts the input short while it is read (Windows refuses that): the input is
+  // unreadable, not converted in part.
   const std::filesystem::path path = folder_.path() / "Quillet.tbin";
   std::string lines;
   while (lines.size() < 4 * tuning::kBatchPieceBytes / 2) lines += "1\r\n";

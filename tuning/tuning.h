@@ -20,10 +20,6 @@ namespace tuning {
 // turn; the scatter is as large as the differences).
 inline constexpr std::size_t kReadPieceBytes = std::size_t{1} << 18;
 
-// Bytes of a file mapped into memory at a time (more when a piece needs them): a view is a few
-// calls into the system, and a run of 200 MiB takes 13 of them. Not timed against other sizes.
-inline constexpr std::size_t kViewBytes = std::size_t{16} << 20;
-
 // Bytes of a new result after which their writing to the disk is started (Linux), so that the
 // flush before it takes its file's place waits only for the last of them: vornel-convert on the
 // 200 MiB input took 102 ms flushing everything at the end, 88 / 89 / 94 ms starting every
