@@ -24,48 +24,13 @@
 #include <utility>
 #include <vector>
 
+#include "bench/started_dialog.h"
 #include "res/resource.h"
 #include "ui/win32/text_view/text_view.h"
 #include "ui/win32/text_view/uia_functions.h"
 #include "ui/win32/text_view/uia_provider.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, double seconds = 600) {
-  const double deadline = Now() + seconds;
-  while (!condition()) {
-    if (Now() > deadline) return false;
-    Sleep(5);
-  }
-  return true;
-}
-
-struct Search {
-  DWORD process = 0;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM parameter) {
-  auto& search = *reinterpret_cast<Search*>(parameter);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (process != search.process || !IsWindowVisible(window) || std::wstring(name) != L"#32770" ||
-      GetWindow(window, GW_OWNER) != nullptr) {
-    return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
 
 long long TextLength(HWND window) {
   DWORD_PTR length = 0;
@@ -282,24 +247,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   const auto chars = static_cast<long long>((bytes.size() - 2) / 2);
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"cannot start %ls\n", program.c_str());
-    return 1;
-  }
-  Search search;
-  search.process = info.dwProcessId;
-  WaitUntil(
-      [&] {
-        EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      60);
-  const HWND dialog = search.found;
+  PROCESS_INFORMATION info;
+  const HWND dialog = StartDialog(program, info);
+  if (info.hProcess == nullptr) return 1;
   int status = 1;
   if (dialog == nullptr) {
     std::fwprintf(stderr, L"the dialog did not appear\n");
@@ -309,7 +259,7 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageTimeoutW(GetDlgItem(dialog, IDC_BROWSE_FILE), WM_SETTEXT, 0,
                         reinterpret_cast<LPARAM>(input.c_str()), SMTO_NORMAL, 60000, &ignored);
     PostMessageW(GetDlgItem(dialog, IDC_BTN_READ_FILE), BM_CLICK, 0, 0);
-    if (!WaitUntil([&] { return TextLength(view) == chars; })) {
+    if (!WaitUntil([&] { return TextLength(view) == chars; }, kTimeoutMs, 5)) {
       std::fwprintf(stderr, L"the file's text did not appear\n");
     } else {
       // The same from outside on the dialog's read-only edit box, which wine's own object

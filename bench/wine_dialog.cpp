@@ -19,31 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/started_dialog.h"
 #include "res/resource.h"
 
 namespace {
 
-constexpr DWORD kTimeoutMs = 10 * 60 * 1000;
 constexpr UINT kSendTimeoutMs = 2000;
-
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Polls `condition` about every `pauseMs` until it holds or `timeoutMs` passed.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs,
-               DWORD pauseMs = 1) {
-  const double deadline = Now() + timeoutMs / 1000.0;
-  while (!condition()) {
-    if (Now() > deadline) return false;
-    Sleep(pauseMs);
-  }
-  return true;
-}
 
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -52,22 +33,9 @@ std::wstring ClassOf(HWND window) {
 }
 
 struct Search {
-  DWORD process = 0;
   HWND owner = nullptr;
   HWND found = nullptr;
 };
-
-BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM parameter) {
-  auto& search = *reinterpret_cast<Search*>(parameter);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != search.process || !IsWindowVisible(window) || ClassOf(window) != L"#32770" ||
-      GetWindow(window, GW_OWNER) != nullptr) {
-    return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
 
 BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<Search*>(parameter);
@@ -208,24 +176,9 @@ int wmain(int argc, wchar_t** argv) {
   const int tries = _wtoi(argv[4]);
   const int repeats = argc == 6 ? std::max(1, _wtoi(argv[5])) : 5;
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"cannot start %ls\n", program.c_str());
-    return 1;
-  }
-  Search search;
-  search.process = info.dwProcessId;
-  WaitUntil(
-      [&] {
-        EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      60000, 20);
-  const HWND dialog = search.found;
+  PROCESS_INFORMATION info;
+  const HWND dialog = StartDialog(program, info);
+  if (info.hProcess == nullptr) return 1;
   int status = 1;
   if (dialog == nullptr) {
     std::fwprintf(stderr, L"the dialog did not appear\n");

@@ -18,47 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/started_dialog.h"
 #include "res/resource.h"
 
 namespace {
-
-constexpr DWORD kTimeoutMs = 10 * 60 * 1000;
-
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
-  const double deadline = Now() + timeoutMs / 1000.0;
-  while (!condition()) {
-    if (Now() > deadline) return false;
-    Sleep(0);
-  }
-  return true;
-}
-
-struct Search {
-  DWORD process = 0;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindDialogOfProcess(HWND window, LPARAM parameter) {
-  auto& search = *reinterpret_cast<Search*>(parameter);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  wchar_t name[16] = {};
-  GetClassNameW(window, name, 16);
-  if (process != search.process || !IsWindowVisible(window) || std::wstring(name) != L"#32770" ||
-      GetWindow(window, GW_OWNER) != nullptr) {
-    return TRUE;
-  }
-  search.found = window;
-  return FALSE;
-}
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
@@ -84,7 +47,7 @@ KeyTimes Press(HWND view, WPARAM key, int presses) {
     Send(view, WM_KEYDOWN, key, 1);
     Send(view, WM_KEYUP, key, 0xC0000001);
     // The paint has begun once nothing is left to paint, and is over when the view answers.
-    WaitUntil([&] { return !GetUpdateRect(view, nullptr, FALSE); });
+    WaitUntil([&] { return !GetUpdateRect(view, nullptr, FALSE); }, kTimeoutMs, 0);
     Send(view, WM_NULL);
     took.push_back((Now() - start) * 1000);
   }
@@ -112,24 +75,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring program = argv[1];
   const int presses = argc == 4 ? std::max(1, _wtoi(argv[3])) : 300;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"cannot start %ls\n", program.c_str());
-    return 1;
-  }
-  Search search;
-  search.process = info.dwProcessId;
-  WaitUntil(
-      [&] {
-        EnumWindows(FindDialogOfProcess, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      60000);
-  const HWND dialog = search.found;
+  PROCESS_INFORMATION info;
+  const HWND dialog = StartDialog(program, info);
+  if (info.hProcess == nullptr) return 1;
   int status = 1;
   if (dialog == nullptr) {
     std::fwprintf(stderr, L"the dialog did not appear\n");
@@ -137,10 +85,12 @@ int wmain(int argc, wchar_t** argv) {
     const HWND view = GetDlgItem(dialog, IDC_EDIT_FILE_TEXT);
     Send(GetDlgItem(dialog, IDC_BROWSE_FILE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
     PostMessageW(GetDlgItem(dialog, IDC_BTN_READ_FILE), BM_CLICK, 0, 0);
-    const bool read = WaitUntil([&] {
-      return IsWindowVisible(GetDlgItem(dialog, IDC_BTN_CONVERT_FILE)) &&
-             Send(view, WM_GETTEXTLENGTH) > 0;
-    });
+    const bool read = WaitUntil(
+        [&] {
+          return IsWindowVisible(GetDlgItem(dialog, IDC_BTN_CONVERT_FILE)) &&
+                 Send(view, WM_GETTEXTLENGTH) > 0;
+        },
+        kTimeoutMs, 0);
     const auto length = static_cast<WPARAM>(Send(view, WM_GETTEXTLENGTH));
     if (read) {
       // A click gives the view the focus, and with it the system caret the keys move.
