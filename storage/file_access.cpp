@@ -53,7 +53,7 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
 // vornel-convert.exe under wine 1778 → 1157 ms and the batch run 809 → 751 ms beyond start-up;
 // again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
 // views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
-// wine. The README's "How the input is read" has all the figures.
+// wine. docs/performance.md ("How the input is read") has all the figures.
 bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);
   const std::optional<std::uint64_t> size = file.Size();
