@@ -111,6 +111,24 @@ void TimeMsaa(HWND view, int repeats, Timings& connect, Timings& timings) {
   object->Release();
 }
 
+// The simple properties that wine 8's client can ask for across processes.
+constexpr PROPERTYID kTimedProperties[] = {UIA_NamePropertyId, UIA_ControlTypePropertyId,
+                                           UIA_AutomationIdPropertyId,
+                                           UIA_IsKeyboardFocusablePropertyId};
+
+const char* PropertyName(PROPERTYID property) {
+  switch (property) {
+    case UIA_NamePropertyId:
+      return "UIA Name";
+    case UIA_ControlTypePropertyId:
+      return "UIA ControlType";
+    case UIA_AutomationIdPropertyId:
+      return "UIA AutomationId";
+    default:
+      return "UIA IsKeyboardFocusable";
+  }
+}
+
 // UI Automation's simple properties, across processes; getting the node is timed apart.
 void TimeUiaProperties(HWND view, int repeats, Timings& connect, Timings& timings) {
   uia::HUIANODE node = nullptr;
@@ -120,14 +138,8 @@ void TimeUiaProperties(HWND view, int repeats, Timings& connect, Timings& timing
     return SUCCEEDED(uia::NodeFromHandle(view, &node)) && node != nullptr;
   });
   if (node == nullptr) return;
-  const std::pair<const char*, PROPERTYID> properties[] = {
-      {"UIA Name", UIA_NamePropertyId},
-      {"UIA ControlType", UIA_ControlTypePropertyId},
-      {"UIA AutomationId", UIA_AutomationIdPropertyId},
-      {"UIA IsKeyboardFocusable", UIA_IsKeyboardFocusablePropertyId},
-  };
-  for (const auto& [name, property] : properties) {
-    timings.Time(name, repeats, [&] {
+  for (const PROPERTYID property : kTimedProperties) {
+    timings.Time(PropertyName(property), repeats, [&] {
       VARIANT value;
       VariantInit(&value);
       const bool ok =
@@ -139,14 +151,31 @@ void TimeUiaProperties(HWND view, int repeats, Timings& connect, Timings& timing
   uia::NodeRelease(node);
 }
 
-// The Text and Value patterns, called directly on a view of this process holding `text`.
-void TimePatterns(std::u16string text, int repeats, Timings& timings) {
+// The same properties answered by the provider itself, called directly in this process: what
+// the view's own code costs, apart from the round trips between processes.
+void TimeProviderProperties(IRawElementProviderSimple* element, int repeats, Timings& timings) {
+  for (const PROPERTYID property : kTimedProperties) {
+    timings.Time(PropertyName(property), repeats, [&] {
+      VARIANT value;
+      VariantInit(&value);
+      // This view has no dialog around it, so its name and id may be empty.
+      const bool ok = element->GetPropertyValue(property, &value) == S_OK;
+      VariantClear(&value);
+      return ok;
+    });
+  }
+}
+
+// The Text and Value patterns, called directly on a view of this process holding `text`, and
+// the simple properties answered there by the provider (`properties`).
+void TimePatterns(std::u16string text, int repeats, Timings& timings, Timings& properties) {
   if (!RegisterTextView(GetModuleHandleW(nullptr))) return;
   const HWND view = CreateWindowExW(0, kTextViewClass, L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   const std::size_t size = text.size();
   if (view == nullptr || !TakeTextViewText(view, text)) return;
   IRawElementProviderSimple* element = NewUiaProvider(view);
+  TimeProviderProperties(element, repeats, properties);
   uia::ITextProvider* provider = nullptr;
   uia::IValueProvider* value = nullptr;
   element->QueryInterface(uia::kIidTextProvider, reinterpret_cast<void**>(&provider));
@@ -273,11 +302,18 @@ int wmain(int argc, wchar_t** argv) {
       Timings uiaConnect;
       Timings properties;
       TimeUiaProperties(view, repeats, uiaConnect, properties);
+      // The empty results view answers the same properties: what a round trip costs whatever
+      // the text.
+      Timings emptyConnect;
+      Timings emptyProperties;
+      TimeUiaProperties(GetDlgItem(dialog, IDC_EDIT_RESULT), repeats, emptyConnect,
+                        emptyProperties);
       std::u16string text(static_cast<std::size_t>(chars), u'\0');
       std::copy_n(bytes.data() + 2, text.size() * 2, reinterpret_cast<char*>(text.data()));
       std::string().swap(bytes);
       Timings patterns;
-      TimePatterns(std::move(text), repeats, patterns);
+      Timings providerProperties;
+      TimePatterns(std::move(text), repeats, patterns, providerProperties);
       std::printf("text_chars=%lld\n", chars);
       editConnect.Print("edit_msaa_connect");
       editMsaa.Print("edit_msaa");
@@ -285,8 +321,12 @@ int wmain(int argc, wchar_t** argv) {
       msaa.Print("msaa");
       uiaConnect.Print("uia_connect");
       properties.Print("uia_properties");
+      emptyConnect.Print("empty_uia_connect");
+      emptyProperties.Print("empty_uia_properties");
+      providerProperties.Print("provider_properties");
       patterns.Print("patterns");
-      status = msaaConnect.Ok() && msaa.Ok() && uiaConnect.Ok() && properties.Ok() && patterns.Ok()
+      status = msaaConnect.Ok() && msaa.Ok() && uiaConnect.Ok() && properties.Ok() &&
+                       emptyProperties.Ok() && providerProperties.Ok() && patterns.Ok()
                    ? 0
                    : 1;
     }
