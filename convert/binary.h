@@ -13,10 +13,6 @@
 inline constexpr std::uint32_t kLargestValue = 2147483647;
 // Longest line, in characters, that a file conversion accepts.
 inline constexpr std::size_t kLongestLine = 31;
-// Shown when a file conversion meets a line longer than kLongestLine.
-inline constexpr std::u16string_view kLimitMessage =
-    u"計算できる最大値の2147483647を超えました。2147483647以下の２進数値で実行して下さい。\r\n"
-    u"処理を中止します。";
 
 // Value of the binary digits in `binary`, where only '1' adds its weight and every other
 // character counts as a zero digit; -1 when the value exceeds kLargestValue. Linear time.

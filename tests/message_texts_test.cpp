@@ -5,7 +5,6 @@
 
 #include <string_view>
 
-#include "convert/binary.h"
 #include "ui/batch_messages.h"
 #include "ui/messages.h"
 
@@ -64,6 +63,9 @@ TEST(MessageTexts, AreExactlyTheProgramsWording) {
       {"batch: another run", batch_msg::kAnotherRunBusy,
        u"別の自動処理が実行中のため、処理を中止します。"},
       {"progress prefix", kProgressPrefix, u"進捗率\u3000"},
+      {"message caption", msg::kMessageCaption, u"Vornel"},
+      {"menu: copy", msg::kCopyMenuItem, u"コピー(&C)"},
+      {"menu: select all", msg::kSelectAllMenuItem, u"すべて選択(&A)"},
   };
   for (const MessageText& t : texts) EXPECT_TRUE(t.text == t.expected) << t.name;
 }

@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "tuning/tuning.h"
+#include "ui/messages.h"
 #include "ui/win32/control_changes.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/file_dialogs.h"
@@ -17,9 +18,6 @@
 #include "ui/win32/window_position.h"
 
 namespace {
-
-// The caption of every message box of the program.
-constexpr wchar_t kMessageCaption[] = L"Vornel";
 
 UINT IconStyleOf(MessageIcon icon) {
   switch (icon) {
@@ -133,7 +131,9 @@ void Win32WindowServices::SetProgressPos(int id, std::int64_t pos) {
 
 void Win32WindowServices::MessageBox(std::u16string_view text, MessageIcon icon) {
   AfterHeldChanges([&] {
-    ::MessageBoxW(dialog_, ToWide(text).c_str(), kMessageCaption, MB_OK | IconStyleOf(icon));
+    ::MessageBoxW(dialog_, ToWide(text).c_str(),
+                  reinterpret_cast<const wchar_t*>(msg::kMessageCaption),
+                  MB_OK | IconStyleOf(icon));
   });
 }
 

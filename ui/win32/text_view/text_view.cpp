@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "ui/messages.h"
 #include "ui/win32/text_view/accessibility.h"
 #include "ui/win32/text_view/caret.h"
 #include "ui/win32/text_view/view_state.h"
@@ -249,9 +250,11 @@ void OnContextMenu(TextView& view, LPARAM position) {
   const HMENU menu = CreatePopupMenu();
   if (menu == nullptr) return;
   const UINT copyState = SelectionBegin(view) < SelectionEnd(view) ? MF_ENABLED : MF_GRAYED;
-  AppendMenuW(menu, MF_STRING | copyState, kCommandCopy, L"コピー(&C)");
+  AppendMenuW(menu, MF_STRING | copyState, kCommandCopy,
+              reinterpret_cast<const wchar_t*>(msg::kCopyMenuItem));
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, kCommandSelectAll, L"すべて選択(&A)");
+  AppendMenuW(menu, MF_STRING, kCommandSelectAll,
+              reinterpret_cast<const wchar_t*>(msg::kSelectAllMenuItem));
   const auto command = static_cast<UINT>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, view.hwnd, nullptr));
   DestroyMenu(menu);
