@@ -3,7 +3,6 @@
 // Every path is a plain concatenation of a folder path and a literal that begins with the
 // platform's separator; nothing is normalised.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,17 +14,6 @@ inline constexpr std::u16string_view kPathSeparators = u"\\/";
 inline constexpr char16_t kPathSeparator = u'/';
 inline constexpr std::u16string_view kPathSeparators = u"/";
 #endif
-
-// The program-wide folder paths, set at start-up and recomputed by the handlers that use them.
-struct FolderState {
-  std::u16string DocumentsPath;
-  std::u16string ResultDir;
-  std::u16string TempDir;
-  std::u16string AutoFileDir;
-  // 1 when the user switched automatic processing on in this run (the hand-off folder then
-  // survives Exit); 0 at every start.
-  std::int32_t AutoProcessingOn = 0;
-};
 
 // documents + "\Brindlecot\Tavernic": the application-data folder.
 std::u16string AppDataDirOf(const std::u16string& documents);

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/conversion_state.h"
 #include "res/resource.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "convert/conversion_state.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"
+#include "ui/dialog_state.h"
 #include "ui/progress.h"
 #include "ui/window_services.h"
 

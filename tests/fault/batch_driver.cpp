@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <string>
 
-#include "convert/conversion_state.h"
 #include "storage/settings.h"
 #include "storage/utf8.h"
 #include "storage/working_folders.h"
