@@ -82,8 +82,9 @@ inline constexpr std::chrono::milliseconds kLookBeforeSleep{2};
 
 // Characters of an unfinished line at the end of a piece that are handed back, to come again
 // with the next piece; a longer one is held aside instead. What is looked at twice stays below a
-// 128th of a piece, while the lines the program takes have at most 31 digits and a few CRs.
-inline constexpr std::size_t kLongestReturnedChars = 4096;
+// 128th of a piece of UTF-16 text (4 Ki characters), while the lines the program takes have at
+// most 31 digits and a few CRs.
+inline constexpr std::size_t kLongestReturnedChars = kBatchPieceBytes / sizeof(char16_t) / 128;
 
 // How long a batch run waits for another one on the same hand-off folder to end before it says
 // so and ends: runs take turns, so that two starts at once never share an input. A 200 MiB run
@@ -122,6 +123,17 @@ inline constexpr std::chrono::milliseconds kBusyPaintInterval{100};
 // marks of the benchmark's 200 MiB text (5.8 million lines) take about 0.7 MB.
 inline constexpr std::size_t kLinesPerMark = 128;
 inline constexpr std::size_t kCharsPerMark = 4096;
+
+// How many of the longest lines (in characters) are measured for the width of the horizontal
+// scroll range, and so kept by the line index: in a proportional font a slightly shorter line
+// may be the wider one, and each line measured is a call into the system at each new text,
+// where a large text has millions of lines. Not timed.
+inline constexpr std::size_t kMeasuredLines = 64;
+// Characters of one line that are measured and drawn; the rest of a longer line stays in the
+// text (and is copied) but is not shown. 4 Ki characters are some 25 screens wide at 8 pixels
+// a character, and a file without line breaks (one line of up to hundreds of MiB) is then not
+// measured and drawn whole at each paint. Not timed.
+inline constexpr std::size_t kMaxShownChars = 4096;
 
 // Characters of the view's text that its accessible value, and a text range's text asked for
 // without a smaller limit, hold at most: the text is cut at the first line end at or after this

@@ -45,8 +45,9 @@ LineIndex IndexLines(std::u16string_view text, std::size_t longestKept);
 
 class TextLines {
  public:
-  // How many of the longest lines Assign finds out; LongestLines asked for more walks the text.
-  static constexpr std::size_t kLongestKept = 64;
+  // How many of the longest lines Assign finds out: as many as the view measures.
+  // LongestLines asked for more walks the text.
+  static constexpr std::size_t kLongestKept = tuning::kMeasuredLines;
 
   // Takes `text` (leaving it empty) and indexes its lines; throws std::bad_alloc when memory
   // runs out (both texts are then left as they were).

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "tuning/tuning.h"
 #include "ui/messages.h"
 #include "ui/win32/text_view/accessibility.h"
 #include "ui/win32/text_view/caret.h"
@@ -19,8 +20,6 @@
 
 namespace {
 
-// How many of the longest lines are measured for the width of the horizontal scroll range.
-constexpr std::size_t kMeasuredLines = 64;
 constexpr UINT kCommandCopy = 1;
 constexpr UINT kCommandSelectAll = 2;
 
@@ -34,7 +33,7 @@ void MeasureText(TextView& view) {
     view.charWidth = std::max(1, static_cast<int>(metrics.tmAveCharWidth));
   }
   int widest = 0;
-  for (const std::size_t line : view.lines.LongestLines(kMeasuredLines)) {
+  for (const std::size_t line : view.lines.LongestLines(tuning::kMeasuredLines)) {
     widest = std::max(widest, TextWidth(dc.Get(), ShownPart(view.lines.Line(line))));
   }
   // Lines not measured may be a little wider than the measured ones of the same length.

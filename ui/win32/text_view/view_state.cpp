@@ -4,6 +4,7 @@
 #include <climits>
 #include <vector>
 
+#include "tuning/tuning.h"
 #include "ui/win32/text_view/accessibility.h"
 #include "ui/win32/text_view/caret.h"
 
@@ -47,7 +48,7 @@ int TextWidth(HDC dc, std::u16string_view text) {
 }
 
 std::u16string_view ShownPart(std::u16string_view line) {
-  return line.substr(0, std::min(line.size(), kMaxShownChars));
+  return line.substr(0, std::min(line.size(), tuning::kMaxShownChars));
 }
 
 RECT ClientRect(const TextView& view) {

@@ -10,9 +10,6 @@
 
 // Left and right margins between the border and the text, in pixels.
 inline constexpr int kTextMargin = 2;
-// Characters of one line that are measured and drawn; the rest of a longer line stays in the
-// text (and is copied) but is not shown.
-inline constexpr std::size_t kMaxShownChars = 4096;
 
 struct TextView {
   HWND hwnd = nullptr;
@@ -52,7 +49,7 @@ int TextWidth(HDC dc, std::u16string_view text);
 // The state of `window` when it is a text view of this program; nullptr for other windows.
 TextView* TextViewOf(HWND window);
 
-// The part of `line` that is measured and drawn.
+// The part of `line` that is measured and drawn: its first tuning::kMaxShownChars characters.
 std::u16string_view ShownPart(std::u16string_view line);
 // The view's client rectangle.
 RECT ClientRect(const TextView& view);
