@@ -1,4 +1,5 @@
-// Reading a file into the dialog and converting all its lines with progress and Cancel.
+// Choosing a file, reading it into the dialog and converting all its lines with progress and
+// Cancel.
 #include <algorithm>
 #include <new>
 #include <span>
@@ -162,4 +163,10 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
 void CVornelDlg::RestoreIdleControls() {
   window_.EndWaitCursor();
   SetControls(window_, kIdle);
+}
+
+void CVornelDlg::OnBnClickedBrowse() {
+  if (const std::optional<std::u16string> path = window_.ChooseOpenFile()) {
+    window_.SetText(IDC_BROWSE_FILE, *path);
+  }
 }

@@ -29,6 +29,7 @@ const MessageMapEntry kMessageMap[] = {
     {IDC_BTN_CONVERT_FILE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedConvertFile},
     {IDC_BTN_CANCEL, Notification::kButtonClicked, &CVornelDlg::OnBnClickedCancel},
     {IDC_BTN_SAVE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedSave},
+    {IDC_BTN_BROWSE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedBrowse},
     {IDC_BTN_READ_FILE, Notification::kButtonClicked, &CVornelDlg::OnBnClickedReadFile},
     {IDC_BROWSE_FILE, Notification::kEditChanged, &CVornelDlg::OnEnChangeBrowseFile},
     {kDialogCancelled, Notification::kButtonClicked, &CVornelDlg::OnCancel},

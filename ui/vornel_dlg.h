@@ -39,6 +39,7 @@ class CVornelDlg {
   void OnBnClickedConvertFile();
   void OnBnClickedCancel();
   void OnBnClickedSave();
+  void OnBnClickedBrowse();
   void OnBnClickedReadFile();
   void OnEnChangeBrowseFile();
   // A close request (the taskbar's Close, Alt+F4, another program): ends an idle dialog as

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "res/resource.h"
-#include "ui/messages.h"
 #include "ui/win32/dialog_messages.h"
 #include "ui/win32/link_targets.h"
 #include "ui/win32/text_view/text_view.h"
@@ -54,23 +53,7 @@ INT_PTR OnInitDialog(HWND hwnd, LPARAM lParam) {
 
 INT_PTR OnCommand(MainDialogContext& context, WPARAM wParam) {
   const int id = LOWORD(wParam);
-  const WORD code = HIWORD(wParam);
-  // The browse button belongs to the front end: it fills the browse control's box, or says
-  // that memory ran out as the dialog's own handlers do.
-  if (id == IDC_BTN_BROWSE && code == BN_CLICKED) {
-    try {
-      if (const auto path = context.window.ChooseOpenFile()) {
-        context.window.SetText(IDC_BROWSE_FILE, *path);
-      }
-    } catch (const std::bad_alloc&) {
-      try {
-        context.window.MessageBox(msg::kOutOfMemory, MessageIcon::kError);
-      } catch (const std::bad_alloc&) {  // not even the message: the dialog goes on
-      }
-    }
-    return TRUE;
-  }
-  const std::optional<Notification> notification = NotificationOf(code);
+  const std::optional<Notification> notification = NotificationOf(HIWORD(wParam));
   return notification && context.dialog.OnCommand(id, *notification) ? TRUE : FALSE;
 }
 
