@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   start = Clock::now();
   dialog.OnBnClickedConvertFile();
   const double convert = SecondsSince(start);
-  const std::size_t results = window.texts[IDC_EDIT_RESULT].size();
+  const std::size_t results = window.PeekText(IDC_EDIT_RESULT).size();
   std::printf("read_seconds=%.6f\nconvert_seconds=%.6f\nresult_chars=%zu\n", read, convert,
               results);
   return results > 0 && window.messages == 0 ? 0 : 1;

@@ -8,10 +8,16 @@
 #include "convert/binary.h"
 #include "convert/block_scan.h"
 
-void TrimTrailingLineBreaks(std::u16string& text) {
+void TrimTrailingLineBreaks(std::u16string_view& text) {
   std::size_t end = text.size();
   while (end > 0 && (text[end - 1] == u'\r' || text[end - 1] == u'\n')) --end;
-  text.resize(end);
+  text = text.substr(0, end);
+}
+
+void TrimTrailingLineBreaks(std::u16string& text) {
+  std::u16string_view trimmed = text;
+  TrimTrailingLineBreaks(trimmed);
+  text.resize(trimmed.size());
 }
 
 namespace {
@@ -101,7 +107,7 @@ class BlockwiseValueSplit {
 #endif
 
 template <class List, class RangeSplit>
-bool SplitInto(std::u16string& loadedText, List& numberList, std::int64_t& listLineCount,
+bool SplitInto(std::u16string_view& loadedText, List& numberList, std::int64_t& listLineCount,
                const SplitStep& step, std::int64_t stepEvery, RangeSplit splitRange) {
   TrimTrailingLineBreaks(loadedText);
   List lines;
@@ -127,7 +133,7 @@ bool SplitInto(std::u16string& loadedText, List& numberList, std::int64_t& listL
 
 }  // namespace
 
-bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
+bool SplitIntoNumberList(std::u16string_view& loadedText, NumberValues& numberList,
                          std::int64_t& listLineCount, const SplitStep& step,
                          std::int64_t stepEvery) {
 #if defined(__SSE2__)
@@ -136,4 +142,12 @@ bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
   return SplitInto(loadedText, numberList, listLineCount, step, stepEvery,
                    PlainSplit<NumberValues>());
 #endif
+}
+
+bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
+                         std::int64_t& listLineCount, const SplitStep& step,
+                         std::int64_t stepEvery) {
+  TrimTrailingLineBreaks(loadedText);
+  std::u16string_view text = loadedText;
+  return SplitIntoNumberList(text, numberList, listLineCount, step, stepEvery);
 }

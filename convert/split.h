@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "convert/number_values.h"
 
@@ -18,9 +19,14 @@ using SplitStep = std::function<bool(std::int64_t position)>;
 // position and after the last one (after every position by default). Returns false when the
 // step cancelled: `numberList` then stays empty and `listLineCount` holds the index of the line
 // being collected.
+bool SplitIntoNumberList(std::u16string_view& loadedText, NumberValues& numberList,
+                         std::int64_t& listLineCount, const SplitStep& step = {},
+                         std::int64_t stepEvery = 1);
+// The same for a text of its own, trimmed in place.
 bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
                          std::int64_t& listLineCount, const SplitStep& step = {},
                          std::int64_t stepEvery = 1);
 
 // Removes every trailing CR and LF from `text`.
 void TrimTrailingLineBreaks(std::u16string& text);
+void TrimTrailingLineBreaks(std::u16string_view& text);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -80,6 +81,14 @@ TEST(TextLines, ANewTextReplacesTheOldOneAndKeepsItsMemory) {
   EXPECT_TRUE(text.empty());  // NOLINT(bugprone-use-after-move): it is left empty
   EXPECT_EQ(lines.Text().data(), memory);
   EXPECT_EQ(lines.Line(0).size(), 1000u);
+
+  // A shared text is shown in place and kept alive while it is shown.
+  auto shared = std::make_shared<const std::u16string>(2000, u'0');
+  memory = shared->data();
+  lines.Assign(shared);
+  shared.reset();
+  EXPECT_EQ(lines.Text().data(), memory);
+  EXPECT_EQ(lines.Line(0), std::u16string(2000, u'0'));
 }
 
 struct ExpectedLine {

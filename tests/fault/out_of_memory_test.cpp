@@ -55,7 +55,7 @@ State StateOf(Rig& rig, bool passedOver = false) {
   const fs::path skip = passedOver ? rig.AppData() : fs::path();
   State state{rig.window.controls,          rig.window.boxes,
               rig.window.endResult,         rig.window.beeps,
-              rig.window.waitCursor,        rig.conversion.LoadedText,
+              rig.window.waitCursor,        std::u16string(rig.conversion.LoadedText),
               rig.folders.AutoProcessingOn, SnapshotTree(rig.temp.path(), skip)};
   // Unseen while the bar is hidden, and the file's folder differs from rig to rig.
   state.controls[IDC_PROGRESS].rangeMax = 0;

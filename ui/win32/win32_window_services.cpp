@@ -110,6 +110,10 @@ void Win32WindowServices::TakeText(int id, std::u16string&& text) {
   SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
+void Win32WindowServices::ShareText(int id, const std::shared_ptr<const std::u16string>& text) {
+  if (!ShareTextViewText(Control(id), text)) SetText(id, *text);
+}
+
 int Win32WindowServices::GetCheck(int id) {
   if (const std::optional<int> held = heldChanges_.HeldCheck(id)) return *held;
   return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));

@@ -156,9 +156,15 @@ LineIndex IndexLines(std::u16string_view text, std::size_t longestKept) {
 
 void TextLines::Assign(std::u16string&& text) {
   LineIndex index = IndexLines(text, kLongestKept);  // nothing is changed before this
-  text_ = std::move(text);
+  text_ = std::make_shared<const std::u16string>(std::move(text));
   index_ = std::move(index);
   text.clear();  // NOLINT(bugprone-use-after-move): a moved-from string need not be empty
+}
+
+void TextLines::Assign(std::shared_ptr<const std::u16string> text) {
+  LineIndex index = IndexLines(text ? std::u16string_view(*text) : u"", kLongestKept);
+  text_ = std::move(text);
+  index_ = std::move(index);
 }
 
 std::vector<LineMark>::const_iterator TextLines::MarkOfLine(std::size_t line) const {
@@ -169,13 +175,13 @@ std::vector<LineMark>::const_iterator TextLines::MarkOfLine(std::size_t line) co
 }
 
 std::size_t TextLines::NextLineStart(std::size_t start) const {
-  const std::size_t end = FindBreak(text_, start);
-  const bool pair = text_[end] == u'\r' && end + 1 < text_.size() && text_[end + 1] == u'\n';
+  const std::size_t end = FindBreak(Text(), start);
+  const bool pair = Text()[end] == u'\r' && end + 1 < Text().size() && Text()[end + 1] == u'\n';
   return end + (pair ? 2 : 1);
 }
 
 std::size_t TextLines::LineStart(std::size_t line) const {
-  if (line >= index_.lineCount) return text_.size();
+  if (line >= index_.lineCount) return Text().size();
   const auto mark = MarkOfLine(line);
   std::size_t start = mark->start;
   for (std::size_t walked = mark->line; walked < line; ++walked) start = NextLineStart(start);
@@ -187,21 +193,21 @@ std::u16string_view TextLines::Line(std::size_t line) const {
   const auto mark = MarkOfLine(line);
   std::size_t begin = mark->start;
   for (std::size_t walked = mark->line; walked < line; ++walked) begin = NextLineStart(begin);
-  std::size_t end = text_.size();  // the last line has no line break
+  std::size_t end = Text().size();  // the last line has no line break
   const auto next = mark + 1;
   if (next != index_.marks.end() && next->line == line + 1) {
     // A long line is always followed by a mark: its end is found without reading it.
     end = next->start;
-    if (text_[end - 1] == u'\n') --end;
-    if (end > begin && text_[end - 1] == u'\r') --end;
+    if (Text()[end - 1] == u'\n') --end;
+    if (end > begin && Text()[end - 1] == u'\r') --end;
   } else if (line + 1 < index_.lineCount) {
-    end = FindBreak(text_, begin);
+    end = FindBreak(Text(), begin);
   }
-  return std::u16string_view(text_).substr(begin, end - begin);
+  return Text().substr(begin, end - begin);
 }
 
 std::size_t TextLines::LineOf(std::size_t position) const {
-  if (position >= text_.size()) return index_.lineCount - 1;
+  if (position >= Text().size()) return index_.lineCount - 1;
   const auto after =
       std::upper_bound(index_.marks.begin(), index_.marks.end(), position,
                        [](std::size_t value, const LineMark& mark) { return value < mark.start; });
@@ -228,7 +234,7 @@ std::vector<std::size_t> TextLines::LongestLines(std::size_t count) const {
     return firstLines(index_.longest);
   }
   // More than Assign kept: one more pass over the text, without marks.
-  IndexBuilder builder(text_, count, std::min(count, index_.lineCount), false);
-  Scan(text_, builder);
+  IndexBuilder builder(Text(), count, std::min(count, index_.lineCount), false);
+  Scan(Text(), builder);
   return firstLines(std::move(builder).Finish().longest);
 }

@@ -7,6 +7,7 @@
 // the mark before it, never more than kLinesPerMark lines or kCharsPerMark characters.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,8 +53,11 @@ class TextLines {
   // Takes `text` (leaving it empty) and indexes its lines; throws std::bad_alloc when memory
   // runs out (both texts are then left as they were).
   void Assign(std::u16string&& text);
+  // Shows `text` without a copy, keeping it alive meanwhile (its owners must not change it);
+  // throws std::bad_alloc when memory runs out (the text shown is then kept).
+  void Assign(std::shared_ptr<const std::u16string> text);
 
-  const std::u16string& Text() const { return text_; }
+  std::u16string_view Text() const { return text_ ? std::u16string_view(*text_) : u""; }
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
   std::size_t LineCount() const { return index_.lineCount; }
   // Position of the first character of `line` (a line past the end gives the text's size).
@@ -73,6 +77,6 @@ class TextLines {
   // Position after the line break that ends the line starting at `start` (not the last line).
   std::size_t NextLineStart(std::size_t start) const;
 
-  std::u16string text_;
+  std::shared_ptr<const std::u16string> text_;  // null: empty
   LineIndex index_;
 };

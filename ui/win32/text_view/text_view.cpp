@@ -277,10 +277,12 @@ void OnButtonDown(TextView& view, int x, int y, bool extend) {
   SetCapture(view.hwnd);
 }
 
-// Takes the new text, scrolled to its start with nothing selected.
-bool ShowNewText(TextView& view, std::u16string&& text) {
+// Takes the new text (a string to move in or one to share), scrolled to its start with nothing
+// selected; false, the view and `text` kept, when memory runs out.
+template <class Text>
+bool ShowNewText(TextView& view, Text&& text) {
   try {
-    view.lines.Assign(std::move(text));
+    view.lines.Assign(std::forward<Text>(text));
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -463,10 +465,17 @@ bool TakeTextViewText(HWND window, std::u16string& text) {
   return true;
 }
 
+bool ShareTextViewText(HWND window, const std::shared_ptr<const std::u16string>& text) {
+  TextView* view = TextViewOf(window);
+  if (view == nullptr) return false;
+  if (!ShowNewText(*view, text)) throw std::bad_alloc();
+  return true;
+}
+
 std::optional<std::u16string_view> PeekTextViewText(HWND window) {
   const TextView* view = TextViewOf(window);
   if (view == nullptr) return std::nullopt;
-  return std::u16string_view(view->lines.Text());
+  return view->lines.Text();
 }
 
 bool RegisterTextView(HINSTANCE instance) {

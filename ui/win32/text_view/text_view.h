@@ -6,6 +6,7 @@
 // with the mouse and with Ctrl+A; copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context
 // menu.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,5 +23,9 @@ bool RegisterTextView(HINSTANCE instance);
 // Moves `text` into text view `window` (as WM_SETTEXT); false, `text` kept, when `window` is no
 // text view. Throws std::bad_alloc when memory runs out; the view and `text` are then kept.
 bool TakeTextViewText(HWND window, std::u16string& text);
+// Shows `text` in text view `window` without a copy, keeping it alive while it shows it (nobody
+// may change it meanwhile); false when `window` is no text view. Throws std::bad_alloc when
+// memory runs out; the view is then kept.
+bool ShareTextViewText(HWND window, const std::shared_ptr<const std::u16string>& text);
 // The text of text view `window` in place, valid until it changes; nullopt for other windows.
 std::optional<std::u16string_view> PeekTextViewText(HWND window);
