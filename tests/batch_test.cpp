@@ -5,8 +5,8 @@
 #include "convert/binary.h"
 #include "storage/run_lock.h"
 #include "storage/working_folders.h"
-#include "tests/dialog_fixture.h"
-#include "tests/test_text.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/test_text.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -9,8 +9,8 @@
 #include "convert/binary.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
-#include "tests/storage_test_support.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

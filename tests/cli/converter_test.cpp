@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/cli/converter_process.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

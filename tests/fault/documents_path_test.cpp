@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "tests/dialog_fixture.h"
-#include "tests/storage_test_support.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/temp_folder.h"
 #include "ui/batch_messages.h"
 #include "ui/messages.h"
 

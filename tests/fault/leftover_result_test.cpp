@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "tests/dialog_fixture.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/temp_folder.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -13,11 +13,11 @@
 #include <thread>
 
 #include "storage/utf8.h"
-#include "tests/dialog_fixture.h"
 #include "tests/fault/child_process.h"
 #include "tests/fault/tree_snapshot.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/hand_off_checks.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <string>
 
-#include "tests/dialog_fixture.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/dialog_fixture.h"
 
 namespace {
 

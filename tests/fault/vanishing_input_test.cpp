@@ -4,8 +4,8 @@
 // complete conversion of what was read, or the earlier result stays.
 #include <gtest/gtest.h>
 
-#include "tests/dialog_fixture.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/temp_folder.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
