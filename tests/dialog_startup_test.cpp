@@ -3,6 +3,7 @@
 
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/messages.h"
 
 namespace fs = std::filesystem;

@@ -29,6 +29,7 @@
 #include "tests/support/reference_split.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "tuning/tuning.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include "convert/binary.h"
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
 

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
+#include "tests/support/text_bytes.h"
 #include "tuning/tuning.h"
 #include "ui/win32/text_view/uia_functions.h"
 
@@ -128,16 +129,6 @@ std::optional<UiaAnswers> AskUia(HWND view) {
   return answers;
 }
 
-// `text` as a UTF-16LE file with its byte-order mark.
-std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
 class AccessibilityTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -165,7 +156,7 @@ class AccessibilityTest : public ::testing::Test {
 
   void ReadFile(const std::wstring& content) {
     const fs::path file = documents_.Scratch() / L"numbers.txt";
-    ASSERT_TRUE(WriteBytes(file, Utf16File(content)));
+    ASSERT_TRUE(WriteBytes(file, Utf16WithMark(content)));
     SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
     Click(dialog_, IDC_BTN_READ_FILE);
     ASSERT_TRUE(WaitUntil([&] {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ RoundFiles MakeRound(int round) {
     text += BinaryOf(value) + "\r\n";
     result += std::to_string(value) + "\r\n";
   }
-  return {Utf16Le(text), result};
+  return {Utf16WithMark(text), result};
 }
 
 bool AllEnded(const std::vector<std::unique_ptr<VornelRun>>& runs) {

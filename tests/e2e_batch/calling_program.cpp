@@ -79,15 +79,6 @@ std::vector<std::wstring> HandOffDocuments::ResultFolderNames() const {
   return names;
 }
 
-std::string Utf16Le(const std::string& ascii, bool withMark) {
-  std::string bytes = withMark ? "\xFF\xFE" : "";
-  for (const char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
-
 std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
 
 std::string Utf8Of(const std::wstring& text) {

@@ -14,6 +14,7 @@
 
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
+#include "tests/support/text_bytes.h"
 
 // A private Documents folder (which holds the test programs' shared lock) with the program's
 // folders for automatic processing: Brindlecot\Tavernic\AutoFile and Result.
@@ -43,8 +44,6 @@ class HandOffDocuments {
   bool ready_ = false;
 };
 
-// `ascii` as UTF-16LE bytes, with or without the byte-order mark FF FE.
-std::string Utf16Le(const std::string& ascii, bool withMark = true);
 // `ascii` as UTF-8 bytes after the byte-order mark EF BB BF.
 std::string Utf8WithMark(const std::string& ascii);
 

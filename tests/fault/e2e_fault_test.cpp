@@ -17,6 +17,7 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -36,13 +37,6 @@ std::uintmax_t SizeOf(const fs::path& path) {
   return error ? 0 : size;
 }
 
-std::string Repeat(const std::string& text, std::size_t count) {
-  std::string out;
-  out.reserve(text.size() * count);
-  for (std::size_t k = 0; k < count; ++k) out += text;
-  return out;
-}
-
 // --- killed in the middle of a batch run -------------------------------------------------
 
 enum class KillWhen { kAtOnce, kResultBegun, kFirstRunWritten, kHalfWritten, kResultInPlace };
@@ -56,7 +50,7 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
   HandOffDocuments documents;
   ASSERT_TRUE(documents.Ready()) << "could not set up a private Documents folder";
   constexpr std::size_t kLines = 4'000'000;  // 250 MB of input, 48 MB of result
-  const std::string input = "\xFF\xFE" + Repeat(Utf16Le(kLargestLine, false), kLines);
+  const std::string input = kUtf16Mark + Repeat(Utf16Bytes(kLargestLine), kLines);
   const std::string result = Repeat(kLargestValue, kLines);
   const KillCase cases[] = {
       {"at once", KillWhen::kAtOnce},
@@ -248,7 +242,7 @@ TEST_P(DocumentsE2eTest, TheProgramWorksThere) {
   }
   {
     SCOPED_TRACE("second start: a batch run");
-    ASSERT_TRUE(WriteBytes(Long(handOff / L"Quillet.tbin"), Utf16Le("1101\r\n\r\n10\r\n")));
+    ASSERT_TRUE(WriteBytes(Long(handOff / L"Quillet.tbin"), Utf16WithMark("1101\r\n\r\n10\r\n")));
     VornelRun run;
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.WaitForEndWatchingWindows()) << "the batch run did not end by itself";

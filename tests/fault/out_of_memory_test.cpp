@@ -8,6 +8,7 @@
 #include "tests/fault/tree_snapshot.h"
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -18,6 +18,7 @@
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/hand_off_checks.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
@@ -73,13 +74,6 @@ void WriteLargestLines(const fs::path& path, std::size_t count) {
     const std::size_t lines = std::min<std::size_t>(4096, count - written);
     out.write(block.data(), static_cast<std::streamsize>(lines * 2 * kLargestLine.size()));
   }
-}
-
-std::string Repeat(const std::string& text, std::size_t count) {
-  std::string out;
-  out.reserve(text.size() * count);
-  for (std::size_t k = 0; k < count; ++k) out += text;
-  return out;
 }
 
 std::uintmax_t SizeOf(const fs::path& path) {

@@ -11,6 +11,7 @@
 #include "tests/fault/system_call_hooks.h"
 #include "tests/support/dialog_fixture.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -39,13 +39,3 @@ class TempFolder {
 
   std::filesystem::path path_;
 };
-
-// UTF-16LE bytes (no byte-order mark) of ASCII text.
-inline std::string Utf16Bytes(const std::string& ascii) {
-  std::string bytes;
-  for (char c : ascii) {
-    bytes.push_back(c);
-    bytes.push_back('\0');
-  }
-  return bytes;
-}
