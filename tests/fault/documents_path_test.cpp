@@ -57,7 +57,7 @@ class DocumentsPathTest : public storage_test::TempFolderTest,
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    documents = fs::path(root_) / GetParam().below;
+    documents = fs::path(At()) / GetParam().below;
     ASSERT_TRUE(fs::create_directories(ForTest(documents / "Brindlecot")));
   }
   fs::path documents;

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,30 +118,6 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
 
 // --- unusual Documents folders -------------------------------------------------------------
 
-// Removes a folder tree at any path length; links go as links.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data{};
-  const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveTree(path);
-      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(path.c_str());
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &data) != FALSE);
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
-
 // The Documents folder as programs look it up right now; empty when the lookup fails.
 std::wstring DocumentsLookedUp() {
   PWSTR path = nullptr;
@@ -159,22 +134,16 @@ std::wstring DocumentsLookedUp() {
 // folder's name is padded so that the Documents path has that many characters.
 class DocumentsAt {
  public:
-  // base_ holds the lock and keeps the user's value.
-  DocumentsAt(const fs::path& below, std::size_t length)
-      : base_(std::make_unique<PrivateDocuments>()) {
-    if (!base_->Active()) return;
-    top_ = base_->Scratch() / below.begin()->wstring();
-    std::wstring path = (base_->Scratch() / below).wstring();
+  // base_ holds the lock, keeps the user's value and removes the folders at any length.
+  DocumentsAt(const fs::path& below, std::size_t length) {
+    if (!base_.Active()) return;
+    std::wstring path = (base_.Scratch() / below).wstring();
     if (path.size() < length) path += std::wstring(length - path.size(), L'_');
     path_ = path;
     std::error_code error;
     fs::create_directories(Long(path_ / L"Brindlecot"), error);
     // Only when programs will find exactly this folder: never the user's own.
     ready_ = !error && SetDocumentsValue(path_.wstring()) && DocumentsLookedUp() == path;
-  }
-  ~DocumentsAt() {
-    if (!top_.empty()) RemoveTree(Long(top_).wstring());
-    base_.reset();  // Documents points back, then the lock goes
   }
   DocumentsAt(const DocumentsAt&) = delete;
   DocumentsAt& operator=(const DocumentsAt&) = delete;
@@ -183,8 +152,7 @@ class DocumentsAt {
   const fs::path& Path() const { return path_; }
 
  private:
-  std::unique_ptr<PrivateDocuments> base_;
-  fs::path top_;
+  PrivateDocuments base_;
   fs::path path_;
   bool ready_ = false;
 };
