@@ -16,6 +16,7 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/kill_moments.h"
 #include "tests/support/text_bytes.h"
 
 namespace {
@@ -30,20 +31,7 @@ const std::string kEarlier = "an earlier result\r\n";
 // The form of a path that the C++ library and the file API take at any length.
 fs::path Long(const fs::path& path) { return fs::path(L"\\\\?\\" + path.wstring()); }
 
-std::uintmax_t SizeOf(const fs::path& path) {
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  return error ? 0 : size;
-}
-
 // --- killed in the middle of a batch run -------------------------------------------------
-
-enum class KillWhen { kAtOnce, kResultBegun, kFirstRunWritten, kHalfWritten, kResultInPlace };
-
-struct KillCase {
-  const char* name;
-  KillWhen when;
-};
 
 TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFinishes) {
   HandOffDocuments documents;
@@ -51,15 +39,8 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
   constexpr std::size_t kLines = 4'000'000;  // 250 MB of input, 48 MB of result
   const std::string input = kUtf16Mark + Repeat(Utf16Bytes(kLargestLine), kLines);
   const std::string result = Repeat(kLargestValue, kLines);
-  const KillCase cases[] = {
-      {"at once", KillWhen::kAtOnce},
-      {"when the new result has begun", KillWhen::kResultBegun},
-      {"after the first run of the result was written", KillWhen::kFirstRunWritten},
-      {"with half of the result written", KillWhen::kHalfWritten},
-      {"with the result in place", KillWhen::kResultInPlace},
-  };
   int terminatedBeforeTheEnd = 0;
-  for (const KillCase& c : cases) {
+  for (const KillCase& c : kKillCases) {
     SCOPED_TRACE(c.name);
     if (!fs::exists(documents.Input())) {
       ASSERT_TRUE(WriteBytes(documents.Input(), input));
@@ -71,21 +52,10 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
       const auto deadline = std::chrono::steady_clock::now() + kWaitTimeout;
       for (;;) {
         // The result file is always the earlier one or the complete new one.
-        const std::uintmax_t shown = SizeOf(documents.Output());
+        const std::uintmax_t shown = FileSize(documents.Output());
         ASSERT_TRUE(shown == kEarlier.size() || shown == result.size()) << shown << " bytes";
-        std::uintmax_t beside = 0;
-        bool begun = false;
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(documents.ResultFolder(), error)) {
-          if (entry.path().filename() == L"Ostrum.tbin") continue;
-          begun = true;
-          beside = std::max(beside, SizeOf(entry.path()));
-        }
-        const bool now = c.when == KillWhen::kAtOnce ||
-                         (c.when == KillWhen::kResultBegun && begun) ||
-                         (c.when == KillWhen::kFirstRunWritten && beside >= (1u << 20)) ||
-                         (c.when == KillWhen::kHalfWritten && beside >= result.size() / 2) ||
-                         (c.when == KillWhen::kResultInPlace && shown == result.size());
+        const bool now =
+            MomentCame(c.when, UnfinishedResultsIn(documents.ResultFolder()), shown, result.size());
         // A run that ends before the moment has come is not terminated.
         if (now || run.Ended()) break;
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the moment never came";
@@ -112,7 +82,7 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
     EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
   }
   EXPECT_GE(terminatedBeforeTheEnd, 4);
-  std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(cases),
+  std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(kKillCases),
               terminatedBeforeTheEnd);
 }
 

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Writes `bytes` as the whole file at `path`; whether it worked.
 inline bool WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
@@ -23,4 +24,11 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   in.seekg(0);
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return bytes;
+}
+
+// The size of the file at `path`; 0 when it cannot be told.
+inline std::uintmax_t FileSize(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
 }
