@@ -1,5 +1,6 @@
 #include "tests/e2e/program_driver.h"
 
+#include <algorithm>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -13,28 +14,6 @@ namespace {
 constexpr Milliseconds kPollInterval{20};
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr int kMessageBoxTextId = 0xFFFF;
-
-std::wstring WindowClass(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::size_t WindowTextLength(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
-  return length;
-}
-
-std::wstring WindowText(HWND window) {
-  const std::size_t length = WindowTextLength(window);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
-  text.resize(copied);
-  return text;
-}
 
 bool IsDialogWindow(HWND window) { return WindowClass(window) == L"#32770"; }
 
@@ -81,6 +60,31 @@ BOOL CALLBACK FindById(HWND window, LPARAM parameter) {
 }
 
 }  // namespace
+
+std::wstring WindowClass(HWND window) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+std::size_t WindowTextLength(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &length)) {
+    return 0;
+  }
+  return length;
+}
+
+std::wstring WindowText(HWND window) {
+  const std::size_t length = WindowTextLength(window);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+  text.resize(std::min<std::size_t>(copied, length));
+  return text;
+}
 
 std::wstring FromUtf8(const std::string& text) {
   const int length =

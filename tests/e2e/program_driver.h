@@ -48,6 +48,13 @@ class RunningProgram {
   DWORD id_ = 0;
 };
 
+// The class name of `window`; empty when it has none.
+std::wstring WindowClass(HWND window);
+// The text of `window` and its length, read with a timed SendMessage so that a hung program
+// fails the test; empty (0) when the window does not answer in time.
+std::wstring WindowText(HWND window);
+std::size_t WindowTextLength(HWND window);
+
 // Whether a visible dialog window with `caption` belongs to process `id` right now.
 bool HasVisibleDialog(DWORD id, const std::wstring& caption);
 

@@ -11,27 +11,6 @@ namespace fs = std::filesystem;
 constexpr DWORD kPollMs = 10;
 constexpr int kMessageBoxTextId = 0xFFFF;
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[128] = {};
-  GetClassNameW(window, name, 128);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  constexpr UINT kSendTimeoutMs = 10000;
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &length)) {
-    return {};
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
-  text.resize(std::min<std::size_t>(copied, length));
-  return text;
-}
-
 struct WindowSearch {
   DWORD process = 0;
   std::vector<HWND> found;
@@ -111,20 +90,20 @@ std::optional<std::string> ReadShared(const fs::path& path) {
 
 std::vector<std::wstring> VisibleWindowClassesOf(DWORD id) {
   std::vector<std::wstring> classes;
-  for (const HWND window : VisibleWindowsOf(id)) classes.push_back(ClassOf(window));
+  for (const HWND window : VisibleWindowsOf(id)) classes.push_back(WindowClass(window));
   return classes;
 }
 
 std::optional<MessageBoxSeen> MessageBoxOf(DWORD id) {
   for (const HWND window : VisibleWindowsOf(id)) {
-    if (ClassOf(window) != L"#32770") continue;
+    if (WindowClass(window) != L"#32770") continue;
     const HWND text = GetDlgItem(window, kMessageBoxTextId);
     if (text == nullptr) continue;
     // Every box of the program says something: an empty read (a box whose thread did not
     // answer in time, as happens with many starts at once) is read again on the next look.
-    std::wstring said = TextOf(text);
+    std::wstring said = WindowText(text);
     if (said.empty()) continue;
-    return MessageBoxSeen{window, TextOf(window), std::move(said)};
+    return MessageBoxSeen{window, WindowText(window), std::move(said)};
   }
   return std::nullopt;
 }
