@@ -4,6 +4,12 @@
 #include <system_error>
 #include <utility>
 
+// The sample calling program itself, for its file reading, which calling programs copy; its
+// entry point is renamed, so that this program's stays gtest's.
+#define wmain ConvertWithVornelMain
+#include "samples/convert_with_vornel.cpp"  // NOLINT(bugprone-suspicious-include)
+#undef wmain
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -69,24 +75,7 @@ std::string Utf8Of(const std::wstring& text) {
   return bytes;
 }
 
-std::optional<std::string> ReadShared(const fs::path& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  for (;;) {
-    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
-    if (!ok || got == 0) break;
-    bytes.append(buffer, got);
-  }
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
-}
+std::optional<std::string> ReadShared(const fs::path& path) { return ReadBytes(path.wstring()); }
 
 std::vector<std::wstring> VisibleWindowClassesOf(DWORD id) {
   std::vector<std::wstring> classes;

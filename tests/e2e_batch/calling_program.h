@@ -51,7 +51,8 @@ std::string Utf8WithMark(const std::string& ascii);
 std::string Utf8Of(const std::wstring& text);
 
 // The bytes of a file read while others may read, write and delete it meanwhile, so that a
-// run that replaces it is not disturbed; nullopt when it cannot be opened or read.
+// run that replaces it is not disturbed (the sample calling program's own reading); nullopt
+// when it cannot be opened or read.
 std::optional<std::string> ReadShared(const std::filesystem::path& path);
 
 // A message box on screen: a visible dialog window with the static text 0xFFFF.
