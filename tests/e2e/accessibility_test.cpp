@@ -11,7 +11,6 @@
 #include "res/resource.h"
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
-#include "tests/support/text_bytes.h"
 #include "tuning/tuning.h"
 #include "ui/win32/text_view/uia_functions.h"
 
@@ -155,13 +154,8 @@ class AccessibilityTest : public ::testing::Test {
   }
 
   void ReadFile(const std::wstring& content) {
-    const fs::path file = documents_.Scratch() / L"numbers.txt";
-    ASSERT_TRUE(WriteBytes(file, Utf16WithMark(content)));
-    SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
-    Click(dialog_, IDC_BTN_READ_FILE);
-    ASSERT_TRUE(WaitUntil([&] {
-      return ControlTextLength(dialog_, IDC_EDIT_FILE_TEXT) == content.size();
-    })) << "the file text did not appear";
+    ASSERT_TRUE(ReadIntoDialog(dialog_, documents_.Scratch() / L"numbers.txt", content))
+        << "the file text did not appear";
   }
 
   // Checks what both views answer, with `values` as their texts.

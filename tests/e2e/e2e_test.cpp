@@ -92,12 +92,7 @@ class ProgramTest : public ::testing::Test {
 
   // Reads `file` (written as `content`) into the dialog.
   void ReadFile(const fs::path& file, const std::wstring& content) {
-    ASSERT_TRUE(WriteBytes(file, Utf16WithMark(content)));
-    SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
-    Click(dialog_, IDC_BTN_READ_FILE);
-    ASSERT_TRUE(WaitUntil([&] {
-      return ControlTextLength(dialog_, IDC_EDIT_FILE_TEXT) == content.size();
-    })) << "the file text did not appear";
+    ASSERT_TRUE(ReadIntoDialog(dialog_, file, content)) << "the file text did not appear";
     ASSERT_EQ(ControlText(dialog_, IDC_EDIT_FILE_TEXT), content);
   }
 

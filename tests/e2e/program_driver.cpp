@@ -5,6 +5,10 @@
 #include <thread>
 #include <vector>
 
+#include "res/resource.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/text_bytes.h"
+
 #ifndef VORNEL_PROGRAM_PATH
 #error "VORNEL_PROGRAM_PATH must name the Vornel.exe under test"
 #endif
@@ -232,6 +236,13 @@ void SetControlText(HWND dialog, int id, const std::wstring& text) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                       SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+}
+
+bool ReadIntoDialog(HWND dialog, const std::filesystem::path& file, const std::wstring& content) {
+  if (!WriteBytes(file, Utf16WithMark(content))) return false;
+  SetControlText(dialog, IDC_BROWSE_FILE, file.wstring());
+  Click(dialog, IDC_BTN_READ_FILE);
+  return WaitUntil([&] { return ControlTextLength(dialog, IDC_EDIT_FILE_TEXT) == content.size(); });
 }
 
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -80,6 +81,10 @@ bool PressOk(HWND dialog, Milliseconds timeout = kWaitTimeout);
 
 // The child with `id` anywhere below `parent`; nullptr when there is none.
 HWND FindDescendant(HWND parent, int id);
+
+// Writes `content` as a UTF-16LE file at `file` and reads it with the dialog's Read file;
+// whether the file was written and its whole text appeared in the file text box in time.
+bool ReadIntoDialog(HWND dialog, const std::filesystem::path& file, const std::wstring& content);
 
 // Control access by id. Reads use a timed SendMessage, so a hung program fails the test.
 std::wstring ControlText(HWND dialog, int id);
