@@ -5,7 +5,6 @@
 #include <set>
 
 #include "tests/support/dialog_fixture.h"
-#include "tests/support/temp_folder.h"
 #include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
@@ -22,9 +21,8 @@ std::set<std::string> Names(const fs::path& folder) {
 }
 
 TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
-  TempFolder temp;
-  const fs::path documents = temp.path() / "Documents";
-  const ProgramFolders program(documents);
+  DialogRig run;
+  const ProgramFolders& program = run.program;
   fs::create_directories(program.handOff);
   fs::create_directories(program.result);
   for (const char* leftover : {"Ostrum.tbin.part-123", "Ostrum.tbin.part-4294967295"}) {
@@ -41,8 +39,6 @@ TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
     }
   }
   WriteBytes(program.input, Utf16Bytes("11\r\n"));
-
-  DialogRig run(documents);
   ASSERT_TRUE(run.dialog.OnInitDialog());
   EXPECT_EQ(ReadBytes(program.output), "3\r\n");
   EXPECT_FALSE(fs::exists(program.input));
