@@ -141,7 +141,7 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
     EXPECT_EQ(seen.foreignResults, 0) << "of " << seen.resultReads << " reads of the result file";
     EXPECT_FALSE(fs::exists(documents.Input()));
     EXPECT_EQ(ReadBytes(documents.Output()), files.result);
-    EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
+    EXPECT_EQ(NamesIn(documents.ResultFolder()), std::vector<std::string>{"Ostrum.tbin"});
     if (HasFailure()) break;
     previousResult = files.result;
     ++roundsDone;

@@ -54,16 +54,6 @@ bool HandOffDocuments::WriteSettings(const std::string& bytes) const {
   return WriteBytes(SettingsFile(), bytes);
 }
 
-std::vector<std::wstring> HandOffDocuments::ResultFolderNames() const {
-  std::vector<std::wstring> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(ResultFolder(), error)) {
-    names.push_back(entry.path().filename().wstring());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
 
 std::string Utf8Of(const std::wstring& text) {

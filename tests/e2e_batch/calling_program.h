@@ -36,8 +36,6 @@ class HandOffDocuments {
 
   // Writes the settings file that the next start reads; whether it worked.
   bool WriteSettings(const std::string& bytes) const;
-  // The names in the result folder, sorted.
-  std::vector<std::wstring> ResultFolderNames() const;
 
  private:
   std::optional<PrivateDocuments> documents_;

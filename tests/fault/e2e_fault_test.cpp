@@ -79,7 +79,7 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
       EXPECT_FALSE(fs::exists(documents.Input()));
     }
     EXPECT_TRUE(ReadShared(documents.Output()) == result) << "the result is not complete";
-    EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
+    EXPECT_EQ(NamesIn(documents.ResultFolder()), std::vector<std::string>{"Ostrum.tbin"});
   }
   EXPECT_GE(terminatedBeforeTheEnd, 4);
   std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(kKillCases),

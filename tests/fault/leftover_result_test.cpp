@@ -12,14 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> Names(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
-
 TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
   DialogRig run;
   const ProgramFolders& program = run.program;
@@ -44,7 +36,7 @@ TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
   EXPECT_FALSE(fs::exists(program.input));
   std::set<std::string> expected = others;
   expected.insert("Ostrum.tbin");
-  EXPECT_EQ(Names(program.result), expected);
+  EXPECT_EQ(NamesIn(program.result), std::vector<std::string>(expected.begin(), expected.end()));
   EXPECT_TRUE(fs::is_directory(program.result / "Ostrum.tbin.part-9" / "inside"));
 }
 
