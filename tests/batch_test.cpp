@@ -5,8 +5,9 @@
 #include "convert/binary.h"
 #include "storage/run_lock.h"
 #include "storage/working_folders.h"
-#include "tests/dialog_fixture.h"
-#include "tests/test_text.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
@@ -24,7 +25,6 @@ class BatchTest : public DialogTest {
 };
 
 std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
-std::string Utf16WithMark(const std::string& ascii) { return "\xFF\xFE" + Utf16Bytes(ascii); }
 
 struct ConvertedCase {
   const char* name;

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "tests/test_text.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

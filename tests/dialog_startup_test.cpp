@@ -1,8 +1,9 @@
 // Start-up, single-number conversion, the automatic-processing switch and Exit.
 #include <gtest/gtest.h>
 
-#include "tests/dialog_fixture.h"
-#include "tests/test_text.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/messages.h"
 
 namespace fs = std::filesystem;

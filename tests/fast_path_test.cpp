@@ -27,8 +27,9 @@
 #include "storage/text_decoding.h"
 #include "tests/support/reference_decoding.h"
 #include "tests/support/reference_split.h"
-#include "tests/temp_folder.h"
-#include "tests/test_text.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "tuning/tuning.h"
 
 namespace {

@@ -4,8 +4,9 @@
 #include <chrono>
 
 #include "convert/binary.h"
-#include "tests/dialog_fixture.h"
-#include "tests/test_text.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/messages.h"
 #include "ui/progress.h"
 

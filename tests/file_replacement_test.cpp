@@ -7,8 +7,8 @@
 
 #include "convert/split.h"
 #include "storage/file_access.h"
-#include "tests/temp_folder.h"
-#include "tests/test_text.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

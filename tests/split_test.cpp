@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/test_text.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

@@ -9,26 +9,16 @@
 #include "convert/binary.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
-#include "tests/storage_test_support.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
 using storage_test::TempFolderTest;
 using storage_test::WriteBytes;
 
-// UTF-16LE bytes of ASCII text.
-std::string Utf16Le(std::string_view ascii) {
-  std::string bytes;
-  for (char c : ascii) {
-    bytes.push_back(c);
-    bytes.push_back('\0');
-  }
-  return bytes;
-}
-
 const std::string kUtf8Mark = "\xEF\xBB\xBF";
-const std::string kUtf16Mark = "\xFF\xFE";
 
 struct DecodeCase {
   const char* name;
@@ -38,19 +28,19 @@ struct DecodeCase {
 
 TEST(DecodeUnicodeText, ChoosesTheEncodingAndEndsEveryLineWithCrLf) {
   const DecodeCase cases[] = {
-      {"UTF-16LE without mark, no final line end", Utf16Le("1\n0"), u"1\r\n0\r\n"},
-      {"UTF-16LE mark, CR LF line ends", kUtf16Mark + Utf16Le("1\r\n0\r\n"), u"1\r\n0\r\n"},
-      {"UTF-16LE mark, LF line ends", kUtf16Mark + Utf16Le("10\n11\n"), u"10\r\n11\r\n"},
+      {"UTF-16LE without mark, no final line end", Utf16Bytes("1\n0"), u"1\r\n0\r\n"},
+      {"UTF-16LE mark, CR LF line ends", Utf16WithMark("1\r\n0\r\n"), u"1\r\n0\r\n"},
+      {"UTF-16LE mark, LF line ends", Utf16WithMark("10\n11\n"), u"10\r\n11\r\n"},
       {"UTF-8 mark", kUtf8Mark + "101\n1", u"101\r\n1\r\n"},
       {"UTF-8 mark, CR LF", kUtf8Mark + "1\r\n\r\n0\r\n", u"1\r\n\r\n0\r\n"},
       {"UTF-8 mark, Japanese", kUtf8Mark + "二進\xF0\x9F\x98\x80", u"二進\U0001F600\r\n"},
       {"UTF-8 without mark is read as UTF-16LE", "10\r\n", u"\u3031\u0A0D\r\n"},
       {"UTF-16LE surrogate pair", std::string("\x3D\xD8\x00\xDE", 4), u"\U0001F600\r\n"},
-      {"lone CR stays a character", Utf16Le("1\r0"), u"1\r0\r\n"},
-      {"CR before CR LF", Utf16Le("1\r\r\n0"), u"1\r\r\n0\r\n"},
-      {"CR at the very end", Utf16Le("1\r"), u"1\r\r\n"},
-      {"empty lines stay", Utf16Le("\n\n1\n\n"), u"\r\n\r\n1\r\n\r\n"},
-      {"a single line end", Utf16Le("\r\n"), u"\r\n"},
+      {"lone CR stays a character", Utf16Bytes("1\r0"), u"1\r0\r\n"},
+      {"CR before CR LF", Utf16Bytes("1\r\r\n0"), u"1\r\r\n0\r\n"},
+      {"CR at the very end", Utf16Bytes("1\r"), u"1\r\r\n"},
+      {"empty lines stay", Utf16Bytes("\n\n1\n\n"), u"\r\n\r\n1\r\n\r\n"},
+      {"a single line end", Utf16Bytes("\r\n"), u"\r\n"},
       {"empty file", "", u""},
       {"only the UTF-16LE mark", kUtf16Mark, u""},
       {"only the UTF-8 mark", kUtf8Mark, u""},
@@ -63,13 +53,13 @@ TEST(DecodeUnicodeText, ChoosesTheEncodingAndEndsEveryLineWithCrLf) {
 
 TEST(DecodeUnicodeText, MalformedContentBecomesCharactersTheBinaryCheckRefuses) {
   const DecodeCase cases[] = {
-      {"odd trailing byte", Utf16Le("1") + "1", u"1\uFFFD\r\n"},
+      {"odd trailing byte", Utf16Bytes("1") + "1", u"1\uFFFD\r\n"},
       {"odd single byte", "0", u"\uFFFD\r\n"},
-      {"lone high surrogate", std::string("\x00\xD8", 2) + Utf16Le("1"), u"\uFFFD1\r\n"},
-      {"high surrogate at the end", Utf16Le("1") + std::string("\x00\xD8", 2), u"1\uFFFD\r\n"},
-      {"lone low surrogate", Utf16Le("0") + std::string("\x00\xDC", 2), u"0\uFFFD\r\n"},
+      {"lone high surrogate", std::string("\x00\xD8", 2) + Utf16Bytes("1"), u"\uFFFD1\r\n"},
+      {"high surrogate at the end", Utf16Bytes("1") + std::string("\x00\xD8", 2), u"1\uFFFD\r\n"},
+      {"lone low surrogate", Utf16Bytes("0") + std::string("\x00\xDC", 2), u"0\uFFFD\r\n"},
       {"two high surrogates", std::string("\x00\xD8\x01\xD8", 4), u"\uFFFD\uFFFD\r\n"},
-      {"UTF-16 NUL", Utf16Le("1") + std::string(2, '\0') + Utf16Le("0"), u"1\uFFFD0\r\n"},
+      {"UTF-16 NUL", Utf16Bytes("1") + std::string(2, '\0') + Utf16Bytes("0"), u"1\uFFFD0\r\n"},
       {"UTF-8 NUL",
        kUtf8Mark + std::string("1\0"
                                "0",
@@ -99,10 +89,10 @@ TEST(DecodeUnicodeText, MalformedContentBecomesCharactersTheBinaryCheckRefuses) 
 class ReadUnicodeTextFileTest : public TempFolderTest {};
 
 TEST_F(ReadUnicodeTextFileTest, ReadsWhatTheDecoderDecodes) {
-  const std::string small = kUtf16Mark + Utf16Le("1\r\n0\n11");
+  const std::string small = Utf16WithMark("1\r\n0\n11");
   // Several read chunks, with a malformed unit right at the end.
   std::string large = kUtf16Mark;
-  for (int k = 0; k < 400000; ++k) large += Utf16Le(k % 3 == 0 ? "101\r\n" : "1\n");
+  for (int k = 0; k < 400000; ++k) large += Utf16Bytes(k % 3 == 0 ? "101\r\n" : "1\n");
   large += std::string("\x00\xDC", 2);
   const std::string inputs[] = {"", kUtf8Mark, small, kUtf8Mark + "二進\n1", large};
   for (const std::string& bytes : inputs) {
@@ -118,7 +108,7 @@ TEST_F(ReadUnicodeTextFileTest, ReadsWhatTheDecoderDecodes) {
 
 TEST_F(ReadUnicodeTextFileTest, GivesNothingForWhatCannotBeRead) {
   storage_test::MakeFolders(At(u"folder"));
-  WriteBytes(At(u"file"), Utf16Le("1"));
+  WriteBytes(At(u"file"), Utf16Bytes("1"));
   const std::u16string paths[] = {At(u"missing"), At(u"folder"), At(u"file/below"),
                                   At(u"missing/file"), std::u16string(u"fi\0le", 5)};
   for (const auto& path : paths) {

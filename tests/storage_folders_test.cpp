@@ -9,8 +9,8 @@
 
 #include "storage/run_lock.h"
 #include "storage/working_folders.h"
-#include "tests/storage_test_support.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "storage/file_access.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "storage/file_access.h"
 #include "storage/settings.h"
-#include "tests/storage_test_support.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "storage/file_access.h"
 #include "storage/settings.h"
-#include "tests/storage_test_support.h"
+#include "tests/support/storage_test_support.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "storage/file_access.h"
-#include "tests/storage_test_support.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "storage/file_access.h"
 #include "storage/platform.h"
-#include "tests/storage_test_support.h"
 #include "tests/support/folder_link.h"
-#include "tests/test_text.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/test_text.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "cli/converter.h"
 #include "tests/fault/allocation_failure.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "tests/cli/converter_process.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -116,18 +117,15 @@ TEST(ConverterTest, ArgumentsAndTheirMistakes) {
   for (const PipeCase& c : cases) ExpectRun(RunConverterProcess(c.arguments, c.input), c);
 }
 
-// UTF-16LE bytes of ASCII text.
-std::string U16(const std::string& ascii) { return Utf16Bytes(ascii); }
-
 TEST(ConverterTest, TheEncodingIsToldByTheMarkOrTheBytes) {
   const std::string hiragana = "B0";  // U+3042 in UTF-16LE: 0x42 0x30
   // 2100 lines of UTF-16LE "1\n" (8400 bytes) and then U+3042: the first non-zero byte at an
   // odd offset lies beyond the first 4 KiB.
   std::string late;
-  for (int k = 0; k < 2100; ++k) late += U16("1\n");
+  for (int k = 0; k < 2100; ++k) late += Utf16Bytes("1\n");
   const std::string lateNonZero = late + hiragana;
   const PipeCase cases[] = {
-      {"UTF-16LE with its mark", {}, "\xFF\xFE" + U16("101\r\n1"), 0, Lines({"5", "1"}), ""},
+      {"UTF-16LE with its mark", {}, Utf16WithMark("101\r\n1"), 0, Lines({"5", "1"}), ""},
       {"UTF-8 with its mark",
        {},
        "\xEF\xBB\xBF"
@@ -136,12 +134,17 @@ TEST(ConverterTest, TheEncodingIsToldByTheMarkOrTheBytes) {
        Lines({"5", "1"}),
        ""},
       {"ASCII", {}, "101\n1", 0, Lines({"5", "1"}), ""},
-      {"UTF-16LE without a mark", {}, U16("101\n1\n"), 0, Lines({"5", "1"}), ""},
+      {"UTF-16LE without a mark", {}, Utf16Bytes("101\n1\n"), 0, Lines({"5", "1"}), ""},
       // Zeros at every odd offset but an odd length: UTF-8, whose NUL is foreign.
-      {"odd length", {}, U16("101\n") + "1", 4, "", In(kStandardInput) + ":1:2: " + In(kForeign)},
+      {"odd length",
+       {},
+       Utf16Bytes("101\n") + "1",
+       4,
+       "",
+       In(kStandardInput) + ":1:2: " + In(kForeign)},
       {"a non-zero odd byte within 4 KiB",
        {},
-       U16("1\n") + hiragana,
+       Utf16Bytes("1\n") + hiragana,
        4,
        "",
        In(kStandardInput) + ":1:2: " + In(kForeign)},

@@ -9,7 +9,8 @@
 
 #include <string>
 
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -69,12 +70,9 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
   };
   const std::string tooLong(32, '1');
   const Case cases[] = {
-      {"UTF-16LE with its mark",
-       "\xFF\xFE" + Utf16Bytes("1\r\n\r\n1\r0x"),
-       Refusal::kForeign,
-       {3, 4}},
+      {"UTF-16LE with its mark", Utf16WithMark("1\r\n\r\n1\r0x"), Refusal::kForeign, {3, 4}},
       {"UTF-16LE without a mark, a lone LF", Utf16Bytes("1\n\n11\n02"), Refusal::kForeign, {4, 2}},
-      {"an odd byte at the end", "\xFF\xFE" + Utf16Bytes("1\n0") + "1", Refusal::kForeign, {2, 2}},
+      {"an odd byte at the end", Utf16WithMark("1\n0") + "1", Refusal::kForeign, {2, 2}},
       {"UTF-8 beyond ASCII", "10\n1\xE3\x81\x82", Refusal::kForeign, {2, 2}},
       {"malformed UTF-8",
        "\xEF\xBB\xBF"

@@ -128,16 +128,6 @@ std::optional<UiaAnswers> AskUia(HWND view) {
   return answers;
 }
 
-// `text` as a UTF-16LE file with its byte-order mark.
-std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
 class AccessibilityTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -164,13 +154,8 @@ class AccessibilityTest : public ::testing::Test {
   }
 
   void ReadFile(const std::wstring& content) {
-    const fs::path file = documents_.Scratch() / L"numbers.txt";
-    ASSERT_TRUE(WriteBytes(file, Utf16File(content)));
-    SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
-    Click(dialog_, IDC_BTN_READ_FILE);
-    ASSERT_TRUE(WaitUntil([&] {
-      return ControlTextLength(dialog_, IDC_EDIT_FILE_TEXT) == content.size();
-    })) << "the file text did not appear";
+    ASSERT_TRUE(ReadIntoDialog(dialog_, documents_.Scratch() / L"numbers.txt", content))
+        << "the file text did not appear";
   }
 
   // Checks what both views answer, with `values` as their texts.

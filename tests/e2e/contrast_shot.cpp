@@ -16,6 +16,7 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e/real_input.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -84,13 +85,7 @@ bool ShowTheDialog(const PrivateDocuments& documents, HWND& dialog,
   fs::create_directories(documents.AppData() / L"temp");
   WriteBytes(documents.AppData() / L"temp" / L"Pellow.tmp", "1\r\n1");  // completion messages
   const fs::path input = documents.Scratch() / L"numbers.txt";
-  // UTF-16LE with its byte-order mark, as the program reads text files.
-  std::string bytes = "\xFF\xFE";
-  for (const char c : std::string("101\r\n11\r\n1111111111\r\n100000000\r\n")) {
-    bytes += c;
-    bytes += '\0';
-  }
-  WriteBytes(input, bytes);
+  WriteBytes(input, Utf16WithMark("101\r\n11\r\n1111111111\r\n100000000\r\n"));
   program.emplace(ProgramPath());
   dialog = program->WaitForDialog(L"Vornel Ver2");
   if (!Ok(dialog != nullptr, "the dialog did not appear")) return false;

@@ -10,6 +10,7 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e/real_input.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -47,16 +48,6 @@ bool EmptyTheClipboard() {
 
 // Whether `window` is a file dialog (it has a file name box).
 bool IsFileDialog(HWND window) { return FindDescendant(window, kFileNameEdit) != nullptr; }
-
-// `text` as a UTF-16LE file with its byte-order mark, as other programs write Unicode text.
-std::string Utf16File(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const wchar_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return bytes;
-}
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -101,12 +92,7 @@ class ProgramTest : public ::testing::Test {
 
   // Reads `file` (written as `content`) into the dialog.
   void ReadFile(const fs::path& file, const std::wstring& content) {
-    ASSERT_TRUE(WriteBytes(file, Utf16File(content)));
-    SetControlText(dialog_, IDC_BROWSE_FILE, file.wstring());
-    Click(dialog_, IDC_BTN_READ_FILE);
-    ASSERT_TRUE(WaitUntil([&] {
-      return ControlTextLength(dialog_, IDC_EDIT_FILE_TEXT) == content.size();
-    })) << "the file text did not appear";
+    ASSERT_TRUE(ReadIntoDialog(dialog_, file, content)) << "the file text did not appear";
     ASSERT_EQ(ControlText(dialog_, IDC_EDIT_FILE_TEXT), content);
   }
 
@@ -383,7 +369,7 @@ TEST_F(ProgramTest, AQuitMessageDuringARunLeavesCancelWorkingAndEndsTheProgramAf
 TEST_F(ProgramTest, BrowseButtonPutsTheChosenFileIntoTheBox) {
   Start();
   const fs::path file = documents_.Scratch() / L"chosen.txt";
-  ASSERT_TRUE(WriteBytes(file, Utf16File(L"11\r\n")));
+  ASSERT_TRUE(WriteBytes(file, Utf16WithMark(L"11\r\n")));
   Click(dialog_, IDC_BTN_BROWSE);
   const std::optional<OwnedDialog> openDialog = WaitForOwnedDialog(dialog_, IsFileDialog);
   ASSERT_TRUE(openDialog.has_value()) << "no open dialog appeared";
@@ -455,7 +441,7 @@ TEST_F(ProgramTest, ExitWithoutAutomaticProcessingRemovesTheHandOffFolder) {
   Start();
   // Another program creates the hand-off folder while the dialog is up.
   fs::create_directories(HandOffFolder());
-  ASSERT_TRUE(WriteBytes(HandOffFolder() / L"Quillet.tbin", Utf16File(L"1\r\n")));
+  ASSERT_TRUE(WriteBytes(HandOffFolder() / L"Quillet.tbin", Utf16WithMark(L"1\r\n")));
   Exit();
   EXPECT_FALSE(fs::exists(HandOffFolder()));
   EXPECT_EQ(ReadBytes(SettingsFile()), "0\r\n0");
@@ -465,7 +451,7 @@ TEST_F(ProgramTest, BatchRunConvertsWithoutShowingTheDialog) {
   fs::create_directories(AppData() / L"Result");
   fs::create_directories(HandOffFolder());
   const fs::path input = HandOffFolder() / L"Quillet.tbin";
-  ASSERT_TRUE(WriteBytes(input, Utf16File(L"101\r\n\r\n11\r\n")));
+  ASSERT_TRUE(WriteBytes(input, Utf16WithMark(L"101\r\n\r\n11\r\n")));
 
   program_.emplace(ProgramPath());
   ASSERT_TRUE(program_->Started());

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -17,8 +16,6 @@ constexpr wchar_t kDocumentsValue[] = L"Personal";
 constexpr wchar_t kFolderPrefix[] = L"vornel-e2e-";
 // What Documents points at in a fresh profile.
 constexpr wchar_t kDefaultDocuments[] = L"%USERPROFILE%\\Documents";
-
-std::atomic<int> folderCounter{0};
 
 // Every test program that points Documents elsewhere holds this lock meanwhile, so that test
 // programs running side by side never see each other's folders.
@@ -49,14 +46,10 @@ PrivateDocuments::PrivateDocuments() {
     lock_ = nullptr;
     return;
   }
-  wchar_t temp[MAX_PATH + 1] = {};
-  if (GetTempPathW(MAX_PATH + 1, temp) == 0) return;
-  root_ = std::filesystem::path(temp) / (kFolderPrefix + std::to_wstring(GetCurrentProcessId()) +
-                                         L"-" + std::to_wstring(folderCounter++));
-  documents_ = root_ / L"Documents";
-  scratch_ = root_ / L"Scratch";
+  folder_.emplace(kFolderPrefix);
+  documents_ = folder_->path() / L"Documents";
+  scratch_ = folder_->path() / L"Scratch";
   std::error_code error;
-  std::filesystem::remove_all(root_, error);
   if (!std::filesystem::create_directories(documents_, error) ||
       !std::filesystem::create_directories(scratch_, error)) {
     return;
@@ -99,8 +92,7 @@ PrivateDocuments::~PrivateDocuments() {
       }
     }
   }
-  std::error_code error;
-  if (!root_.empty()) std::filesystem::remove_all(root_, error);
+  folder_.reset();
   if (lock_ != nullptr) {
     ReleaseMutex(lock_);
     CloseHandle(lock_);

@@ -6,9 +6,11 @@
 // lives (the lock is recursive, so one thread may nest them).
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "tests/support/file_bytes.h"
+#include "tests/support/temp_folder.h"
 
 // Points the current user's Documents folder at `value` (the registry value "Personal" of the
 // user's shell folders, of registry type `type`, REG_SZ by default); whether it worked.
@@ -33,7 +35,7 @@ class PrivateDocuments {
   const std::filesystem::path& Scratch() const { return scratch_; }
 
  private:
-  std::filesystem::path root_;
+  std::optional<TempFolder> folder_;  // holds Documents and the scratch folder
   std::filesystem::path documents_;
   std::filesystem::path scratch_;
   unsigned long savedType_ = 0;

@@ -1,8 +1,13 @@
 #include "tests/e2e/program_driver.h"
 
+#include <algorithm>
 #include <iterator>
 #include <thread>
 #include <vector>
+
+#include "res/resource.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/text_bytes.h"
 
 #ifndef VORNEL_PROGRAM_PATH
 #error "VORNEL_PROGRAM_PATH must name the Vornel.exe under test"
@@ -13,28 +18,6 @@ namespace {
 constexpr Milliseconds kPollInterval{20};
 constexpr UINT kSendTimeoutMs = 10000;
 constexpr int kMessageBoxTextId = 0xFFFF;
-
-std::wstring WindowClass(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
-std::size_t WindowTextLength(HWND window) {
-  DWORD_PTR length = 0;
-  SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length);
-  return length;
-}
-
-std::wstring WindowText(HWND window) {
-  const std::size_t length = WindowTextLength(window);
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
-  text.resize(copied);
-  return text;
-}
 
 bool IsDialogWindow(HWND window) { return WindowClass(window) == L"#32770"; }
 
@@ -81,6 +64,31 @@ BOOL CALLBACK FindById(HWND window, LPARAM parameter) {
 }
 
 }  // namespace
+
+std::wstring WindowClass(HWND window) {
+  wchar_t name[128] = {};
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+std::size_t WindowTextLength(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                           &length)) {
+    return 0;
+  }
+  return length;
+}
+
+std::wstring WindowText(HWND window) {
+  const std::size_t length = WindowTextLength(window);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+  text.resize(std::min<std::size_t>(copied, length));
+  return text;
+}
 
 std::wstring FromUtf8(const std::string& text) {
   const int length =
@@ -228,6 +236,13 @@ void SetControlText(HWND dialog, int id, const std::wstring& text) {
   DWORD_PTR result = 0;
   SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                       SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+}
+
+bool ReadIntoDialog(HWND dialog, const std::filesystem::path& file, const std::wstring& content) {
+  if (!WriteBytes(file, Utf16WithMark(content))) return false;
+  SetControlText(dialog, IDC_BROWSE_FILE, file.wstring());
+  Click(dialog, IDC_BTN_READ_FILE);
+  return WaitUntil([&] { return ControlTextLength(dialog, IDC_EDIT_FILE_TEXT) == content.size(); });
 }
 
 void Click(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -48,6 +49,13 @@ class RunningProgram {
   DWORD id_ = 0;
 };
 
+// The class name of `window`; empty when it has none.
+std::wstring WindowClass(HWND window);
+// The text of `window` and its length, read with a timed SendMessage so that a hung program
+// fails the test; empty (0) when the window does not answer in time.
+std::wstring WindowText(HWND window);
+std::size_t WindowTextLength(HWND window);
+
 // Whether a visible dialog window with `caption` belongs to process `id` right now.
 bool HasVisibleDialog(DWORD id, const std::wstring& caption);
 
@@ -73,6 +81,10 @@ bool PressOk(HWND dialog, Milliseconds timeout = kWaitTimeout);
 
 // The child with `id` anywhere below `parent`; nullptr when there is none.
 HWND FindDescendant(HWND parent, int id);
+
+// Writes `content` as a UTF-16LE file at `file` and reads it with the dialog's Read file;
+// whether the file was written and its whole text appeared in the file text box in time.
+bool ReadIntoDialog(HWND dialog, const std::filesystem::path& file, const std::wstring& content);
 
 // Control access by id. Reads use a timed SendMessage, so a hung program fails the test.
 std::wstring ControlText(HWND dialog, int id);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ RoundFiles MakeRound(int round) {
     text += BinaryOf(value) + "\r\n";
     result += std::to_string(value) + "\r\n";
   }
-  return {Utf16Le(text), result};
+  return {Utf16WithMark(text), result};
 }
 
 bool AllEnded(const std::vector<std::unique_ptr<VornelRun>>& runs) {
@@ -140,7 +141,7 @@ TEST(BatchConcurrencyTest, StartsAtTheSameMomentConvertEachInputExactlyOnce) {
     EXPECT_EQ(seen.foreignResults, 0) << "of " << seen.resultReads << " reads of the result file";
     EXPECT_FALSE(fs::exists(documents.Input()));
     EXPECT_EQ(ReadBytes(documents.Output()), files.result);
-    EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
+    EXPECT_EQ(NamesIn(documents.ResultFolder()), std::vector<std::string>{"Ostrum.tbin"});
     if (HasFailure()) break;
     previousResult = files.result;
     ++roundsDone;

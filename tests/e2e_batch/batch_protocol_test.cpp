@@ -9,6 +9,7 @@
 
 #include "tests/e2e_batch/calling_program.h"
 #include "tests/support/hand_off_checks.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -118,15 +119,16 @@ struct ConvertedCase {
 TEST_F(BatchProtocolTest, ConvertsTheInputReplacesTheResultAndDeletesTheInput) {
   const std::string lastValue = "2147483647\r\n";
   const ConvertedCase cases[] = {
-      {"blank lines dropped", Utf16Le("\r\n1\r\n\r\n\r\n110\r\n\r\n"), "1\r\n6\r\n"},
-      {"final line with a line break", Utf16Le("101\r\n11\r\n"), "5\r\n3\r\n"},
-      {"final line without a line break", Utf16Le("101\r\n11"), "5\r\n3\r\n"},
-      {"UTF-16LE without its mark", Utf16Le("101\r\n11", false), "5\r\n3\r\n"},
+      {"blank lines dropped", Utf16WithMark("\r\n1\r\n\r\n\r\n110\r\n\r\n"), "1\r\n6\r\n"},
+      {"final line with a line break", Utf16WithMark("101\r\n11\r\n"), "5\r\n3\r\n"},
+      {"final line without a line break", Utf16WithMark("101\r\n11"), "5\r\n3\r\n"},
+      {"UTF-16LE without its mark", Utf16Bytes("101\r\n11"), "5\r\n3\r\n"},
       {"UTF-8, LF line ends", Utf8WithMark("1\n\n10\n"), "1\r\n2\r\n"},
       {"UTF-8, final line without a line break", Utf8WithMark("1\r\n10"), "1\r\n2\r\n"},
-      {"thirty-one digits", Utf16Le(std::string(31, '1') + "\r\n" + std::string(28, '0') + "101"),
+      {"thirty-one digits",
+       Utf16WithMark(std::string(31, '1') + "\r\n" + std::string(28, '0') + "101"),
        lastValue + "5\r\n"},
-      {"only blank lines: an empty result", Utf16Le("\r\n\r\n"), ""},
+      {"only blank lines: an empty result", Utf16WithMark("\r\n\r\n"), ""},
   };
   for (const ConvertedCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -146,9 +148,9 @@ struct RefusedCase {
 TEST_F(BatchProtocolTest, RefusesUnusableInputsWithoutShowingAnything) {
   ASSERT_TRUE(documents_.WriteSettings("1\r\n0"));  // messages switched off
   const RefusedCase cases[] = {
-      {"a line of 32 characters", Utf16Le("1\r\n" + ThirtyTwoZeros() + "\r\n1\r\n")},
+      {"a line of 32 characters", Utf16WithMark("1\r\n" + ThirtyTwoZeros() + "\r\n1\r\n")},
       {"a line of 32 characters, UTF-8", Utf8WithMark(ThirtyTwoZeros() + "1")},
-      {"a space", Utf16Le("10 1\r\n")},
+      {"a space", Utf16WithMark("10 1\r\n")},
       {"a full-width digit", std::string("\xFF\xFE\x31\x00\x11\xFF", 6)},
       {"a sign", Utf8WithMark("1\r\n-1\r\n")},
       {"UTF-8 without its mark", "1\r\n10\r\n"},
@@ -174,7 +176,7 @@ TEST_F(BatchProtocolTest, AClosedGateShowsNoWindowWhateverTheOutcome) {
     if (setting != nullptr) {
       ASSERT_TRUE(documents_.WriteSettings(setting));
     }
-    for (const std::string& input : {Utf16Le("11\r\n"), Utf16Le("12\r\n")}) {
+    for (const std::string& input : {Utf16WithMark("11\r\n"), Utf16WithMark("12\r\n")}) {
       WriteEarlierResult();
       WriteInput(input);
       ASSERT_NO_FATAL_FAILURE(RunUnattended());
@@ -184,7 +186,7 @@ TEST_F(BatchProtocolTest, AClosedGateShowsNoWindowWhateverTheOutcome) {
 }
 
 TEST_F(BatchProtocolTest, AReadOnlyInputIsConvertedAndDeleted) {
-  WriteInput(Utf16Le("11\r\n"));
+  WriteInput(Utf16WithMark("11\r\n"));
   ASSERT_TRUE(SetFileAttributesW(Input().c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_NO_FATAL_FAILURE(RunUnattended());
   ExpectConverted("3\r\n");
@@ -199,7 +201,7 @@ TEST_F(BatchProtocolTest, AFolderNamedLikeTheInputCountsAsMissing) {
 }
 
 TEST_F(BatchProtocolTest, AnInputStillOpenForWritingIsLeftForTheNextStart) {
-  const std::string input = Utf16Le("101\r\n");
+  const std::string input = Utf16WithMark("101\r\n");
   WriteInput(input);
   WriteEarlierResult();
   {
@@ -228,7 +230,7 @@ TEST_F(BatchProtocolTest, AResultHeldOpenByAReaderIsWrittenInPlaceOnlyWhenItShar
   };
   for (const HeldResultCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string input = Utf16Le("101\r\n");
+    const std::string input = Utf16WithMark("101\r\n");
     WriteInput(input);
     WriteEarlierResult();
     {
@@ -248,7 +250,7 @@ TEST_F(BatchProtocolTest, AResultHeldOpenByAReaderIsWrittenInPlaceOnlyWhenItShar
 TEST_F(BatchProtocolTest, AnOpenGateShowsTheCompletionAfterTheFilesAreDone) {
   ASSERT_TRUE(documents_.WriteSettings("1\r\n1"));
   WriteEarlierResult();
-  WriteInput(Utf16Le("110\r\n\r\n1"));
+  WriteInput(Utf16WithMark("110\r\n\r\n1"));
   ASSERT_NO_FATAL_FAILURE(RunAnsweringOneMessage(kCompleted, [&] {
     // While the box waits for the user, the calling program may already use the result.
     EXPECT_FALSE(fs::exists(Input()));
@@ -269,8 +271,8 @@ TEST_F(BatchProtocolTest, AnOpenGateShowsWhyTheInputWasRefused) {
   const GatedRefusal cases[] = {
       {"no input", "", kMissing, true},
       {"zero bytes", "", kEmpty},
-      {"a foreign character", Utf16Le("1\r\n1a\r\n"), kForeign},
-      {"a line of 32 characters", Utf16Le(ThirtyTwoZeros()), kTooLong},
+      {"a foreign character", Utf16WithMark("1\r\n1a\r\n"), kForeign},
+      {"a line of 32 characters", Utf16WithMark(ThirtyTwoZeros()), kTooLong},
   };
   for (const GatedRefusal& c : cases) {
     SCOPED_TRACE(c.name);
@@ -290,7 +292,7 @@ TEST_F(BatchProtocolTest, AnOpenGateShowsWhyTheInputWasRefused) {
 
 TEST_F(BatchProtocolTest, AnOpenGateNamesTheFileThatCouldNotBeUsed) {
   ASSERT_TRUE(documents_.WriteSettings("1\r\n1"));
-  const std::string input = Utf16Le("1\r\n");
+  const std::string input = Utf16WithMark("1\r\n");
   WriteInput(input);
   WriteEarlierResult();
   {

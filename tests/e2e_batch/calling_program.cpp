@@ -4,33 +4,18 @@
 #include <system_error>
 #include <utility>
 
+// The sample calling program itself, for its file reading, which calling programs copy; its
+// entry point is renamed, so that this program's stays gtest's.
+#define wmain ConvertWithVornelMain
+#include "samples/convert_with_vornel.cpp"  // NOLINT(bugprone-suspicious-include)
+#undef wmain
+
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr DWORD kPollMs = 10;
 constexpr int kMessageBoxTextId = 0xFFFF;
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[128] = {};
-  GetClassNameW(window, name, 128);
-  return name;
-}
-
-std::wstring TextOf(HWND window) {
-  constexpr UINT kSendTimeoutMs = 10000;
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                           &length)) {
-    return {};
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
-  text.resize(std::min<std::size_t>(copied, length));
-  return text;
-}
 
 struct WindowSearch {
   DWORD process = 0;
@@ -69,25 +54,6 @@ bool HandOffDocuments::WriteSettings(const std::string& bytes) const {
   return WriteBytes(SettingsFile(), bytes);
 }
 
-std::vector<std::wstring> HandOffDocuments::ResultFolderNames() const {
-  std::vector<std::wstring> names;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(ResultFolder(), error)) {
-    names.push_back(entry.path().filename().wstring());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string Utf16Le(const std::string& ascii, bool withMark) {
-  std::string bytes = withMark ? "\xFF\xFE" : "";
-  for (const char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
-
 std::string Utf8WithMark(const std::string& ascii) { return "\xEF\xBB\xBF" + ascii; }
 
 std::string Utf8Of(const std::wstring& text) {
@@ -99,41 +65,24 @@ std::string Utf8Of(const std::wstring& text) {
   return bytes;
 }
 
-std::optional<std::string> ReadShared(const fs::path& path) {
-  const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  for (;;) {
-    ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0;
-    if (!ok || got == 0) break;
-    bytes.append(buffer, got);
-  }
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
-}
+std::optional<std::string> ReadShared(const fs::path& path) { return ReadBytes(path.wstring()); }
 
 std::vector<std::wstring> VisibleWindowClassesOf(DWORD id) {
   std::vector<std::wstring> classes;
-  for (const HWND window : VisibleWindowsOf(id)) classes.push_back(ClassOf(window));
+  for (const HWND window : VisibleWindowsOf(id)) classes.push_back(WindowClass(window));
   return classes;
 }
 
 std::optional<MessageBoxSeen> MessageBoxOf(DWORD id) {
   for (const HWND window : VisibleWindowsOf(id)) {
-    if (ClassOf(window) != L"#32770") continue;
+    if (WindowClass(window) != L"#32770") continue;
     const HWND text = GetDlgItem(window, kMessageBoxTextId);
     if (text == nullptr) continue;
     // Every box of the program says something: an empty read (a box whose thread did not
     // answer in time, as happens with many starts at once) is read again on the next look.
-    std::wstring said = TextOf(text);
+    std::wstring said = WindowText(text);
     if (said.empty()) continue;
-    return MessageBoxSeen{window, TextOf(window), std::move(said)};
+    return MessageBoxSeen{window, WindowText(window), std::move(said)};
   }
   return std::nullopt;
 }

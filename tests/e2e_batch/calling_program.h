@@ -14,6 +14,7 @@
 
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
+#include "tests/support/text_bytes.h"
 
 // A private Documents folder (which holds the test programs' shared lock) with the program's
 // folders for automatic processing: Brindlecot\Tavernic\AutoFile and Result.
@@ -35,16 +36,12 @@ class HandOffDocuments {
 
   // Writes the settings file that the next start reads; whether it worked.
   bool WriteSettings(const std::string& bytes) const;
-  // The names in the result folder, sorted.
-  std::vector<std::wstring> ResultFolderNames() const;
 
  private:
   std::optional<PrivateDocuments> documents_;
   bool ready_ = false;
 };
 
-// `ascii` as UTF-16LE bytes, with or without the byte-order mark FF FE.
-std::string Utf16Le(const std::string& ascii, bool withMark = true);
 // `ascii` as UTF-8 bytes after the byte-order mark EF BB BF.
 std::string Utf8WithMark(const std::string& ascii);
 
@@ -52,7 +49,8 @@ std::string Utf8WithMark(const std::string& ascii);
 std::string Utf8Of(const std::wstring& text);
 
 // The bytes of a file read while others may read, write and delete it meanwhile, so that a
-// run that replaces it is not disturbed; nullopt when it cannot be opened or read.
+// run that replaces it is not disturbed (the sample calling program's own reading); nullopt
+// when it cannot be opened or read.
 std::optional<std::string> ReadShared(const std::filesystem::path& path);
 
 // A message box on screen: a visible dialog window with the static text 0xFFFF.

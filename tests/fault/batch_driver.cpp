@@ -13,7 +13,7 @@
 #include "storage/settings.h"
 #include "storage/utf8.h"
 #include "storage/working_folders.h"
-#include "tests/fake_window.h"
+#include "tests/support/fake_window.h"
 #include "ui/vornel_dlg.h"
 
 namespace {

@@ -5,9 +5,10 @@
 
 #include <string>
 
-#include "tests/dialog_fixture.h"
-#include "tests/storage_test_support.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/storage_test_support.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 #include "ui/messages.h"
 
@@ -56,7 +57,7 @@ class DocumentsPathTest : public storage_test::TempFolderTest,
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    documents = fs::path(root_) / GetParam().below;
+    documents = fs::path(At()) / GetParam().below;
     ASSERT_TRUE(fs::create_directories(ForTest(documents / "Brindlecot")));
   }
   fs::path documents;
@@ -100,7 +101,7 @@ TEST_P(DocumentsPathTest, EveryFeatureWorks) {
   {
     SCOPED_TRACE("second start: a batch run with the settings read back");
     Write(program.output, "an earlier, longer result\r\n");
-    Write(program.input, "\xFF\xFE" + Utf16Bytes("101\r\n1\r\n"));
+    Write(program.input, Utf16WithMark("101\r\n1\r\n"));
     DialogRig run(documents);
     ASSERT_TRUE(run.dialog.OnInitDialog());
     EXPECT_EQ(run.window.endResult, -1);

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,8 @@
 #include "tests/e2e/private_documents.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/kill_moments.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -30,43 +31,16 @@ const std::string kEarlier = "an earlier result\r\n";
 // The form of a path that the C++ library and the file API take at any length.
 fs::path Long(const fs::path& path) { return fs::path(L"\\\\?\\" + path.wstring()); }
 
-std::uintmax_t SizeOf(const fs::path& path) {
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  return error ? 0 : size;
-}
-
-std::string Repeat(const std::string& text, std::size_t count) {
-  std::string out;
-  out.reserve(text.size() * count);
-  for (std::size_t k = 0; k < count; ++k) out += text;
-  return out;
-}
-
 // --- killed in the middle of a batch run -------------------------------------------------
-
-enum class KillWhen { kAtOnce, kResultBegun, kFirstRunWritten, kHalfWritten, kResultInPlace };
-
-struct KillCase {
-  const char* name;
-  KillWhen when;
-};
 
 TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFinishes) {
   HandOffDocuments documents;
   ASSERT_TRUE(documents.Ready()) << "could not set up a private Documents folder";
   constexpr std::size_t kLines = 4'000'000;  // 250 MB of input, 48 MB of result
-  const std::string input = "\xFF\xFE" + Repeat(Utf16Le(kLargestLine, false), kLines);
+  const std::string input = kUtf16Mark + Repeat(Utf16Bytes(kLargestLine), kLines);
   const std::string result = Repeat(kLargestValue, kLines);
-  const KillCase cases[] = {
-      {"at once", KillWhen::kAtOnce},
-      {"when the new result has begun", KillWhen::kResultBegun},
-      {"after the first run of the result was written", KillWhen::kFirstRunWritten},
-      {"with half of the result written", KillWhen::kHalfWritten},
-      {"with the result in place", KillWhen::kResultInPlace},
-  };
   int terminatedBeforeTheEnd = 0;
-  for (const KillCase& c : cases) {
+  for (const KillCase& c : kKillCases) {
     SCOPED_TRACE(c.name);
     if (!fs::exists(documents.Input())) {
       ASSERT_TRUE(WriteBytes(documents.Input(), input));
@@ -78,21 +52,10 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
       const auto deadline = std::chrono::steady_clock::now() + kWaitTimeout;
       for (;;) {
         // The result file is always the earlier one or the complete new one.
-        const std::uintmax_t shown = SizeOf(documents.Output());
+        const std::uintmax_t shown = FileSize(documents.Output());
         ASSERT_TRUE(shown == kEarlier.size() || shown == result.size()) << shown << " bytes";
-        std::uintmax_t beside = 0;
-        bool begun = false;
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(documents.ResultFolder(), error)) {
-          if (entry.path().filename() == L"Ostrum.tbin") continue;
-          begun = true;
-          beside = std::max(beside, SizeOf(entry.path()));
-        }
-        const bool now = c.when == KillWhen::kAtOnce ||
-                         (c.when == KillWhen::kResultBegun && begun) ||
-                         (c.when == KillWhen::kFirstRunWritten && beside >= (1u << 20)) ||
-                         (c.when == KillWhen::kHalfWritten && beside >= result.size() / 2) ||
-                         (c.when == KillWhen::kResultInPlace && shown == result.size());
+        const bool now =
+            MomentCame(c.when, UnfinishedResultsIn(documents.ResultFolder()), shown, result.size());
         // A run that ends before the moment has come is not terminated.
         if (now || run.Ended()) break;
         ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the moment never came";
@@ -116,38 +79,14 @@ TEST(FaultE2eTest, ATerminatedBatchRunNeverShowsAPartialResultAndTheNextStartFin
       EXPECT_FALSE(fs::exists(documents.Input()));
     }
     EXPECT_TRUE(ReadShared(documents.Output()) == result) << "the result is not complete";
-    EXPECT_EQ(documents.ResultFolderNames(), std::vector<std::wstring>{L"Ostrum.tbin"});
+    EXPECT_EQ(NamesIn(documents.ResultFolder()), std::vector<std::string>{"Ostrum.tbin"});
   }
   EXPECT_GE(terminatedBeforeTheEnd, 4);
-  std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(cases),
+  std::printf("terminated at %zu moments, %d of them before the run ended\n", std::size(kKillCases),
               terminatedBeforeTheEnd);
 }
 
 // --- unusual Documents folders -------------------------------------------------------------
-
-// Removes a folder tree at any path length; links go as links.
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data{};
-  const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveTree(path);
-      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveDirectoryW(path.c_str());
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &data) != FALSE);
-    FindClose(search);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 // The Documents folder as programs look it up right now; empty when the lookup fails.
 std::wstring DocumentsLookedUp() {
@@ -165,22 +104,16 @@ std::wstring DocumentsLookedUp() {
 // folder's name is padded so that the Documents path has that many characters.
 class DocumentsAt {
  public:
-  // base_ holds the lock and keeps the user's value.
-  DocumentsAt(const fs::path& below, std::size_t length)
-      : base_(std::make_unique<PrivateDocuments>()) {
-    if (!base_->Active()) return;
-    top_ = base_->Scratch() / below.begin()->wstring();
-    std::wstring path = (base_->Scratch() / below).wstring();
+  // base_ holds the lock, keeps the user's value and removes the folders at any length.
+  DocumentsAt(const fs::path& below, std::size_t length) {
+    if (!base_.Active()) return;
+    std::wstring path = (base_.Scratch() / below).wstring();
     if (path.size() < length) path += std::wstring(length - path.size(), L'_');
     path_ = path;
     std::error_code error;
     fs::create_directories(Long(path_ / L"Brindlecot"), error);
     // Only when programs will find exactly this folder: never the user's own.
     ready_ = !error && SetDocumentsValue(path_.wstring()) && DocumentsLookedUp() == path;
-  }
-  ~DocumentsAt() {
-    if (!top_.empty()) RemoveTree(Long(top_).wstring());
-    base_.reset();  // Documents points back, then the lock goes
   }
   DocumentsAt(const DocumentsAt&) = delete;
   DocumentsAt& operator=(const DocumentsAt&) = delete;
@@ -189,8 +122,7 @@ class DocumentsAt {
   const fs::path& Path() const { return path_; }
 
  private:
-  std::unique_ptr<PrivateDocuments> base_;
-  fs::path top_;
+  PrivateDocuments base_;
   fs::path path_;
   bool ready_ = false;
 };
@@ -248,7 +180,7 @@ TEST_P(DocumentsE2eTest, TheProgramWorksThere) {
   }
   {
     SCOPED_TRACE("second start: a batch run");
-    ASSERT_TRUE(WriteBytes(Long(handOff / L"Quillet.tbin"), Utf16Le("1101\r\n\r\n10\r\n")));
+    ASSERT_TRUE(WriteBytes(Long(handOff / L"Quillet.tbin"), Utf16WithMark("1101\r\n\r\n10\r\n")));
     VornelRun run;
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.WaitForEndWatchingWindows()) << "the batch run did not end by itself";

@@ -3,10 +3,10 @@
 // nothing outside the program's folder changes.
 #include <gtest/gtest.h>
 
-#include "tests/dialog_fixture.h"
 #include "tests/fault/tree_snapshot.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/folder_link.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

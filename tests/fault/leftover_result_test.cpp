@@ -4,26 +4,17 @@
 
 #include <set>
 
-#include "tests/dialog_fixture.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> Names(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
-
 TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
-  TempFolder temp;
-  const fs::path documents = temp.path() / "Documents";
-  const ProgramFolders program(documents);
+  DialogRig run;
+  const ProgramFolders& program = run.program;
   fs::create_directories(program.handOff);
   fs::create_directories(program.result);
   for (const char* leftover : {"Ostrum.tbin.part-123", "Ostrum.tbin.part-4294967295"}) {
@@ -40,14 +31,12 @@ TEST(LeftoverResultTest, TheNextRunRemovesUnfinishedResultsOfEarlierRuns) {
     }
   }
   WriteBytes(program.input, Utf16Bytes("11\r\n"));
-
-  DialogRig run(documents);
   ASSERT_TRUE(run.dialog.OnInitDialog());
   EXPECT_EQ(ReadBytes(program.output), "3\r\n");
   EXPECT_FALSE(fs::exists(program.input));
   std::set<std::string> expected = others;
   expected.insert("Ostrum.tbin");
-  EXPECT_EQ(Names(program.result), expected);
+  EXPECT_EQ(NamesIn(program.result), std::vector<std::string>(expected.begin(), expected.end()));
   EXPECT_TRUE(fs::is_directory(program.result / "Ostrum.tbin.part-9" / "inside"));
 }
 

@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "convert/split.h"
-#include "tests/dialog_fixture.h"
 #include "tests/fault/allocation_failure.h"
 #include "tests/fault/tree_snapshot.h"
-#include "tests/test_text.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/test_text.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

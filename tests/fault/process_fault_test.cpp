@@ -13,11 +13,13 @@
 #include <thread>
 
 #include "storage/utf8.h"
-#include "tests/dialog_fixture.h"
 #include "tests/fault/child_process.h"
 #include "tests/fault/tree_snapshot.h"
+#include "tests/support/dialog_fixture.h"
 #include "tests/support/hand_off_checks.h"
-#include "tests/temp_folder.h"
+#include "tests/support/kill_moments.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
@@ -73,19 +75,6 @@ void WriteLargestLines(const fs::path& path, std::size_t count) {
     const std::size_t lines = std::min<std::size_t>(4096, count - written);
     out.write(block.data(), static_cast<std::streamsize>(lines * 2 * kLargestLine.size()));
   }
-}
-
-std::string Repeat(const std::string& text, std::size_t count) {
-  std::string out;
-  out.reserve(text.size() * count);
-  for (std::size_t k = 0; k < count; ++k) out += text;
-  return out;
-}
-
-std::uintmax_t SizeOf(const fs::path& path) {
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  return error ? 0 : size;
 }
 
 class ProcessFaultTest : public ::testing::Test {
@@ -245,60 +234,11 @@ TEST_F(ProcessFaultTest, AFullDiskLeavesTheInputUntouched) {
 
 // --- killed in the middle of a run -------------------------------------------------------
 
-enum class KillWhen { kAtOnce, kResultBegun, kFirstRunWritten, kHalfWritten, kResultInPlace };
-
-struct KillCase {
-  const char* name;
-  KillWhen when;
-};
-
-// The unfinished results beside the result file: whether there is one, the largest's size.
-struct Unfinished {
-  bool begun = false;
-  std::uintmax_t largest = 0;
-};
-
-Unfinished UnfinishedResultsIn(const fs::path& resultFolder) {
-  Unfinished unfinished;
-  for (const auto& entry : fs::directory_iterator(resultFolder)) {
-    if (entry.path().filename() == "Ostrum.tbin") continue;
-    unfinished.begun = true;
-    unfinished.largest = std::max(unfinished.largest, SizeOf(entry.path()));
-  }
-  return unfinished;
-}
-
-// Whether the moment to kill has come, with `shown` bytes in the result file and a result of
-// `resultSize` bytes to come.
-bool MomentCame(KillWhen when, const Unfinished& beside, std::uintmax_t shown,
-                std::size_t resultSize) {
-  switch (when) {
-    case KillWhen::kAtOnce:
-      return true;
-    case KillWhen::kResultBegun:
-      return beside.begun;
-    case KillWhen::kFirstRunWritten:
-      return beside.largest >= (1u << 20);
-    case KillWhen::kHalfWritten:
-      return beside.largest >= resultSize / 2;
-    case KillWhen::kResultInPlace:
-      return shown == resultSize;
-  }
-  return true;
-}
-
 TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinishes) {
   constexpr std::size_t kLines = 500000;  // 31 MB of input, 6 MB of result
   const std::string result = Repeat(kLargestValue, kLines);
-  const KillCase cases[] = {
-      {"at once", KillWhen::kAtOnce},
-      {"when the new result has begun", KillWhen::kResultBegun},
-      {"after the first run of the result was written", KillWhen::kFirstRunWritten},
-      {"with half of the result written", KillWhen::kHalfWritten},
-      {"with the result in place", KillWhen::kResultInPlace},
-  };
   int killedBeforeTheEnd = 0;
-  for (const KillCase& c : cases) {
+  for (const KillCase& c : kKillCases) {
     SCOPED_TRACE(c.name);
     if (!fs::exists(program.input)) WriteLargestLines(program.input, kLines);
     WriteBytes(program.output, kEarlier);
@@ -309,7 +249,7 @@ TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinish
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
       // The result file is always the earlier one or the complete new one.
-      const std::uintmax_t shown = SizeOf(program.output);
+      const std::uintmax_t shown = FileSize(program.output);
       ASSERT_TRUE(shown == kEarlier.size() || shown == result.size()) << shown << " bytes";
       const bool now =
           MomentCame(c.when, UnfinishedResultsIn(program.result), shown, result.size());
@@ -333,7 +273,7 @@ TEST_F(ProcessFaultTest, AKilledRunNeverShowsAPartialResultAndTheNextStartFinish
     }
   }
   EXPECT_GE(killedBeforeTheEnd, 4);
-  std::printf("killed at %zu moments, %d of them before the run ended\n", std::size(cases),
+  std::printf("killed at %zu moments, %d of them before the run ended\n", std::size(kKillCases),
               killedBeforeTheEnd);
 }
 

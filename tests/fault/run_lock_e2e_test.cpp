@@ -8,9 +8,10 @@
 #include <chrono>
 #include <string>
 
-#include "tests/dialog_fixture.h"
 #include "tests/e2e/program_driver.h"
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/text_bytes.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ TEST(RunLockE2eTest, AStartOutwaitedByAnotherProcessHoldingTheLockSaysSoAndKeeps
   fs::create_directories(rig.HandOff());
   fs::create_directories(rig.program.result);
   rig.WriteSettings("1\r\n1");  // messages on
-  const std::string input = Utf16Le("11\r\n");
+  const std::string input = Utf16WithMark("11\r\n");
   ASSERT_TRUE(WriteBytes(rig.Input(), input));
   LockHolder holder(rig.program.temp / "AutoFile.lock");
   ASSERT_TRUE(holder.Holds());
@@ -85,7 +86,7 @@ TEST(RunLockE2eTest, AStartWaitsForAnotherProcessHoldingTheLockAndGoesOnWhenItIs
   ASSERT_TRUE(documents.Ready()) << "could not set up a private Documents folder";
   const fs::path temp = documents.AppData() / L"temp";
   fs::create_directories(temp);
-  const std::string input = Utf16Le("1101\r\n");
+  const std::string input = Utf16WithMark("1101\r\n");
   ASSERT_TRUE(WriteBytes(documents.Input(), input));
   LockHolder holder(temp / L"AutoFile.lock");
   ASSERT_TRUE(holder.Holds());

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/dialog_fixture.h"
+#include "tests/support/dialog_fixture.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

@@ -8,9 +8,10 @@
 #include <array>
 #include <cstdio>
 
-#include "tests/dialog_fixture.h"
 #include "tests/fault/system_call_hooks.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;

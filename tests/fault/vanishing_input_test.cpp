@@ -4,8 +4,8 @@
 // complete conversion of what was read, or the earlier result stays.
 #include <gtest/gtest.h>
 
-#include "tests/dialog_fixture.h"
-#include "tests/temp_folder.h"
+#include "tests/support/dialog_fixture.h"
+#include "tests/support/text_bytes.h"
 #include "ui/batch_messages.h"
 
 namespace fs = std::filesystem;
@@ -24,31 +24,22 @@ class WindowWithCaller : public FakeWindow {
 };
 
 TEST(VanishingInputTest, AnInputDeletedAfterItWasReadIsConvertedAndNotMissed) {
-  TempFolder temp;
-  const fs::path documents = temp.path() / "Documents";
-  const ProgramFolders program(documents);
+  DialogRigOn<WindowWithCaller> rig;
+  const ProgramFolders& program = rig.program;
   fs::create_directories(program.handOff);
   fs::create_directories(program.temp);
   WriteBytes(program.settings, "1\r\n1");
   WriteBytes(program.output, "an earlier result");
   WriteBytes(program.input, Utf16Bytes("110\r\n1\r\n"));
-
-  FolderState folders;
-  SettingsState settings;
-  ConversionState conversion;
-  WindowWithCaller window;
-  CVornelDlg dialog(window, folders, settings, conversion);
-  window.dialog = &dialog;
-  dialog.SetDocumentsLookup([&] { return documents.u16string(); });
   bool deleted = false;
-  window.whenBusy = [&] { deleted = fs::remove(program.input); };
-  ASSERT_TRUE(dialog.OnInitDialog());
+  rig.window.whenBusy = [&] { deleted = fs::remove(program.input); };
+  ASSERT_TRUE(rig.dialog.OnInitDialog());
   ASSERT_TRUE(deleted) << "the run never showed its wait cursor with the input in place";
-  EXPECT_EQ(window.endResult, -1);
+  EXPECT_EQ(rig.window.endResult, -1);
   EXPECT_EQ(ReadBytes(program.output), "6\r\n1\r\n");
   EXPECT_FALSE(fs::exists(program.input));
-  ASSERT_EQ(window.boxes.size(), 1u);
-  EXPECT_EQ(window.boxes[0].text, batch_msg::kCompleted);
+  ASSERT_EQ(rig.window.boxes.size(), 1u);
+  EXPECT_EQ(rig.window.boxes[0].text, batch_msg::kCompleted);
   EXPECT_EQ(std::distance(fs::directory_iterator(program.result), {}), 1);
 }
 

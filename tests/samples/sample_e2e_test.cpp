@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/e2e_batch/calling_program.h"
+#include "tests/support/text_bytes.h"
 
 #ifndef VORNEL_SAMPLE_PATH
 #error "VORNEL_SAMPLE_PATH must name the sample calling program under test"
@@ -132,7 +133,7 @@ TEST_F(SampleTest, ConvertsAListOrReportsItsRefusal) {
       {"UTF-8 list, a blank line, the largest value, leading zeros",
        "101\r\n0\r\n\r\n1111111111111111111111111111111\r\n0001", kConverted,
        "5\n0\n2147483647\n1\n", "5\r\n0\r\n2147483647\r\n1\r\n"},
-      {"UTF-16LE list with LF line ends", Utf16Le("1010\n11\n"), kConverted, "10\n3\n",
+      {"UTF-16LE list with LF line ends", Utf16WithMark("1010\n11\n"), kConverted, "10\n3\n",
        "10\r\n3\r\n"},
       {"a 2 refuses the whole list", "101\r\n102\r\n1\r\n", kRefused, "", kEarlierResult},
       {"a line of 32 digits refuses the whole list", "1\r\n" + std::string(32, '0') + "\r\n",
@@ -161,7 +162,7 @@ TEST_F(SampleTest, WithoutTheHandOffFolderVornelIsNotStarted) {
 }
 
 TEST_F(SampleTest, AnInputWaitingInTheHandOffFolderIsLeftAlone) {
-  const std::string waiting = Utf16Le("11\r\n");
+  const std::string waiting = Utf16WithMark("11\r\n");
   ASSERT_TRUE(WriteBytes(documents_.Input(), waiting));
   const SampleRun run = RunSample("101\r\n");
   EXPECT_EQ(run.exitCode, kInputWaiting) << run.errors;

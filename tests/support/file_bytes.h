@@ -1,11 +1,15 @@
 #pragma once
-// A file's whole bytes, written and read back by the tests natively and under wine.
+// A file's whole bytes, written and read back by the tests natively and under wine, and the
+// names in a folder.
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
 // Writes `bytes` as the whole file at `path`; whether it worked.
 inline bool WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
@@ -23,4 +27,22 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   in.seekg(0);
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return bytes;
+}
+
+// The size of the file at `path`; 0 when it cannot be told.
+inline std::uintmax_t FileSize(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
+
+// The names in `folder`, sorted; empty when it cannot be listed.
+inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }

@@ -12,16 +12,6 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/program_folders.h"
 
-// The names in `folder`, in the order listed.
-inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
 // The input and the earlier result are as they were, and nothing was left beside the result.
 inline void ExpectHandOffUntouched(const ProgramFolders& program, std::string_view input,
                                    std::string_view earlierResult) {

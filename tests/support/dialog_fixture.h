@@ -12,9 +12,9 @@
 #include "res/resource.h"
 #include "storage/settings.h"
 #include "storage/working_folders.h"
-#include "tests/fake_window.h"
+#include "tests/support/fake_window.h"
 #include "tests/support/program_folders.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "ui/vornel_dlg.h"
 
 template <class Window>

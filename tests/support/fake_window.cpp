@@ -1,4 +1,4 @@
-#include "tests/fake_window.h"
+#include "tests/support/fake_window.h"
 
 #include "res/resource.h"
 
