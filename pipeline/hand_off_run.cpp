@@ -13,7 +13,8 @@ namespace {
 
 using Outcome = HandOffOutcome;
 
-HandOffResult Converted(Outcome outcome, const ConvertedInput& input) {
+// `outcome` with the count of the numbers `input` holds.
+HandOffResult Counted(Outcome outcome, const ConvertedInput& input) {
   return {outcome, input.numbers};
 }
 
@@ -53,13 +54,14 @@ HandOffResult RunHolding(const HandOffFolders& folders, const std::function<void
     RemoveLeftoverReplacements(outputPath);
     return {Outcome::kOutOfMemory};
   }
-  if (!input)
+  if (!input) {
     return {FileExists(inputPath) != 1 ? Outcome::kInputMissing : Outcome::kInputUnreadable};
+  }
   if (input->foreign) return {Outcome::kInputForeign};
   converted();
-  if (input->tooLong) return Converted(Outcome::kTooLong, *input);
+  if (input->tooLong) return Counted(Outcome::kTooLong, *input);
   const std::optional<HandOverFailure> failure = HandOver(*result, inputPath, *input);
-  return Converted(failure ? OutcomeOf(*failure) : Outcome::kCompleted, *input);
+  return Counted(failure ? OutcomeOf(*failure) : Outcome::kCompleted, *input);
 }
 
 }  // namespace
@@ -68,8 +70,8 @@ HandOffResult RunHandOff(const HandOffFolders& folders, std::chrono::millisecond
                          const std::function<void()>& converted) {
   try {
     // Runs on one hand-off folder take turns, so that two starts at the same moment never
-    // work on one input together, whatever session or machine they run in.
-    // The lock goes with the return: the next run need not wait for this one's messages.
+    // work on one input together, whatever session or machine they run in. The lock goes with
+    // the return: the next run need not wait for this one's messages.
     const RunLock lock(RunLockFileOf(folders.tempDir), lockWait);
     if (!lock.Held()) return {Outcome::kAnotherRunBusy};
     return RunHolding(folders, converted);
