@@ -62,6 +62,7 @@ NumberLinesOutcome ConvertOneByOne(std::u16string_view text, TextBuffer<char>& o
     }
     if (p == end) return outcome;
     lineStart = p + 1;
+    ++outcome.lineFeeds;
   }
 }
 
@@ -115,12 +116,14 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
         }
       }
       lineStart = lf + 1;
+      ++outcome.lineFeeds;
     } while (feeds != 0);
     out.Commit(put);
   }
   const NumberLinesOutcome rest =
       ConvertOneByOne(std::u16string_view(lineStart, end - lineStart), out);
   outcome.numbers += rest.numbers;
+  outcome.lineFeeds += rest.lineFeeds;
   outcome.tooLong = rest.tooLong;
   outcome.foreign = rest.foreign;
   return outcome;

@@ -9,9 +9,10 @@
 #include "convert/text_buffer.h"
 
 struct NumberLinesOutcome {
-  std::int64_t numbers = 0;  // lines converted
-  bool foreign = false;      // the text holds a character other than '0', '1', CR and LF
-  bool tooLong = false;      // it holds none, but a line longer than kLongestLine
+  std::int64_t numbers = 0;    // lines converted
+  std::int64_t lineFeeds = 0;  // LFs passed: all of the text's unless it is refused
+  bool foreign = false;        // the text holds a character other than '0', '1', CR and LF
+  bool tooLong = false;        // it holds none, but a line longer than kLongestLine
 };
 
 // Tests the characters of `text` as HasNonBinaryChars does and appends to `out`, for every

@@ -1,15 +1,36 @@
 #include "convert/piecewise_conversion.h"
 
+#include <algorithm>
+
 #include "convert/binary.h"
 #include "tuning/tuning.h"
 
 std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
   if (foreign_) return text.size();
   if (tooLong_) {
-    // Only the characters matter from here on.
-    foreign_ = HasNonBinaryChars(text) == 1;
+    // Only the characters matter from here on, and where the first foreign one stands.
+    if (HasNonBinaryChars(text) == 1) {
+      Locate(text, 0);
+    } else {
+      Pass(text, std::count(text.begin(), text.end(), u'\n'));
+    }
     return text.size();
   }
+  const TextPlace start = reached_;
+  const std::size_t heldDigits = held_.size();
+  lineFeeds_ = 0;
+  const std::size_t used = TakeLines(text, last);
+  if (foreign_ || tooLong_) {
+    // Refused in this piece: it is looked at again, from where it began, to place the refusal.
+    reached_ = start;
+    Locate(text, heldDigits);
+    return text.size();
+  }
+  Pass(text.substr(0, used), lineFeeds_);
+  return used;
+}
+
+std::size_t PiecewiseConversion::TakeLines(std::u16string_view text, bool last) {
   std::size_t used = 0;
   if (!held_.empty()) {
     const std::size_t lf = text.find(u'\n');
@@ -29,10 +50,7 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
                                                                      : lastLf + 1;
   if (!foreign_ && !tooLong_) Convert(rest.substr(0, complete));
   const std::u16string_view unfinished = rest.substr(complete);
-  if (foreign_ || tooLong_) {
-    if (tooLong_ && HasNonBinaryChars(unfinished)) foreign_ = true;
-    return text.size();
-  }
+  if (foreign_ || tooLong_) return text.size();
   // A longer unfinished line is held rather than handed back, so that what comes again stays
   // short.
   if (unfinished.size() <= tuning::kLongestReturnedChars) return used + complete;
@@ -40,9 +58,22 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
   return text.size();
 }
 
+std::optional<TextPlace> PiecewiseConversion::Refusal() const {
+  if (foreign_) return foreignAt_;
+  if (tooLong_) return tooLongAt_;
+  return std::nullopt;
+}
+
+void PiecewiseConversion::RefuseAtEnd() {
+  if (foreign_) return;
+  foreign_ = true;
+  foreignAt_ = TextPlace{reached_.line, reached_.column + 1};
+}
+
 void PiecewiseConversion::Convert(std::u16string_view lines) {
   const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
   numbers_ += outcome.numbers;
+  lineFeeds_ += outcome.lineFeeds;
   foreign_ = outcome.foreign;
   tooLong_ = outcome.tooLong;
 }
@@ -60,5 +91,32 @@ void PiecewiseConversion::Hold(std::u16string_view part) {
   if (held_.size() > kLongestLine) {
     held_.clear();
     tooLong_ = true;
+  }
+}
+
+void PiecewiseConversion::Pass(std::u16string_view used, std::int64_t lineFeeds) {
+  reached_.line += lineFeeds;
+  const std::size_t lastLf = used.rfind(u'\n');
+  reached_.column = lastLf == std::u16string_view::npos
+                        ? reached_.column + static_cast<std::int64_t>(used.size())
+                        : static_cast<std::int64_t>(used.size() - lastLf - 1);
+}
+
+void PiecewiseConversion::Locate(std::u16string_view text, std::size_t digits) {
+  for (const char16_t c : text) {
+    if (c == u'\n') {
+      ++reached_.line;
+      reached_.column = 0;
+      digits = 0;
+      continue;
+    }
+    ++reached_.column;
+    if (c == u'\r') continue;
+    if (c != u'0' && c != u'1') {
+      foreign_ = true;
+      foreignAt_ = reached_;
+      return;
+    }
+    if (++digits > kLongestLine && !tooLongAt_) tooLongAt_ = TextPlace{reached_.line, 0};
   }
 }

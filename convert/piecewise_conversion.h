@@ -1,16 +1,20 @@
 #pragma once
 // The batch run's conversion of a text that arrives in pieces as its file is read: each
 // piece's characters are tested as HasNonBinaryChars tests them, and its complete lines are
-// converted as ConvertNumberLines converts them, so that the whole text is never held.
+// converted as ConvertNumberLines converts them, so that the whole text is never held. A
+// refused text is placed as it goes: the lines passed are counted on the way, and only the
+// piece that is refused is looked at again, character by character.
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "convert/number_lines.h"
 #include "convert/shared_conversion.h"
 #include "convert/text_buffer.h"
+#include "convert/text_place.h"
 #include "tuning/tuning.h"
 
 class PiecewiseConversion {
@@ -34,11 +38,25 @@ class PiecewiseConversion {
   bool TooLong() const { return tooLong_; }
   // Lines converted so far.
   std::int64_t Numbers() const { return numbers_; }
+  // Where the text is refused: its first foreign character once Foreign(), else its first line
+  // too long (column 0) once TooLong(); nullopt while neither.
+  std::optional<TextPlace> Refusal() const;
+  // Refuses the text as if a foreign character followed all that was taken (half a UTF-16
+  // unit at the end of a file), unless a foreign character came before.
+  void RefuseAtEnd();
 
  private:
+  // Tests and converts the text as Take does, without placing a refusal.
+  std::size_t TakeLines(std::u16string_view text, bool last);
   void Convert(std::u16string_view lines);
   // Keeps the start of an unfinished line here instead of having it come again.
   void Hold(std::u16string_view part);
+  // Moves reached_ over `used`, which holds `lineFeeds` LFs.
+  void Pass(std::u16string_view used, std::int64_t lineFeeds);
+  // Moves reached_ over `text` one character at a time, the current line holding `digits`
+  // digits already, and places the first line too long and the first foreign character (which
+  // refuses the text: it stops there).
+  void Locate(std::u16string_view text, std::size_t digits);
 
   TextBuffer<char>& out_;
   SharedConversion shared_;
@@ -46,4 +64,9 @@ class PiecewiseConversion {
   bool foreign_ = false;
   bool tooLong_ = false;
   std::int64_t numbers_ = 0;
+  std::int64_t lineFeeds_ = 0;  // of the lines converted by the current Take
+  // Where the text taken so far ends: its last line, and that line's characters as the column.
+  TextPlace reached_{1, 0};
+  std::optional<TextPlace> tooLongAt_;
+  std::optional<TextPlace> foreignAt_;
 };

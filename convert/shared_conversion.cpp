@@ -80,6 +80,7 @@ NumberLinesOutcome SharedConversion::JoinChunks(std::size_t count, TextBuffer<ch
     // A foreign character anywhere refuses the whole text, even after a line that is too
     // long, as the one pass finds it.
     outcome.foreign = outcome.foreign || chunk.outcome.foreign;
+    outcome.lineFeeds += chunk.outcome.lineFeeds;
     if (outcome.tooLong) continue;
     const std::string_view converted = chunk.out.View();
     char* const put = out.Room(converted.size());

@@ -21,15 +21,15 @@ bool DeleteInput(const std::u16string& inputPath) {
 
 // Hands the UTF-16LE units of `units` to `conversion` as they are, without decoding: what
 // decoding changes (NUL and unpaired surrogates become U+FFFD, a lone LF gains a CR, the last
-// line gains CR LF) changes neither which characters are foreign nor any line's digits. Sets
-// `oddByte` when the last piece ends in half a unit, which would decode to U+FFFD, foreign.
-// Returns the bytes taken.
-std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last,
-                      bool& oddByte) {
-  oddByte = last && units.size() % 2 != 0;
+// line gains CR LF) changes neither which characters are foreign nor any line's digits, nor
+// where a character stands. Half a unit at the end of the last piece would decode to U+FFFD:
+// it refuses the text there. Returns the bytes taken.
+std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last) {
   const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
                                    units.size() / 2);
-  return 2 * conversion.Take(text16, last);
+  const std::size_t taken = 2 * conversion.Take(text16, last);
+  if (last && units.size() % 2 != 0) conversion.RefuseAtEnd();
+  return taken;
 }
 
 // Hands the bytes of a UTF-8 text to `conversion` widened one to one, without decoding: a
@@ -70,7 +70,6 @@ std::optional<ConvertedInput> ConvertInputPieces(
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
   TextBuffer<char16_t> widened;  // a UTF-8 piece's bytes, one unit each
-  bool oddByte = false;
   const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
     std::size_t used = 0;
     if (!encoding) {
@@ -81,7 +80,7 @@ std::optional<ConvertedInput> ConvertInputPieces(
     if (encoding->utf8) {
       used += TakeBytes(conversion, piece.substr(used), last, widened);
     } else {
-      used += TakeUnits(conversion, piece.substr(used), last, oddByte);
+      used += TakeUnits(conversion, piece.substr(used), last);
     }
     // Handed on in runs of some size: each write costs a call into the system.
     if (bytes.Size() >= tuning::kResultRunBytes || last) {
@@ -90,12 +89,13 @@ std::optional<ConvertedInput> ConvertInputPieces(
       }
       bytes.Clear();
     }
-    if (conversion.Foreign() || oddByte) return std::nullopt;  // refused: no need to read on
+    if (conversion.Foreign()) return std::nullopt;  // refused: no need to read on
     return used;
   };
   if (!read(take, pieceBytes)) return std::nullopt;
-  input.foreign = conversion.Foreign() || oddByte;
+  input.foreign = conversion.Foreign();
   input.tooLong = conversion.TooLong();
+  input.place = conversion.Refusal();
   input.numbers = conversion.Numbers();
   return input;
 }

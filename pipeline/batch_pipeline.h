@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/text_place.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
 #include "tuning/tuning.h"
@@ -20,6 +21,9 @@ struct ConvertedInput {
   bool tooLong = false;       // a non-empty line longer than kLongestLine was met
   bool resultFailed = false;  // `write` failed
   std::int64_t numbers = 0;   // lines converted
+  // Where a foreign or too long input is refused: its first foreign character, else its
+  // first line too long.
+  std::optional<TextPlace> place;
 };
 
 // Reads the Unicode text file at `inputPath` (refused while another program holds it open

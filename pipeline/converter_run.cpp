@@ -73,8 +73,8 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
     return result.Write(request.crlf ? bytes : lf.Of(bytes));
   });
   if (!converted) return {Kind::kInputUnreadable, std::nullopt};
-  if (converted->foreign) return {Kind::kForeign, FindRefusal(*input, Refusal::kForeign)};
-  if (converted->tooLong) return {Kind::kTooLong, FindRefusal(*input, Refusal::kTooLong)};
+  if (converted->foreign) return {Kind::kForeign, converted->place};
+  if (converted->tooLong) return {Kind::kTooLong, converted->place};
   if (converted->numbers == 0) return {Kind::kInputEmpty, std::nullopt};
   input.reset();  // closed first, so that a result may take the input's own place
   if (converted->resultFailed || !result.Deliver()) return {Kind::kOutputUnwritable, std::nullopt};

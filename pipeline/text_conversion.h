@@ -1,7 +1,7 @@
 #pragma once
 // The converter's pipeline: a text of binary numbers, held open, converted as the batch run
 // converts its input file, with the encoding told by a byte-order mark or, without one, by
-// the text's bytes; and, for a refused text, where it goes wrong.
+// the text's bytes.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,27 +22,9 @@ std::optional<TextEncoding> SniffedEncodingOf(std::string_view start, std::uint6
                                               bool complete);
 
 // Converts the text of `input` from its start as ConvertBatchInput converts a file, with the
-// encoding SniffedEncodingOf tells. nullopt when it cannot be read. Throws std::bad_alloc when
+// encoding SniffedEncodingOf tells, and places a refusal as it goes (ConvertedInput::place).
+// nullopt when it cannot be read. Throws std::bad_alloc when
 // memory runs out.
 std::optional<ConvertedInput> ConvertTextInput(
     OpenFile& input, const std::function<bool(std::string_view bytes)>& write,
     std::size_t pieceBytes = tuning::kBatchPieceBytes);
-
-// What refused a text.
-enum class Refusal {
-  kForeign,  // a character other than '0', '1', CR and LF
-  kTooLong,  // a line longer than kLongestLine, CRs not counted
-};
-
-// A place in a text: lines end at LF and count from 1; columns count the characters of a line
-// from 1.
-struct TextPlace {
-  std::int64_t line = 0;
-  std::int64_t column = 0;  // 0 when the place is a whole line
-};
-
-// Where the text of `input`, read as ConvertTextInput reads it, first meets `refusal`: the
-// first foreign character, or the first line too long (column 0). nullopt when it does not
-// meet it or cannot be read. Throws std::bad_alloc when memory runs out.
-std::optional<TextPlace> FindRefusal(OpenFile& input, Refusal refusal,
-                                     std::size_t pieceBytes = tuning::kReadPieceBytes);

@@ -186,9 +186,16 @@ Converted ConvertedOf(const NumberLinesOutcome& outcome, std::string_view append
   return result;
 }
 
+// A converted text's LFs are all counted, for the place of a refusal in a later piece.
+void ExpectLineFeedsCounted(const NumberLinesOutcome& outcome, std::u16string_view text) {
+  if (outcome.foreign || outcome.tooLong) return;
+  EXPECT_EQ(outcome.lineFeeds, std::count(text.begin(), text.end(), u'\n'));
+}
+
 Converted FastConversion(std::u16string_view text) {
   TextBuffer<char> out;
   const NumberLinesOutcome outcome = ConvertNumberLines(text, out);
+  ExpectLineFeedsCounted(outcome, text);
   return ConvertedOf(outcome, out.View());
 }
 
@@ -245,6 +252,7 @@ Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
                              TextBuffer<char>& out) {
   const std::size_t before = out.Size();
   const NumberLinesOutcome outcome = shared.Convert(text, out);
+  ExpectLineFeedsCounted(outcome, text);
   return ConvertedOf(outcome, out.View().substr(before));
 }
 

@@ -1,15 +1,14 @@
-// The batch run: a start whose hand-off folder exists converts the input file there into the
-// result file, deletes the input and ends the dialog by itself, showing its outcome only
-// behind the message gate.
+// The batch run: a start whose hand-off folder exists runs the hand-off (pipeline/), shows its
+// outcome only behind the message gate and ends the dialog by itself.
 #include <chrono>
+#include <cstddef>
+#include <iterator>
 #include <new>
-#include <optional>
 #include <thread>
 
 #include "convert/binary.h"
-#include "pipeline/batch_pipeline.h"
+#include "pipeline/hand_off_run.h"
 #include "res/resource.h"
-#include "storage/run_lock.h"
 #include "ui/batch_messages.h"
 #include "ui/control_states.h"
 #include "ui/message_gate.h"
@@ -19,104 +18,81 @@ namespace {
 
 constexpr int kBatchResult = -1;
 
-void ShowGated(WindowServices& window, const SettingsState& settings, std::u16string_view text,
-               MessageIcon icon) {
-  if (MessageGateOpen(window, settings)) window.MessageBox(text, icon);
+// Calling programs see the input go a moment before the sound, as they always have.
+constexpr std::chrono::milliseconds kPauseBeforeSound{100};
+
+// What the dialog does after a hand-off run: a refused input leaves the controls idle; a
+// converted one is counted (the wait cursor came on as its conversion ended).
+enum class Ending { kRefused, kConverted };
+
+struct OutcomeText {
+  HandOffOutcome outcome;
+  std::u16string_view text;
+  MessageIcon icon;
+  Ending ending;
+};
+
+using enum HandOffOutcome;
+// In the order of HandOffOutcome.
+constexpr OutcomeText kOutcomeTexts[] = {
+    {kCompleted, batch_msg::kCompleted, MessageIcon::kInformation, Ending::kConverted},
+    {kAnotherRunBusy, batch_msg::kAnotherRunBusy, MessageIcon::kError, Ending::kRefused},
+    {kInputMissing, batch_msg::kInputMissing, MessageIcon::kError, Ending::kRefused},
+    {kInputEmpty, batch_msg::kInputEmpty, MessageIcon::kError, Ending::kRefused},
+    {kInputUnreadable, batch_msg::kInputUnreadable, MessageIcon::kError, Ending::kRefused},
+    {kInputForeign, batch_msg::kInputForeign, MessageIcon::kError, Ending::kRefused},
+    {kTooLong, kLimitMessage, MessageIcon::kError, Ending::kConverted},
+    {kResultUnwritable, batch_msg::kOutputUnwritable, MessageIcon::kError, Ending::kConverted},
+    {kInputNotDeleted, batch_msg::kInputNotDeleted, MessageIcon::kError, Ending::kConverted},
+    {kOutOfMemory, batch_msg::kOutOfMemory, MessageIcon::kError, Ending::kRefused},
+};
+
+constexpr bool EveryOutcomeInItsRow() {
+  for (std::size_t k = 0; k < std::size(kOutcomeTexts); ++k) {
+    if (static_cast<std::size_t>(kOutcomeTexts[k].outcome) != k) return false;
+  }
+  return kOutcomeTexts[std::size(kOutcomeTexts) - 1].outcome == kOutOfMemory;
+}
+static_assert(EveryOutcomeInItsRow());
+
+const OutcomeText& TextOf(HandOffOutcome outcome) {
+  return kOutcomeTexts[static_cast<std::size_t>(outcome)];
+}
+
+void ShowGated(WindowServices& window, const SettingsState& settings, const OutcomeText& shown) {
+  if (MessageGateOpen(window, settings)) window.MessageBox(shown.text, shown.icon);
 }
 
 // Refuses the input: the message behind the gate, the idle controls, the end of the dialog.
-void Refuse(WindowServices& window, const SettingsState& settings, std::u16string_view text) {
-  ShowGated(window, settings, text, MessageIcon::kError);
+void Refuse(WindowServices& window, const SettingsState& settings, const OutcomeText& shown) {
+  ShowGated(window, settings, shown);
   SetControls(window, kIdle);
   window.EndWaitCursor();
   window.EndDialog(kBatchResult);
 }
 
-std::u16string_view MessageOf(HandOverFailure failure) {
-  switch (failure) {
-    case HandOverFailure::kResultUnwritable:
-      return batch_msg::kOutputUnwritable;
-    case HandOverFailure::kInputNotDeleted:
-      return batch_msg::kInputNotDeleted;
-  }
-  return batch_msg::kOutputUnwritable;
-}
-
 }  // namespace
 
 void CVornelDlg::RunBatch() {
-  // Batch runs on one hand-off folder take turns, so that two starts at the same moment
-  // never work on one input together, whatever session or machine they run in.
-  std::optional<RunLock> lock(std::in_place, RunLockFileOf(folders_.TempDir), batchLockWait_);
-  if (!lock->Held()) return Refuse(window_, settings_, batch_msg::kAnotherRunBusy);
+  const HandOffResult run = RunHandOff({folders_.TempDir, folders_.AutoFileDir, folders_.ResultDir},
+                                       batchLockWait_, [this] { window_.BeginWaitCursor(); });
+  const OutcomeText& shown = TextOf(run.outcome);
+  if (shown.ending == Ending::kRefused) return Refuse(window_, settings_, shown);
 
-  const std::u16string inputPath = BatchInputFileOf(folders_.AutoFileDir);
-  const std::optional<FileStatus> status = GetFileStatus(inputPath);
-  if (FileExists(inputPath) != 1 || !status || status->isDirectory) {
-    lock.reset();
-    return Refuse(window_, settings_, batch_msg::kInputMissing);
-  }
-  if (status->size == 0) {
-    lock.reset();
-    return Refuse(window_, settings_, batch_msg::kInputEmpty);
-  }
-
-  const std::u16string outputPath = BatchOutputFileOf(folders_.ResultDir);
-  std::optional<FileReplacement> result;
-  std::optional<ConvertedInput> input;
-  try {
-    // Results that runs killed or crashed before their end left beside the result file are of
-    // no use: while this run holds the lock, no other run is writing one.
-    RemoveLeftoverReplacements(outputPath);
-    // The result goes beside the result file while the input is converted.
-    result.emplace(outputPath);
-    // Refused while its producer still holds it open for writing: it may be incomplete.
-    input =
-        ConvertBatchInput(inputPath, [&](std::string_view bytes) { return result->Write(bytes); });
-  } catch (const std::bad_alloc&) {
-    // A replacement that ran out of memory after making its file beside leaves it there.
-    result.reset();
-    RemoveLeftoverReplacements(outputPath);
-    lock.reset();
-    return Refuse(window_, settings_, batch_msg::kOutOfMemory);
-  }
-  if (!input) {
-    const bool gone = FileExists(inputPath) != 1;
-    lock.reset();
-    return Refuse(window_, settings_,
-                  gone ? batch_msg::kInputMissing : batch_msg::kInputUnreadable);
-  }
-  if (input->foreign) {
-    lock.reset();
-    return Refuse(window_, settings_, batch_msg::kInputForeign);
-  }
-
-  conversion_.ListLineCount = input->numbers;
+  conversion_.ListLineCount = run.numbers;
   settings_.SettingLineCount = 0;
-  window_.BeginWaitCursor();
-  std::optional<std::u16string_view> failure;
-  if (input->tooLong) {
-    failure = kLimitMessage;
-  } else if (const auto handOver = HandOver(*result, inputPath, *input)) {
-    failure = MessageOf(*handOver);
+  if (run.outcome == kCompleted) {
+    std::this_thread::sleep_for(kPauseBeforeSound);
+    if (folders_.AutoProcessingOn == 0) window_.SetCheck(IDC_CHK_AUTO, 0);
+    window_.Beep();
   }
-  lock.reset();  // the files are done: the next run need not wait for this one's messages
-  if (failure) {
-    ShowGated(window_, settings_, *failure, MessageIcon::kError);
-    window_.EndDialog(kBatchResult);
-    return;
-  }
-  // Calling programs see the input go a moment before the sound, as they always have.
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  if (folders_.AutoProcessingOn == 0) window_.SetCheck(IDC_CHK_AUTO, 0);
-  window_.Beep();
-  ShowGated(window_, settings_, batch_msg::kCompleted, MessageIcon::kInformation);
+  ShowGated(window_, settings_, shown);
   window_.EndDialog(kBatchResult);
 }
 
 void CVornelDlg::RefuseStartWithoutMemory() {
   try {
-    Refuse(window_, settings_, batch_msg::kOutOfMemory);
+    Refuse(window_, settings_, TextOf(kOutOfMemory));
   } catch (const std::bad_alloc&) {
     window_.EndDialog(kBatchResult);
   }

@@ -64,10 +64,10 @@ class CVornelDlg {
 
   // The start-up steps of OnInitDialog; throws std::bad_alloc when memory runs out.
   void StartUp();
-  // The batch run of a start whose hand-off folder exists: waits for other runs on the
-  // folder, converts or refuses the input file there and ends the dialog with -1. Throws
-  // std::bad_alloc when memory runs out before the result is in place; the lock and the
-  // file beside the result are then gone with the unwinding.
+  // The batch run of a start whose hand-off folder exists: runs the hand-off on the working
+  // folders, shows its outcome behind the message gate and ends the dialog with -1. Throws
+  // std::bad_alloc when memory runs out outside the run (which has ended then, its lock and
+  // its file beside the result gone).
   void RunBatch();
   // Ends a start that ran out of memory as a refused batch input: the message behind the
   // gate, the idle controls, the end with -1.

@@ -61,6 +61,9 @@ TEST(TextConversionTest, TheEncodingOfATextWithoutAMarkIsToldByItsBytes) {
   }
 }
 
+// What refused a text.
+enum class Refusal { kForeign, kTooLong };
+
 TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
   struct Case {
     const char* name;
@@ -80,12 +83,20 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
        Refusal::kForeign,
        {2, 1}},
       {"no foreign character", "0\r\n" + tooLong, Refusal::kForeign, {0, 0}},
-      {"a line too long", "1\n\n" + tooLong + "\n2", Refusal::kTooLong, {3, 0}},
+      {"a line too long", "1\n\n" + tooLong + "\n1", Refusal::kTooLong, {3, 0}},
       {"31 digits and CRs, then the last line too long",
        Repeated("1\r", 31) + "\n" + tooLong,
        Refusal::kTooLong,
        {2, 0}},
       {"late in a long text", Repeated("10\r\n", 3000) + "0\r\n1x", Refusal::kForeign, {3002, 2}},
+      {"a foreign character after a line too long",
+       tooLong + "\n1\r\n\n10 ",
+       Refusal::kForeign,
+       {4, 3}},
+      {"late in a text the two threads share",
+       Utf16Bytes(Repeated("1\r\n\n", 40000) + "1" + tooLong),
+       Refusal::kTooLong,
+       {80001, 0}},
   };
   TempFolder folder;
   for (const Case& c : cases) {
@@ -93,8 +104,11 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
     auto input = OpenFile::ForReading((folder.path() / "in.txt").u16string());
     ASSERT_TRUE(input);
     for (std::size_t piece : {4, 5, 7, 4096, 1 << 20}) {
-      const auto place = FindRefusal(*input, c.refusal, piece);
-      const TextPlace found = place.value_or(TextPlace{});
+      const auto converted = ConvertTextInput(
+          *input, [](std::string_view) { return true; }, piece);
+      ASSERT_TRUE(converted);
+      const bool met = c.refusal == Refusal::kForeign ? converted->foreign : converted->tooLong;
+      const TextPlace found = met ? converted->place.value_or(TextPlace{}) : TextPlace{};
       EXPECT_EQ(found.line, c.expected.line) << c.name << ", piece " << piece;
       EXPECT_EQ(found.column, c.expected.column) << c.name << ", piece " << piece;
     }
