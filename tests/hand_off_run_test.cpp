@@ -9,7 +9,8 @@
 
 #include "storage/run_lock.h"
 #include "storage/working_folders.h"
-#include "tests/temp_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/text_bytes.h"
 
 namespace fs = std::filesystem;
 
