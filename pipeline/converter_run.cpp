@@ -35,14 +35,6 @@ class Result {
   std::optional<OpenFile> spool_;
 };
 
-// The input, held open: the file named, or a temporary copy of standard input.
-std::optional<OpenFile> OpenInput(const std::optional<std::u16string>& path) {
-  if (path) return OpenFile::ForReading(*path);
-  std::optional<OpenFile> copy = OpenFile::Temporary();
-  if (!copy || !copy->AppendStandardInput()) return std::nullopt;
-  return copy;
-}
-
 // Hands on the result's bytes with LF alone at each line end: without their CRs.
 class LfLines {
  public:
@@ -63,15 +55,19 @@ class LfLines {
 }  // namespace
 
 ConversionOutcome RunConversion(const ConversionRequest& request) {
-  std::optional<OpenFile> input = OpenInput(request.input);
-  if (!input) return {Kind::kInputUnreadable, std::nullopt};
+  // The file named, held open; standard input is converted as it comes.
+  std::optional<OpenFile> input =
+      request.input ? OpenFile::ForReading(*request.input) : std::nullopt;
+  if (request.input && !input) return {Kind::kInputUnreadable, std::nullopt};
   Result result(request.output);
   if (!result.Ready()) return {Kind::kOutputUnwritable, std::nullopt};
 
   LfLines lf;
-  const auto converted = ConvertTextInput(*input, [&](std::string_view bytes) {
+  const auto write = [&](std::string_view bytes) {
     return result.Write(request.crlf ? bytes : lf.Of(bytes));
-  });
+  };
+  const auto converted = input ? ConvertTextInput(*input, write)
+                               : ConvertStreamInput(ReadStandardInputInPieces, write);
   if (!converted) return {Kind::kInputUnreadable, std::nullopt};
   if (converted->foreign) return {Kind::kForeign, converted->place};
   if (converted->tooLong) return {Kind::kTooLong, converted->place};

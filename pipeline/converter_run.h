@@ -1,6 +1,6 @@
 #pragma once
-// The converter's run, whole: opens its input (a named file, or standard input spooled to a
-// temporary file), converts it all or nothing, writes the result (in place of a named file at
+// The converter's run, whole: opens its input (a named file, or standard input, converted as
+// it comes), converts it all or nothing, writes the result (in place of a named file at
 // the end, or to standard output once all of it is converted) and tells how it ended. It says
 // nothing itself: its front end (cli/) tells the user.
 

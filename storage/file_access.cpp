@@ -44,8 +44,8 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
 }
 
 // Hands the rest of `file` to `take` as ReadFileInPieces does, read into one buffer with plain
-// reads. false when a read fails, or when the file ends before the size it had at the start
-// (another program cut it short meanwhile: what was read is not the file).
+// reads. false when a read fails, or when the file ends before `size`, the size it had at the
+// start (another program cut it short meanwhile: what was read is not the file).
 // Plain reads, not mapped views: a file written in 4 KiB pieces, as most programs write, sits in
 // the page cache in 4 KiB pages, and a view faults each page in (on Windows too). On 200 MiB
 // written in pieces, mapped views against plain reads (bench/compare.sh, 5 rounds, 2026-12-08,
@@ -54,9 +54,9 @@ std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, 
 // again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
 // views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
 // wine. docs/performance.md ("How the input is read") has all the figures.
-bool TakeFile(platform::NativeFile& file, std::size_t pieceBytes, const PieceTaker& take) {
+bool TakeFile(platform::NativeFile& file, std::optional<std::uint64_t> size, std::size_t pieceBytes,
+              const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);
-  const std::optional<std::uint64_t> size = file.Size();
   std::uint64_t read = 0;  // bytes read so far
   // Held as 16-bit units, so that the bytes line up for them.
   std::unique_ptr<char16_t[]> buffer;
@@ -211,10 +211,10 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  const bool read =
-      TakeFile(*file, tuning::kReadPieceBytes, [&](std::string_view bytes, bool last) {
-        return std::optional<std::size_t>(decoder.Decode(bytes, last));
-      });
+  const bool read = TakeFile(*file, file->Size(), tuning::kReadPieceBytes,
+                             [&](std::string_view bytes, bool last) {
+                               return std::optional<std::size_t>(decoder.Decode(bytes, last));
+                             });
   if (!read) return std::nullopt;
   return text;
 }
@@ -222,11 +222,16 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes) {
   auto file = OpenForReading(path, denyWriters);
-  return file && TakeFile(*file, pieceBytes, take);
+  return file && TakeFile(*file, file->Size(), pieceBytes, take);
 }
 
 bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::size_t pieceBytes) {
-  return file.SeekToStart() && TakeFile(file, pieceBytes, take);
+  return file.SeekToStart() && TakeFile(file, file.Size(), pieceBytes, take);
+}
+
+bool ReadStandardInputInPieces(const PieceTaker& take, std::size_t pieceBytes) {
+  auto input = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
+  return input && TakeFile(*input, std::nullopt, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

@@ -104,6 +104,10 @@ bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceT
 // ReadFileInPieces for a file already open for reading, from its start.
 bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take,
                       std::size_t pieceBytes = tuning::kReadPieceBytes);
+// Hands what standard input gives until its end to `take` as ReadFileInPieces does; false
+// when there is none or a read fails. Throws std::bad_alloc when memory runs out.
+bool ReadStandardInputInPieces(const PieceTaker& take,
+                               std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // Clears the read-only attribute of a file; false on failure.
 bool ClearReadOnly(const std::u16string& path);

@@ -1,7 +1,6 @@
 #include "storage/open_file.h"
 
 #include "storage/platform.h"
-#include "tuning/tuning.h"
 
 std::optional<OpenFile> OpenFile::ForReading(const std::u16string& path) {
   auto file = platform::NativeFile::Open(path, platform::OpenMode::kRead);
@@ -26,18 +25,6 @@ bool OpenFile::ReadInPieces(const PieceTaker& take, std::size_t pieceBytes) {
 }
 
 bool OpenFile::Write(std::string_view bytes) { return file_->WriteAll(bytes); }
-
-bool OpenFile::AppendStandardInput() {
-  auto input = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
-  if (!input) return false;
-  const auto buffer = std::make_unique_for_overwrite<char[]>(tuning::kStandardInputBytes);
-  for (;;) {
-    const auto got = input->Read(buffer.get(), tuning::kStandardInputBytes);
-    if (!got) return false;
-    if (*got == 0) return true;
-    if (!file_->WriteAll(std::string_view(buffer.get(), *got))) return false;
-  }
-}
 
 bool OpenFile::CopyToStandardOutput() {
   auto output = platform::NativeFile::OpenStandard(platform::StandardStream::kOutput);

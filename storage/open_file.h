@@ -1,7 +1,7 @@
 #pragma once
 // Files kept open while they are used, for the converter: an input read from its start as
 // often as needed, and files of the system's temporary folder that only this process sees
-// and that vanish when closed, filled from standard input or copied to standard output.
+// and that vanish when closed, copied to standard output.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,9 +35,6 @@ class OpenFile {
   bool ReadInPieces(const PieceTaker& take, std::size_t pieceBytes = tuning::kReadPieceBytes);
   // Appends `bytes` after what was written; false on failure.
   bool Write(std::string_view bytes);
-  // Appends everything standard input gives until its end; false when there is none, or when
-  // reading or writing fails. Throws std::bad_alloc when memory runs out.
-  bool AppendStandardInput();
   // Writes the bytes from the start to standard output; false when there is none, or when
   // reading or writing fails. Throws std::bad_alloc when memory runs out.
   bool CopyToStandardOutput();

@@ -35,10 +35,6 @@ inline constexpr std::chrono::milliseconds kReplaceWait{2000};
 inline constexpr std::chrono::milliseconds kReplaceFirstPause{5};
 inline constexpr std::chrono::milliseconds kReplaceLongestPause{100};
 
-// Bytes of standard input read at a time into the converter's temporary file: a call into the
-// system each, and the same memory serves every read. Not timed against other sizes.
-inline constexpr std::size_t kStandardInputBytes = std::size_t{1} << 20;
-
 // Bytes at the start of a text without a byte-order mark that tell UTF-16LE from UTF-8: the
 // text is UTF-16LE when every byte at an odd offset among them is zero. A UTF-8 text of binary
 // numbers has a non-zero byte at offset 1 already; more bytes only guard against one that

@@ -24,7 +24,7 @@ TEST(TextConversionTest, TheEncodingOfATextWithoutAMarkIsToldByItsBytes) {
   struct Case {
     const char* name;
     std::string start;
-    std::uint64_t length;
+    std::optional<std::uint64_t> length;
     bool complete;
     int expected;  // 8: UTF-8, 16: UTF-16LE, 0: not yet told
     std::size_t mark;
@@ -51,6 +51,8 @@ TEST(TextConversionTest, TheEncodingOfATextWithoutAMarkIsToldByItsBytes) {
       {"fewer bytes than sniffed", zeros.substr(0, 4094), 8192, false, 0, 0},
       {"a mark's start", "\xEF\xBB", 8192, false, 0, 0},
       {"nothing", "", 0, true, 16, 0},
+      {"a stream's length not known yet", zeros, std::nullopt, false, 16, 0},
+      {"too few of a stream's bytes", zeros.substr(0, 4094), std::nullopt, false, 0, 0},
   };
   for (const Case& c : cases) {
     const auto encoding = SniffedEncodingOf(c.start, c.length, c.complete);
@@ -111,6 +113,57 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
       const TextPlace found = met ? converted->place.value_or(TextPlace{}) : TextPlace{};
       EXPECT_EQ(found.line, c.expected.line) << c.name << ", piece " << piece;
       EXPECT_EQ(found.column, c.expected.column) << c.name << ", piece " << piece;
+    }
+  }
+}
+
+// A stream's length is known only at its end: converted as it comes, it must give what the
+// same bytes give in a file, also when they look like UTF-16LE but their length is odd.
+TEST(TextConversionTest, AStreamIsConvertedAsTheSameBytesInAFile) {
+  const std::string utf16 = Utf16Bytes(Repeated("10\r\n", 3000));
+  const std::string cases[] = {
+      utf16,
+      utf16 + "1",
+      utf16 + Utf16Bytes("x") + "1",
+      Utf16Bytes("\n") + utf16 + "1",
+      Utf16Bytes(Repeated("1", 32) + "\n") + utf16 + "1",
+      Repeated("0\n", 3000) + "1",
+      Utf16WithMark("10\n") + "1",
+      "",
+  };
+  TempFolder folder;
+  for (const std::string& bytes : cases) {
+    WriteBytes(folder.path() / "in.txt", bytes);
+    auto input = OpenFile::ForReading((folder.path() / "in.txt").u16string());
+    ASSERT_TRUE(input);
+    std::string fromFile;
+    const auto expected = ConvertTextInput(*input, [&](std::string_view part) {
+      fromFile += part;
+      return true;
+    });
+    ASSERT_TRUE(expected);
+    for (std::size_t piece : {4, 7, 4096, 1 << 20}) {
+      std::string fromStream;
+      const auto converted =
+          ConvertStreamInput([&](const PieceTaker& take,
+                                 std::size_t bytes) { return input->ReadInPieces(take, bytes); },
+                             [&](std::string_view part) {
+                               fromStream += part;
+                               return true;
+                             },
+                             piece);
+      ASSERT_TRUE(converted);
+      const std::string name =
+          "length " + std::to_string(bytes.size()) + ", piece " + std::to_string(piece);
+      EXPECT_EQ(converted->foreign, expected->foreign) << name;
+      EXPECT_EQ(converted->tooLong, expected->tooLong) << name;
+      EXPECT_EQ(converted->numbers, expected->numbers) << name;
+      const TextPlace place = converted->place.value_or(TextPlace{});
+      EXPECT_EQ(place.line, expected->place.value_or(TextPlace{}).line) << name;
+      EXPECT_EQ(place.column, expected->place.value_or(TextPlace{}).column) << name;
+      if (!expected->foreign && !expected->tooLong) {
+        EXPECT_EQ(fromStream, fromFile) << name;
+      }
     }
   }
 }
