@@ -17,6 +17,7 @@
 
 #include "storage/platform.h"
 #include "storage/utf8.h"
+#include "tuning/tuning.h"
 
 namespace platform {
 namespace {
@@ -177,6 +178,13 @@ std::optional<NativeFile> NativeFile::OpenStandard(StandardStream stream) {
   const int fd =
       ::fcntl(stream == StandardStream::kInput ? STDIN_FILENO : STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return std::nullopt;
+#if defined(F_SETPIPE_SZ)
+  // A pipe asked to hold more: each of its 64 KiB turns otherwise costs both ends a trip.
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && S_ISFIFO(status.st_mode)) {
+    ::fcntl(fd, F_SETPIPE_SZ, static_cast<int>(tuning::kPipeBytes));  // a refusal changes nothing
+  }
+#endif
   return NativeFile(fd);
 }
 
