@@ -2,14 +2,18 @@
 // same rounds: vornel-convert --crlf from each input file to a file, and from a pipe to a pipe
 // (cat | vornel-convert | cat); reading each input with plain reads (1 MiB at a time, nothing
 // else done); writing the result from memory to a new file, and flushing it to the disk (the
-// converter flushes its result before it puts it in place). Every output of the converter must
+// converter flushes its result before it puts it in place); the pipes alone (cat | this
+// program, passing the expected result on, with pipes as large as the converter asks for |
+// cat). Every output of the converter must
 // be byte for byte the expected result. Also the first touch of new memory as large as the first
 // input (what holding a text of its size costs before anything is done with it: Read file
 // holds the decoded text). Prints key=value lines (seconds, the median of all runs of each) for
 // bench/run.sh and bench/compare.sh:
-//   <label>_file_s, <label>_pipe_s, <label>_read_s for each input; write_s, flush_s, fresh_s.
+//   <label>_file_s, <label>_pipe_s, <label>_pipes_s, <label>_read_s for each input; write_s,
+//   flush_s, fresh_s.
 //
 //   vornel_bench_convert CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...
+//   vornel_bench_convert --pass EXPECTED     (reads standard input, writes EXPECTED)
 // With "-" for CONVERTER only the floors are timed.
 
 #include <fcntl.h>
@@ -23,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -30,6 +35,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "tuning/tuning.h"
 
 extern char** environ;
 
@@ -87,6 +94,31 @@ std::optional<double> PlainRead(const std::string& path) {
   return Since(start);
 }
 
+// The pipes' part of `cat IN | vornel-convert | cat > OUT`: reads standard input to its end,
+// then copies the file at `expected` to standard output, both pipes asked to hold what the
+// converter asks for, through one buffer (new memory is slow to touch on some machines).
+int PassOn(const char* expected) {
+  for (const int fd : {STDIN_FILENO, STDOUT_FILENO}) {
+    ::fcntl(fd, F_SETPIPE_SZ, static_cast<int>(tuning::kPipeBytes));
+  }
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBytes);
+  ssize_t got = 0;
+  while ((got = ::read(STDIN_FILENO, buffer.get(), kReadBytes)) > 0) {
+  }
+  const int fd = ::open(expected, O_RDONLY | O_CLOEXEC);
+  if (got != 0 || fd < 0) return 1;
+  while ((got = ::read(fd, buffer.get(), kReadBytes)) > 0) {
+    for (ssize_t at = 0; at < got;) {
+      const ssize_t n =
+          ::write(STDOUT_FILENO, buffer.get() + at, static_cast<std::size_t>(got - at));
+      if (n <= 0) return 1;
+      at += n;
+    }
+  }
+  ::close(fd);
+  return got == 0 ? 0 : 1;
+}
+
 // Fills `bytes` of new memory; its time.
 double FreshMemory(std::size_t bytes) {
   const auto start = Clock::now();
@@ -121,6 +153,7 @@ bool WriteAndFlush(const std::string& bytes, const std::string& path, double& wr
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--pass") return PassOn(argv[2]);
   if (argc < 6) {
     std::fprintf(stderr, "usage: %s CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...\n",
                  argv[0]);
@@ -140,6 +173,8 @@ int main(int argc, char** argv) {
   const std::string output = folder + "/converted.out";
   const std::string floorOutput = folder + "/floor.out";
   const std::string pipeScript = "cat \"$1\" | \"$2\" --crlf | cat > \"$3\"";
+  const std::string passScript = "cat \"$1\" | \"$2\" --pass \"$3\" | cat > \"$4\"";
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
   std::map<std::string, std::vector<double>> times;
   const auto converted = [&](const std::string& key, std::optional<double> seconds) {
@@ -157,6 +192,12 @@ int main(int argc, char** argv) {
         const auto read = PlainRead(input);
         if (!read) return 1;
         times[label + "_read_s"].push_back(*read);
+      }
+      for (int again = 0; again < kRunsInARow; ++again) {
+        if (!converted(label + "_pipes_s", Run({"sh", "-c", passScript.c_str(), "sh", input.c_str(),
+                                                self.c_str(), argv[2], output.c_str()}))) {
+          return 1;
+        }
       }
       if (converter == "-") continue;
       for (int again = 0; again < kRunsInARow; ++again) {

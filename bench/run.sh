@@ -255,19 +255,19 @@ dialog_ratio10=$(awk -v c="$D_convert_seconds" -v b="$W10_BASIS" 'BEGIN { print 
 # converter-under-wine times beyond start-up.
 kind_rows() {
   local k="$1" pipeline="$2" batch="$3" wine_convert="$4"
-  local r16 ra w16 wa f16 fa
+  local r16 ra w16 f16 fa
   r16="V_utf16${k}_read_s"; ra="V_ascii${k}_read_s"
   f16=$(sum "${!r16}" "$V_write_s" "$V_flush_s")  # read, write, flush: UTF-16 input
   fa=$(sum "${!ra}" "$V_write_s" "$V_flush_s")
   w16=$(sum "${!r16}" "$V_write_s")  # read and write, no flush
-  wa=$(sum "${!ra}" "$V_write_s")
+  local p16="V_utf16${k}_pipes_s" pa="V_ascii${k}_pipes_s"  # the pipes alone
   local ours="${pipeline}_ours_s" file16="V_utf16${k}_file_s" filea="V_ascii${k}_file_s"
   local pipe16="V_utf16${k}_pipe_s" pipea="V_ascii${k}_pipe_s"
   timed_row "Pipeline, UTF-16 (native, in-process, no flush)" "${!ours}" "$w16" 20
   timed_row "vornel-convert, UTF-16, file to file (native)" "${!file16}" "$f16" 20
   timed_row "vornel-convert, ASCII, file to file (native)" "${!filea}" "$fa" 20
-  timed_row "vornel-convert, UTF-16, pipe to pipe (native)" "${!pipe16}" "$w16" 15
-  timed_row "vornel-convert, ASCII, pipe to pipe (native)" "${!pipea}" "$wa" 15
+  timed_row "vornel-convert, UTF-16, pipe to pipe (native)" "${!pipe16}" "${!p16}" 15
+  timed_row "vornel-convert, ASCII, pipe to pipe (native)" "${!pipea}" "${!pa}" 15
   timed_row "Vornel.exe batch under wine, beyond start-up" "$batch" "$f16" 10 1.5
   timed_row "vornel-convert.exe under wine, beyond start-up" "$wine_convert" "$f16" 10
 }
@@ -280,7 +280,9 @@ echo "Inputs: $P10_numbers and $P200_numbers random binary numbers of 1 to 31 di
 echo "Floors on this run (200 MiB): plain reads of the UTF-16 input $(ms "$V_utf16_read_s")," \
   "of the ASCII input $(ms "$V_ascii_read_s"); writing the result $(ms "$V_write_s")," \
   "flushing it $(ms "$V_flush_s"); filling 200 MiB of new memory $(ms "$V_fresh_s")."
-echo "A measure's floor: read + write, and + flush where the program flushes (file to file)."
+echo "A measure's floor: read + write, and + flush where the program flushes (file to file);" \
+  "from a pipe to a pipe the pipes alone (cat | a program that passes the result on | cat):" \
+  "UTF-16 $(ms "$V_utf16_pipes_s"), ASCII $(ms "$V_ascii_pipes_s")."
 echo
 echo "Inputs written in 4 KiB pieces, as users' files are (the targets):"
 echo
