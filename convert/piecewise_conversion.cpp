@@ -6,13 +6,23 @@
 #include "tuning/tuning.h"
 
 std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
+  return TakeText(text, last);
+}
+
+std::size_t PiecewiseConversion::Take(std::string_view bytes, bool last) {
+  return TakeText(bytes, last);
+}
+
+template <class Char>
+std::size_t PiecewiseConversion::TakeText(std::basic_string_view<Char> text, bool last) {
   if (foreign_) return text.size();
   if (tooLong_) {
     // Only the characters matter from here on, and where the first foreign one stands.
-    if (HasNonBinaryChars(text) == 1) {
-      Locate(text, 0);
+    const std::u16string_view units = Units(text);
+    if (HasNonBinaryChars(units) == 1) {
+      Locate(units, 0);
     } else {
-      Pass(text, std::count(text.begin(), text.end(), u'\n'));
+      Pass(units, std::count(units.begin(), units.end(), u'\n'));
     }
     return text.size();
   }
@@ -23,38 +33,38 @@ std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last) {
   if (foreign_ || tooLong_) {
     // Refused in this piece: it is looked at again, from where it began, to place the refusal.
     reached_ = start;
-    Locate(text, heldDigits);
+    Locate(Units(text), heldDigits);
     return text.size();
   }
   Pass(text.substr(0, used), lineFeeds_);
   return used;
 }
 
-std::size_t PiecewiseConversion::TakeLines(std::u16string_view text, bool last) {
+template <class Char>
+std::size_t PiecewiseConversion::TakeLines(std::basic_string_view<Char> text, bool last) {
+  constexpr auto npos = std::basic_string_view<Char>::npos;
   std::size_t used = 0;
   if (!held_.empty()) {
-    const std::size_t lf = text.find(u'\n');
-    if (lf == std::u16string_view::npos && !last) {
-      Hold(text);
+    const std::size_t lf = text.find(Char{'\n'});
+    if (lf == npos && !last) {
+      Hold(Units(text));
       return text.size();
     }
-    used = lf == std::u16string_view::npos ? text.size() : lf + 1;
-    const std::u16string line = held_ + std::u16string(text.substr(0, used));
+    used = lf == npos ? text.size() : lf + 1;
+    const std::u16string line = held_ + std::u16string(Units(text.substr(0, used)));
     held_.clear();
     Convert(line);
   }
-  const std::u16string_view rest = text.substr(used);
-  const std::size_t lastLf = rest.rfind(u'\n');
-  const std::size_t complete = last                                  ? rest.size()
-                               : lastLf == std::u16string_view::npos ? 0
-                                                                     : lastLf + 1;
+  const std::basic_string_view<Char> rest = text.substr(used);
+  const std::size_t lastLf = rest.rfind(Char{'\n'});
+  const std::size_t complete = last ? rest.size() : lastLf == npos ? 0 : lastLf + 1;
   if (!foreign_ && !tooLong_) Convert(rest.substr(0, complete));
-  const std::u16string_view unfinished = rest.substr(complete);
+  const std::basic_string_view<Char> unfinished = rest.substr(complete);
   if (foreign_ || tooLong_) return text.size();
   // A longer unfinished line is held rather than handed back, so that what comes again stays
   // short.
   if (unfinished.size() <= tuning::kLongestReturnedChars) return used + complete;
-  Hold(unfinished);
+  Hold(Units(unfinished));
   return text.size();
 }
 
@@ -78,6 +88,14 @@ void PiecewiseConversion::Convert(std::u16string_view lines) {
   tooLong_ = outcome.tooLong;
 }
 
+void PiecewiseConversion::Convert(std::string_view lines) {
+  const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
+  numbers_ += outcome.numbers;
+  lineFeeds_ += outcome.lineFeeds;
+  foreign_ = outcome.foreign;
+  tooLong_ = outcome.tooLong;
+}
+
 void PiecewiseConversion::Hold(std::u16string_view part) {
   if (HasNonBinaryChars(part)) {
     foreign_ = true;
@@ -94,10 +112,11 @@ void PiecewiseConversion::Hold(std::u16string_view part) {
   }
 }
 
-void PiecewiseConversion::Pass(std::u16string_view used, std::int64_t lineFeeds) {
+template <class Char>
+void PiecewiseConversion::Pass(std::basic_string_view<Char> used, std::int64_t lineFeeds) {
   reached_.line += lineFeeds;
-  const std::size_t lastLf = used.rfind(u'\n');
-  reached_.column = lastLf == std::u16string_view::npos
+  const std::size_t lastLf = used.rfind(Char{'\n'});
+  reached_.column = lastLf == std::basic_string_view<Char>::npos
                         ? reached_.column + static_cast<std::int64_t>(used.size())
                         : static_cast<std::int64_t>(used.size() - lastLf - 1);
 }

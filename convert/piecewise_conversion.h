@@ -30,6 +30,9 @@ class PiecewiseConversion {
   // of an unfinished line, must come again at the start of the next call. With `last`, `text`
   // ends the whole text and all of it is used. Throws std::bad_alloc when memory runs out.
   std::size_t Take(std::u16string_view text, bool last);
+  // Take for a text of bytes that stand one for one for UTF-16 units (ASCII): as Take of the
+  // units, without widening the whole text first.
+  std::size_t Take(std::string_view bytes, bool last);
 
   // A character other than '0', '1', CR and LF was met: the outcome cannot change any more.
   bool Foreign() const { return foreign_; }
@@ -46,13 +49,22 @@ class PiecewiseConversion {
   void RefuseAtEnd();
 
  private:
+  // Take, for either kind of text.
+  template <class Char>
+  std::size_t TakeText(std::basic_string_view<Char> text, bool last);
   // Tests and converts the text as Take does, without placing a refusal.
-  std::size_t TakeLines(std::u16string_view text, bool last);
+  template <class Char>
+  std::size_t TakeLines(std::basic_string_view<Char> text, bool last);
   void Convert(std::u16string_view lines);
+  void Convert(std::string_view lines);
   // Keeps the start of an unfinished line here instead of having it come again.
   void Hold(std::u16string_view part);
   // Moves reached_ over `used`, which holds `lineFeeds` LFs.
-  void Pass(std::u16string_view used, std::int64_t lineFeeds);
+  template <class Char>
+  void Pass(std::basic_string_view<Char> used, std::int64_t lineFeeds);
+  // The UTF-16 units of `text`: itself, or its bytes widened into units_.
+  std::u16string_view Units(std::u16string_view text) { return text; }
+  std::u16string_view Units(std::string_view bytes) { return Widened(bytes, units_); }
   // Moves reached_ over `text` one character at a time, the current line holding `digits`
   // digits already, and places the first line too long and the first foreign character (which
   // refuses the text: it stops there).
@@ -60,7 +72,8 @@ class PiecewiseConversion {
 
   TextBuffer<char>& out_;
   SharedConversion shared_;
-  std::u16string held_;  // the start of an unfinished line, without its CRs
+  std::u16string held_;         // the start of an unfinished line, without its CRs
+  TextBuffer<char16_t> units_;  // a text of bytes widened, where only units will do
   bool foreign_ = false;
   bool tooLong_ = false;
   std::int64_t numbers_ = 0;

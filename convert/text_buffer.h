@@ -47,3 +47,15 @@ class TextBuffer {
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
 };
+
+// The UTF-16 units that `bytes` stand for one for one, written over `room`; the view lasts
+// until `room` changes. Throws std::bad_alloc when memory runs out.
+inline std::u16string_view Widened(std::string_view bytes, TextBuffer<char16_t>& room) {
+  room.Clear();
+  char16_t* const units = room.Room(bytes.size());
+  for (std::size_t k = 0; k < bytes.size(); ++k) {
+    units[k] = static_cast<unsigned char>(bytes[k]);
+  }
+  room.Commit(units + bytes.size());
+  return room.View();
+}

@@ -32,21 +32,6 @@ std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, b
   return taken;
 }
 
-// Hands the bytes of a UTF-8 text to `conversion` widened one to one, without decoding: a
-// byte of a character beyond ASCII, or of a malformed one, is foreign as that character is;
-// NUL as its replacement U+FFFD is; and the CR a lone LF would gain the conversion drops.
-// `widened` is room reused from piece to piece. Returns the bytes taken.
-std::size_t TakeBytes(PiecewiseConversion& conversion, std::string_view bytes, bool last,
-                      TextBuffer<char16_t>& widened) {
-  widened.Clear();
-  char16_t* const units = widened.Room(bytes.size());
-  for (std::size_t k = 0; k < bytes.size(); ++k) {
-    units[k] = static_cast<unsigned char>(bytes[k]);
-  }
-  widened.Commit(units + bytes.size());
-  return conversion.Take(widened.View(), last);
-}
-
 }  // namespace
 
 std::optional<ConvertedInput> ConvertBatchInput(
@@ -69,7 +54,6 @@ std::optional<ConvertedInput> ConvertInputPieces(
   bytes.Reserve(tuning::kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
-  TextBuffer<char16_t> widened;  // a UTF-8 piece's bytes, one unit each
   const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
     std::size_t used = 0;
     if (!encoding) {
@@ -78,7 +62,10 @@ std::optional<ConvertedInput> ConvertInputPieces(
       used = encoding->markBytes;
     }
     if (encoding->utf8) {
-      used += TakeBytes(conversion, piece.substr(used), last, widened);
+      // A UTF-8 text's bytes stand for units one to one, without decoding: a byte of a
+      // character beyond ASCII, or of a malformed one, is foreign as that character is; NUL as
+      // its replacement U+FFFD is; and the CR a lone LF would gain the conversion drops.
+      used += conversion.Take(piece.substr(used), last);
     } else {
       used += TakeUnits(conversion, piece.substr(used), last);
     }

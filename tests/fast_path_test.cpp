@@ -247,11 +247,15 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
   EXPECT_GT(converted, 100);  // the rounds reach the conversion, not only the refusals
 }
 
-// The conversion of `text` shared between two threads, appended to what `out` holds.
-Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
+// The conversion of `text` shared between two threads, appended to what `out` holds; `asBytes`:
+// of its characters (all below U+0100) handed on as bytes.
+Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text, bool asBytes,
                              TextBuffer<char>& out) {
   const std::size_t before = out.Size();
-  const NumberLinesOutcome outcome = shared.Convert(text, out);
+  std::string bytes;
+  for (const char16_t c : text) bytes.push_back(static_cast<char>(c));
+  const NumberLinesOutcome outcome =
+      asBytes ? shared.Convert(std::string_view(bytes), out) : shared.Convert(text, out);
   ExpectLineFeedsCounted(outcome, text);
   return ConvertedOf(outcome, out.View().substr(before));
 }
@@ -281,7 +285,7 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
         text.insert(lineStart(), overlong);
         break;
       case 2:
-        text.insert(somewhere(), u"2");
+        text.insert(somewhere(), round % 12 == 2 ? u"2" : u"\u00e9");
         break;
       case 3:
         text.insert(lineStart(), overlong);
@@ -296,9 +300,11 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
     const Converted expected = ReferenceConversion(Chars(text));
     if (expected.outcome == Outcome::kConverted) ++converted;
     for (SharedConversion* shared : {&single, &few, &many}) {
-      const std::string what = "round " + std::to_string(round);
-      ExpectSame(SharedConversionOf(*shared, text, out), expected, what);
-      ASSERT_TRUE(out.View().starts_with("kept")) << what;
+      for (const bool asBytes : {false, true}) {
+        const std::string what = "round " + std::to_string(round) + (asBytes ? ", bytes" : "");
+        ExpectSame(SharedConversionOf(*shared, text, asBytes, out), expected, what);
+        ASSERT_TRUE(out.View().starts_with("kept")) << what;
+      }
     }
   }
   EXPECT_GT(converted, 150);  // the rounds reach the conversion, not only the refusals
