@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "storage/disk_flusher.h"
 #include "storage/platform.h"
 #include "storage/text_decoding.h"
 #include "storage/working_folders.h"
@@ -140,6 +141,7 @@ FileReplacement::FileReplacement(const std::u16string& path) : path_(path) {
 }
 
 FileReplacement::~FileReplacement() {
+  flusher_.reset();
   if (!file_) return;
   file_->Close();
   platform::DeleteOneFile(temporary_);
@@ -150,6 +152,8 @@ bool FileReplacement::Write(std::string_view bytes) {
   written_ += bytes.size();
   if (file_ && !failed_ && written_ - flushing_ >= tuning::kStartFlushingBytes) {
     file_->StartFlushing(flushing_, written_ - flushing_);
+    if (!flusher_) flusher_ = DiskFlusher::For(*file_);
+    if (flusher_) flusher_->Request();
     flushing_ = written_;
   }
   return file_ && !failed_;
@@ -161,8 +165,10 @@ bool FileReplacement::CommitOrOverwrite() { return PutInPlace(true); }
 
 bool FileReplacement::PutInPlace(bool overwriteInUse) {
   if (!file_) return false;
+  const bool flushedBefore = !flusher_ || flusher_->Stop();
+  flusher_.reset();
   // A file left beside by an earlier run of the same id may be longer: it is cut here.
-  const bool written = !failed_ && file_->TruncateHere() && file_->FlushToDisk();
+  const bool written = !failed_ && flushedBefore && file_->TruncateHere() && file_->FlushToDisk();
   const bool closed = file_->Close();
   const platform::RenameOutcome renamed = written && closed
                                               ? platform::RenameReplacing(temporary_, path_)

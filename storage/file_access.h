@@ -38,6 +38,7 @@ int WriteTextFile(const std::u16string& path, std::string_view bytes);
 namespace platform {
 class NativeFile;
 }
+class DiskFlusher;
 
 // A file replaced in one step by content written in parts: the parts go to a new file beside
 // it, which takes its place at Commit, so that the file is either the old one or the
@@ -71,6 +72,7 @@ class FileReplacement {
   std::u16string path_;
   std::u16string temporary_;
   std::unique_ptr<platform::NativeFile> file_;  // the file beside, until it is put in place
+  std::unique_ptr<DiskFlusher> flusher_;        // of file_, while it is written
   std::uint64_t written_ = 0;                   // bytes written so far
   std::uint64_t flushing_ = 0;                  // bytes on their way to the disk
   bool failed_ = false;

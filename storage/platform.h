@@ -63,6 +63,10 @@ class NativeFile {
   bool TruncateHere();
   // Pushes everything written so far to the disk; false on failure.
   bool FlushToDisk();
+  // Whether FlushToDisk on another thread leaves this file's writes meanwhile free to go on:
+  // not on Windows, which takes the calls on a file opened for plain (synchronous) use one at a
+  // time.
+  static bool FlushesBesideWrites();
   // Starts writing the `length` bytes at `offset` to the disk without waiting for them, so that
   // a later FlushToDisk has less to wait for; does nothing where the system has no such call.
   void StartFlushing(std::uint64_t offset, std::uint64_t length);

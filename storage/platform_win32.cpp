@@ -192,6 +192,8 @@ bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
 
 bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
 
+bool NativeFile::FlushesBesideWrites() { return false; }
+
 void NativeFile::StartFlushing(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 
 bool NativeFile::Close() {

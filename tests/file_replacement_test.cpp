@@ -9,6 +9,7 @@
 #include "storage/file_access.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_text.h"
+#include "tuning/tuning.h"
 
 namespace {
 
@@ -52,6 +53,30 @@ TEST(FileReplacement, WithoutCommitOrOnFailureLeavesTheOldFileAndNothingBeside) 
   EXPECT_FALSE(missing.Write("new"));
   EXPECT_FALSE(missing.Commit());
   EXPECT_EQ(EntriesIn(folder.path()), 1u);
+}
+
+// Content large enough to be pushed to the disk while it is written, committed or dropped.
+TEST(FileReplacement, ContentFlushedWhileItIsWrittenIsPutInPlaceWholeOrNotAtAll) {
+  std::string part(std::size_t{1} << 20, '\0');
+  for (std::size_t k = 0; k < part.size(); ++k) part[k] = static_cast<char>('0' + k % 10);
+  const int parts = static_cast<int>(3 * tuning::kStartFlushingBytes / part.size()) + 1;
+  for (const bool commit : {true, false}) {
+    TempFolder folder;
+    const fs::path target = folder.path() / "Ostrum.tbin";
+    WriteBytes(target, "old\r\n");
+    std::string written;
+    {
+      FileReplacement replacement(target.u16string());
+      for (int k = 0; k < parts; ++k) {
+        part[0] = static_cast<char>('a' + k % 26);
+        written += part;
+        ASSERT_TRUE(replacement.Write(part));
+      }
+      EXPECT_TRUE(!commit || replacement.Commit());
+    }
+    EXPECT_TRUE(ReadBytes(target) == (commit ? written : "old\r\n")) << commit;
+    EXPECT_EQ(EntriesIn(folder.path()), 1u) << commit;
+  }
 }
 
 TEST(SplitIntoNumberList, StepsAtAStrideAndAfterTheLastPosition) {
