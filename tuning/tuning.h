@@ -20,10 +20,11 @@ namespace tuning {
 // turn; the scatter is as large as the differences).
 inline constexpr std::size_t kReadPieceBytes = std::size_t{1} << 18;
 
-// Bytes of a new result after which their writing to the disk is started (Linux), so that the
-// flush before it takes its file's place waits only for the last of them: vornel-convert on the
-// 200 MiB input took 102 ms flushing everything at the end, 88 / 89 / 94 ms starting every
-// 2 / 8 / 32 MiB (7 runs each, in turn, machine idle).
+// Bytes of a new result after which their writing to the disk is started and, on a thread of
+// its own, waited for (Linux), so that the flush before it takes its file's place waits only
+// for the last of them: vornel-convert on the 200 MiB input took 102 ms flushing everything at
+// the end, 88 / 89 / 94 ms starting the writing every 2 / 8 / 32 MiB (7 runs each, in turn,
+// machine idle); the thread's figures are beside it (storage/disk_flusher.h).
 inline constexpr std::size_t kStartFlushingBytes = std::size_t{8} << 20;
 
 // How long replacing a file keeps trying while another program has it open (Windows): a reader
