@@ -63,7 +63,7 @@ class PiecewiseConversion {
   template <class Char>
   void Pass(std::basic_string_view<Char> used, std::int64_t lineFeeds);
   // The UTF-16 units of `text`: itself, or its bytes widened into units_.
-  std::u16string_view Units(std::u16string_view text) { return text; }
+  static std::u16string_view Units(std::u16string_view text) { return text; }
   std::u16string_view Units(std::string_view bytes) { return Widened(bytes, units_); }
   // Moves reached_ over `text` one character at a time, the current line holding `digits`
   // digits already, and places the first line too long and the first foreign character (which
