@@ -53,7 +53,7 @@ std::size_t PiecewiseConversion::TakeLines(std::basic_string_view<Char> text, bo
     used = lf == npos ? text.size() : lf + 1;
     const std::u16string line = held_ + std::u16string(Units(text.substr(0, used)));
     held_.clear();
-    Convert(line);
+    Convert(std::u16string_view(line));
   }
   const std::basic_string_view<Char> rest = text.substr(used);
   const std::size_t lastLf = rest.rfind(Char{'\n'});
@@ -80,15 +80,8 @@ void PiecewiseConversion::RefuseAtEnd() {
   foreignAt_ = TextPlace{reached_.line, reached_.column + 1};
 }
 
-void PiecewiseConversion::Convert(std::u16string_view lines) {
-  const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
-  numbers_ += outcome.numbers;
-  lineFeeds_ += outcome.lineFeeds;
-  foreign_ = outcome.foreign;
-  tooLong_ = outcome.tooLong;
-}
-
-void PiecewiseConversion::Convert(std::string_view lines) {
+template <class Char>
+void PiecewiseConversion::Convert(std::basic_string_view<Char> lines) {
   const NumberLinesOutcome outcome = shared_.Convert(lines, out_);
   numbers_ += outcome.numbers;
   lineFeeds_ += outcome.lineFeeds;

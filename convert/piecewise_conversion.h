@@ -55,8 +55,8 @@ class PiecewiseConversion {
   // Tests and converts the text as Take does, without placing a refusal.
   template <class Char>
   std::size_t TakeLines(std::basic_string_view<Char> text, bool last);
-  void Convert(std::u16string_view lines);
-  void Convert(std::string_view lines);
+  template <class Char>
+  void Convert(std::basic_string_view<Char> lines);
   // Keeps the start of an unfinished line here instead of having it come again.
   void Hold(std::u16string_view part);
   // Moves reached_ over `used`, which holds `lineFeeds` LFs.
