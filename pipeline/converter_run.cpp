@@ -55,10 +55,10 @@ class LfLines {
 }  // namespace
 
 ConversionOutcome RunConversion(const ConversionRequest& request) {
-  // The file named, held open; standard input is converted as it comes.
+  // Taken first, so that no file opened here can stand in for a closed standard input.
   std::optional<OpenFile> input =
-      request.input ? OpenFile::ForReading(*request.input) : std::nullopt;
-  if (request.input && !input) return {Kind::kInputUnreadable, std::nullopt};
+      request.input ? OpenFile::ForReading(*request.input) : OpenFile::StandardInput();
+  if (!input) return {Kind::kInputUnreadable, std::nullopt};
   Result result(request.output);
   if (!result.Ready()) return {Kind::kOutputUnwritable, std::nullopt};
 
@@ -66,8 +66,13 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   const auto write = [&](std::string_view bytes) {
     return result.Write(request.crlf ? bytes : lf.Of(bytes));
   };
-  const auto converted = input ? ConvertTextInput(*input, write)
-                               : ConvertStreamInput(ReadStandardInputInPieces, write);
+  // A named file from its start; standard input as it comes.
+  const auto converted = request.input ? ConvertTextInput(*input, write)
+                                       : ConvertStreamInput(
+                                             [&](const PieceTaker& take, std::size_t bytes) {
+                                               return input->ReadOnInPieces(take, bytes);
+                                             },
+                                             write);
   if (!converted) return {Kind::kInputUnreadable, std::nullopt};
   if (converted->foreign) return {Kind::kForeign, converted->place};
   if (converted->tooLong) return {Kind::kTooLong, converted->place};

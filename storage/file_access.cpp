@@ -235,9 +235,9 @@ bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::s
   return file.SeekToStart() && TakeFile(file, file.Size(), pieceBytes, take);
 }
 
-bool ReadStandardInputInPieces(const PieceTaker& take, std::size_t pieceBytes) {
-  auto input = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
-  return input && TakeFile(*input, std::nullopt, pieceBytes, take);
+bool ReadStreamInPieces(platform::NativeFile& stream, const PieceTaker& take,
+                        std::size_t pieceBytes) {
+  return TakeFile(stream, std::nullopt, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

@@ -106,10 +106,10 @@ bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceT
 // ReadFileInPieces for a file already open for reading, from its start.
 bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take,
                       std::size_t pieceBytes = tuning::kReadPieceBytes);
-// Hands what standard input gives until its end to `take` as ReadFileInPieces does; false
-// when there is none or a read fails. Throws std::bad_alloc when memory runs out.
-bool ReadStandardInputInPieces(const PieceTaker& take,
-                               std::size_t pieceBytes = tuning::kReadPieceBytes);
+// Hands what `stream` gives from where it stands until its end to `take` as
+// ReadFileInPieces does; false when a read fails. Throws std::bad_alloc when memory runs out.
+bool ReadStreamInPieces(platform::NativeFile& stream, const PieceTaker& take,
+                        std::size_t pieceBytes = tuning::kReadPieceBytes);
 
 // Clears the read-only attribute of a file; false on failure.
 bool ClearReadOnly(const std::u16string& path);

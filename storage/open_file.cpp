@@ -14,6 +14,12 @@ std::optional<OpenFile> OpenFile::Temporary() {
   return OpenFile(std::make_unique<platform::NativeFile>(std::move(*file)));
 }
 
+std::optional<OpenFile> OpenFile::StandardInput() {
+  auto file = platform::NativeFile::OpenStandard(platform::StandardStream::kInput);
+  if (!file) return std::nullopt;
+  return OpenFile(std::make_unique<platform::NativeFile>(std::move(*file)));
+}
+
 OpenFile::OpenFile(std::unique_ptr<platform::NativeFile> file) : file_(std::move(file)) {}
 OpenFile::OpenFile(OpenFile&& other) noexcept = default;
 OpenFile::~OpenFile() = default;
@@ -22,6 +28,10 @@ std::optional<std::uint64_t> OpenFile::Size() { return file_->Size(); }
 
 bool OpenFile::ReadInPieces(const PieceTaker& take, std::size_t pieceBytes) {
   return ReadFileInPieces(*file_, take, pieceBytes);
+}
+
+bool OpenFile::ReadOnInPieces(const PieceTaker& take, std::size_t pieceBytes) {
+  return ReadStreamInPieces(*file_, take, pieceBytes);
 }
 
 bool OpenFile::Write(std::string_view bytes) { return file_->WriteAll(bytes); }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@
 #include <cstring>
 
 #include "tests/e2e/program_driver.h"
+#else
+#include <sys/wait.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -333,6 +336,19 @@ TEST_F(ConverterFileTest, InputsThatCannotBeReadAndOutputsThatCannotBeWritten) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"folder", "in.txt"}));
   EXPECT_TRUE(fs::is_empty(folder_.path() / "folder"));
 }
+
+#if !defined(_WIN32)
+// A closed standard input is no input: no file the converter opens may stand in for it.
+TEST_F(ConverterFileTest, AClosedStandardInputCannotBeRead) {
+  for (const std::string& output : {std::string("-"), Path(folder_.path() / "out.txt")}) {
+    const std::string command =
+        std::string("'") + VORNEL_CONVERTER_PATH + "' - '" + output + "' <&- 2>/dev/null";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << output;
+  }
+  EXPECT_TRUE(Names().empty());
+}
+#endif
 
 TEST_F(ConverterFileTest, FilesAndPipesMeetInEveryWay) {
   // More than the pipes and the pieces hold at once.
