@@ -31,59 +31,6 @@ std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, b
       path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
 }
 
-// Fills `buffer` from `file` after the `held` bytes already in it; the new number of bytes
-// held, which is less than `capacity` only at the end of the file. nullopt when a read fails.
-std::optional<std::size_t> FillBuffer(platform::NativeFile& file, char* buffer, std::size_t held,
-                                      std::size_t capacity) {
-  while (held < capacity) {
-    const auto got = file.Read(buffer + held, capacity - held);
-    if (!got) return std::nullopt;
-    if (*got == 0) break;
-    held += *got;
-  }
-  return held;
-}
-
-// Hands the rest of `file` to `take` as ReadFileInPieces does, read into one buffer with plain
-// reads. false when a read fails, or when the file ends before `size`, the size it had at the
-// start (another program cut it short meanwhile: what was read is not the file).
-// Plain reads, not mapped views: a file written in 4 KiB pieces, as most programs write, sits in
-// the page cache in 4 KiB pages, and a view faults each page in (on Windows too). On 200 MiB
-// written in pieces, mapped views against plain reads (bench/compare.sh, 5 rounds, 2026-12-08,
-// machine busy, load 13 to 17): native pipeline 1151 → 684 ms, vornel-convert 1179 → 764 ms,
-// vornel-convert.exe under wine 1778 → 1157 ms and the batch run 809 → 751 ms beyond start-up;
-// again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
-// views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
-// wine. docs/performance.md ("How the input is read") has all the figures.
-bool TakeFile(platform::NativeFile& file, std::optional<std::uint64_t> size, std::size_t pieceBytes,
-              const PieceTaker& take) {
-  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
-  std::uint64_t read = 0;  // bytes read so far
-  // Held as 16-bit units, so that the bytes line up for them.
-  std::unique_ptr<char16_t[]> buffer;
-  std::size_t capacity = 0;  // in bytes
-  std::size_t held = 0;      // bytes not used by `take`, at the front of the buffer
-  for (;;) {
-    if (held + pieceBytes > capacity) {
-      const std::size_t bigger = (held + pieceBytes + 1) / 2 * 2;
-      auto grown = std::make_unique_for_overwrite<char16_t[]>(bigger / 2);
-      if (held > 0) std::memcpy(grown.get(), buffer.get(), held);
-      buffer = std::move(grown);
-      capacity = bigger;
-    }
-    char* const bytes = reinterpret_cast<char*>(buffer.get());
-    const auto filled = FillBuffer(file, bytes, held, held + pieceBytes);
-    if (!filled) return false;
-    read += *filled - held;
-    const bool last = *filled < held + pieceBytes;
-    if (last && size && read < *size) return false;
-    const auto taken = take(std::string_view(bytes, *filled), last);
-    if (!taken || last) return true;
-    std::memmove(bytes, bytes + *taken, *filled - *taken);
-    held = *filled - *taken;
-  }
-}
-
 // Copies the file at `from` into the existing file at `to`, which others may hold open
 // meanwhile: cut, then written in pieces, then flushed. false when `to` cannot be opened for
 // writing or any step fails (a part of the copy may then be in it).
@@ -217,10 +164,10 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  const bool read = TakeFile(*file, file->Size(), tuning::kReadPieceBytes,
-                             [&](std::string_view bytes, bool last) {
-                               return std::optional<std::size_t>(decoder.Decode(bytes, last));
-                             });
+  const bool read = ReadPiecesAhead(
+      *file, file->Size(), tuning::kReadPieceBytes, [&](std::string_view bytes, bool last) {
+        return std::optional<std::size_t>(decoder.Decode(bytes, last));
+      });
   if (!read) return std::nullopt;
   return text;
 }
@@ -228,16 +175,16 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes) {
   auto file = OpenForReading(path, denyWriters);
-  return file && TakeFile(*file, file->Size(), pieceBytes, take);
+  return file && ReadPiecesAhead(*file, file->Size(), pieceBytes, take);
 }
 
 bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::size_t pieceBytes) {
-  return file.SeekToStart() && TakeFile(file, file.Size(), pieceBytes, take);
+  return file.SeekToStart() && ReadPiecesAhead(file, file.Size(), pieceBytes, take);
 }
 
 bool ReadStreamInPieces(platform::NativeFile& stream, const PieceTaker& take,
                         std::size_t pieceBytes) {
-  return TakeFile(stream, std::nullopt, pieceBytes, take);
+  return ReadPiecesAhead(stream, std::nullopt, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "storage/piece_reading.h"
 #include "tuning/tuning.h"
 
 // The current user's Documents folder; empty when it cannot be found.
@@ -90,10 +91,6 @@ int RemoveLeftoverReplacements(const std::u16string& path);
 // memory. `denyWriters` also fails while another program holds the file open for writing.
 std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
                                                   bool denyWriters = false);
-
-// What ReadFileInPieces hands a file's bytes to: it gets the bytes and whether they end the
-// file, and returns how many of them it used from the front, or nullopt to stop reading.
-using PieceTaker = std::function<std::optional<std::size_t>(std::string_view bytes, bool last)>;
 
 // Hands the bytes of the file at `path` to `take` in pieces, so that they are never held
 // whole: each call gets the bytes the call before did not use, followed by up to

@@ -24,6 +24,8 @@
 #include "convert/split.h"
 #include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
+#include "storage/piece_reading.h"
+#include "storage/platform.h"
 #include "storage/text_decoding.h"
 #include "tests/support/reference_decoding.h"
 #include "tests/support/reference_split.h"
@@ -497,6 +499,64 @@ TEST(FastPath, DecodingInPiecesAgreesWithTheReference) {
     }
     for (std::size_t piece : {4, 5, 7, 16, 33}) {
       EXPECT_EQ(DecodeInPieces(bytes, piece), whole) << "piece " << piece;
+    }
+  }
+}
+
+// ---- Reading a file in pieces ----
+
+using PieceReader = bool (*)(platform::NativeFile&, std::optional<std::uint64_t>, std::size_t,
+                             const PieceTaker&);
+enum class Taker { kAll, kFewBack, kMuchBack, kStops };
+
+// Reads the file at `path`, which holds `file`, with `read` and a taker of the given kind,
+// checking every call against the file: the bytes handed back, then the next ones, an even
+// offset of the file at an even address, and `last` with the file's end. The reader's outcome.
+bool ReadCheckingPieces(PieceReader read, const std::filesystem::path& path, std::string_view file,
+                        std::size_t pieceBytes, Taker taker) {
+  auto opened = platform::NativeFile::Open(path.u16string(), platform::OpenMode::kRead);
+  EXPECT_TRUE(opened);
+  if (!opened) return false;
+  std::mt19937 takes(static_cast<unsigned>(file.size() + pieceBytes));
+  std::size_t offset = 0;  // of the bytes handed back
+  std::size_t back = 0;    // how many
+  int calls = 0;
+  return read(*opened, file.size(), pieceBytes,
+              [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
+                const std::size_t fresh = std::min(pieceBytes, file.size() - offset - back);
+                EXPECT_EQ(piece, file.substr(offset, back + fresh));
+                EXPECT_EQ(last, offset + piece.size() == file.size() && fresh < pieceBytes);
+                EXPECT_EQ((reinterpret_cast<std::uintptr_t>(piece.data()) - offset) % 2, 0u);
+                if (taker == Taker::kStops && ++calls == 3) return std::nullopt;
+                std::size_t handedBack = 0;
+                if (taker == Taker::kFewBack) handedBack = takes() % 8;
+                if (taker == Taker::kMuchBack) handedBack = piece.size() - takes() % 8;
+                const std::size_t taken = piece.size() - std::min(handedBack, piece.size());
+                offset += taken;
+                back = piece.size() - taken;
+                return taken;
+              });
+}
+
+// Both readers on files of several sizes, with takers that hand back nothing, a few bytes (odd
+// counts too), nearly all (soon more than fits before the next piece), or stop.
+TEST(FastPath, ReadingAheadHandsOnThePiecesPlainReadingDoes) {
+  TempFolder folder;
+  const std::filesystem::path path = folder.path() / "in.bin";
+  std::mt19937 random(11);
+  std::string bytes(3 * tuning::kHandedBackBytes + 1001, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  for (const std::size_t fileBytes :
+       {std::size_t{0}, std::size_t{3}, std::size_t{4096}, std::size_t{4099}, bytes.size()}) {
+    const std::string_view file = std::string_view(bytes).substr(0, fileBytes);
+    WriteBytes(path, file);
+    for (const std::size_t pieceBytes : {std::size_t{4}, std::size_t{1023}, std::size_t{4096}}) {
+      for (const Taker taker : {Taker::kAll, Taker::kFewBack, Taker::kMuchBack, Taker::kStops}) {
+        SCOPED_TRACE(testing::Message() << fileBytes << " bytes, pieces of " << pieceBytes
+                                        << ", taker " << static_cast<int>(taker));
+        EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesPlainly, path, file, pieceBytes, taker));
+        EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesAhead, path, file, pieceBytes, taker));
+      }
     }
   }
 }

@@ -89,6 +89,12 @@ inline constexpr std::chrono::milliseconds kLookBeforeSleep{2};
 // most 31 digits and a few CRs.
 inline constexpr std::size_t kLongestReturnedChars = kBatchPieceBytes / sizeof(char16_t) / 128;
 
+// Bytes that a reader of a file in pieces hands back which go in front of the next piece, read
+// meanwhile, without moving it: the longest unfinished line the conversion hands back, in
+// UTF-16; the decoding hands back a few bytes at most. More still work, at the cost of a copy
+// of the piece.
+inline constexpr std::size_t kHandedBackBytes = 2 * kLongestReturnedChars;
+
 // How long a batch run waits for another one on the same hand-off folder to end before it says
 // so and ends: runs take turns, so that two starts at once never share an input. A 200 MiB run
 // takes about a third of a second under wine (bench/compare.sh), so a queue of calling programs

@@ -1,0 +1,223 @@
+#include "storage/piece_reading.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "storage/platform.h"
+#include "tuning/tuning.h"
+
+namespace {
+
+// Reads from `file` into `at` until `bytes` are read or the file ends; the bytes read, fewer
+// than `bytes` only at the end of the file. nullopt when a read fails.
+std::optional<std::size_t> ReadFully(platform::NativeFile& file, char* at, std::size_t bytes) {
+  std::size_t read = 0;
+  while (read < bytes) {
+    const auto got = file.Read(at + read, bytes - read);
+    if (!got) return std::nullopt;
+    if (*got == 0) break;
+    read += *got;
+  }
+  return read;
+}
+
+// Memory that pieces are read into, held as 16-bit units so that the bytes can line up for them.
+class PieceMemory {
+ public:
+  char* Bytes() const { return reinterpret_cast<char*>(units_.get()); }
+  std::size_t Capacity() const { return capacity_; }
+  // Room for at least `bytes` bytes; what was held is lost when it grows.
+  void Make(std::size_t bytes) {
+    if (bytes <= capacity_) return;
+    capacity_ = (bytes + 1) / 2 * 2;
+    units_ = std::make_unique_for_overwrite<char16_t[]>(capacity_ / 2);
+  }
+
+ private:
+  std::unique_ptr<char16_t[]> units_;
+  std::size_t capacity_ = 0;
+};
+
+// One read at a time on a thread of its own, started by one call and waited for by another.
+class ReadAhead {
+ public:
+  // Reads `file`, which must stay open while the object lives.
+  explicit ReadAhead(platform::NativeFile& file) : file_(file) {}
+  // Waits for a read under way.
+  ~ReadAhead() {
+    if (!thread_.joinable()) return;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Starts ReadFully(file, at, bytes) and returns; the memory at `at` is the reader's until
+  // Wait returns. Reads at once when no thread can be started.
+  void Start(char* at, std::size_t bytes) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      at_ = at;
+      bytes_ = bytes;
+      asked_ = true;
+      done_ = false;
+    }
+    if (!thread_.joinable() && !StartThread()) {
+      const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
+      const std::lock_guard<std::mutex> lock(mutex_);
+      asked_ = false;
+      Finish(read);
+      return;
+    }
+    changed_.notify_all();
+  }
+  // Waits for the read started last and gives what ReadFully gave.
+  std::optional<std::size_t> Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return done_; });
+    return read_;
+  }
+
+ private:
+  bool StartThread() {
+    try {
+      thread_ = std::thread([this] { Loop(); });
+    } catch (const std::system_error&) {
+      return false;
+    }
+    return true;
+  }
+  void Loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return asked_ || stop_; });
+      if (stop_) return;
+      asked_ = false;
+      char* const at = at_;
+      const std::size_t bytes = bytes_;
+      lock.unlock();
+      const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
+      lock.lock();
+      Finish(read);
+      changed_.notify_all();
+    }
+  }
+  // Under mutex_.
+  void Finish(std::optional<std::size_t> read) {
+    read_ = read;
+    done_ = true;
+  }
+
+  platform::NativeFile& file_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  // Under mutex_: the read asked for, and its outcome once done.
+  char* at_ = nullptr;
+  std::size_t bytes_ = 0;
+  bool asked_ = false;
+  bool done_ = false;
+  std::optional<std::size_t> read_;
+  bool stop_ = false;
+  std::thread thread_;  // started with the first read
+};
+
+}  // namespace
+
+// Plain reads, not mapped views: a file written in 4 KiB pieces, as most programs write, sits in
+// the page cache in 4 KiB pages, and a view faults each page in (on Windows too). On 200 MiB
+// written in pieces, mapped views against plain reads (bench/compare.sh, 5 rounds, 2026-12-08,
+// machine busy, load 13 to 17): native pipeline 1151 → 684 ms, vornel-convert 1179 → 764 ms,
+// vornel-convert.exe under wine 1778 → 1157 ms and the batch run 809 → 751 ms beyond start-up;
+// again at load 7 to 3 (3 rounds): 356 → 197, 402 → 332, 355 → 219 and 469 → 146 ms;
+// views prefaulted (MADV_POPULATE_READ, PrefetchVirtualMemory) gained natively and lost under
+// wine. docs/performance.md ("How the input is read") has all the figures.
+bool ReadPiecesPlainly(platform::NativeFile& file, std::optional<std::uint64_t> size,
+                       std::size_t pieceBytes, const PieceTaker& take) {
+  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
+  PieceMemory memory;
+  std::uint64_t read = 0;  // bytes read so far
+  char* start = nullptr;   // of the bytes handed back
+  std::size_t held = 0;    // how many
+  for (;;) {
+    // They move to the front, to an address of their offset's parity.
+    const std::size_t parity = (read - held) % 2;
+    if (parity + held + pieceBytes > memory.Capacity()) {
+      PieceMemory bigger;
+      bigger.Make(parity + held + pieceBytes);
+      if (held > 0) std::memcpy(bigger.Bytes() + parity, start, held);
+      memory = std::move(bigger);
+    } else if (held > 0) {
+      std::memmove(memory.Bytes() + parity, start, held);
+    }
+    start = memory.Bytes() + parity;
+    const auto got = ReadFully(file, start + held, pieceBytes);
+    if (!got) return false;
+    read += *got;
+    const bool last = *got < pieceBytes;
+    if (last && size && read < *size) return false;
+    const auto taken = take(std::string_view(start, held + *got), last);
+    if (!taken || last) return true;
+    held += *got - *taken;
+    start += *taken;
+  }
+}
+
+// Each piece is read behind room for the bytes the taker hands back, which are copied there,
+// so that only a taker that hands back more costs a copy of the piece.
+bool ReadPiecesAhead(platform::NativeFile& file, std::optional<std::uint64_t> size,
+                     std::size_t pieceBytes, const PieceTaker& take) {
+  pieceBytes = std::max<std::size_t>(pieceBytes, 4);
+  // Each piece lands behind room for what is handed back, at an address of its offset's
+  // parity.
+  const auto landing = [](PieceMemory& memory, std::uint64_t offset) {
+    return memory.Bytes() + tuning::kHandedBackBytes + offset % 2;
+  };
+  const std::size_t room = tuning::kHandedBackBytes + 1 + pieceBytes;
+  PieceMemory memory[2];  // the current piece's and the next one's, in turn
+  int current = 0;
+  memory[current].Make(room);
+  char* start = landing(memory[current], 0);  // of the current piece
+  std::optional<std::size_t> got = ReadFully(file, start, pieceBytes);
+  std::size_t held = got.value_or(0);  // the current piece's bytes
+  std::uint64_t read = 0;              // bytes read so far
+  ReadAhead ahead(file);               // last: waits for its read before the memory goes
+  for (;;) {
+    if (!got) return false;
+    read += *got;
+    const bool last = *got < pieceBytes;
+    if (last && size && read < *size) return false;
+    char* next = nullptr;
+    if (!last) {
+      memory[1 - current].Make(room);
+      next = landing(memory[1 - current], read);
+      ahead.Start(next, pieceBytes);
+    }
+    const auto taken = take(std::string_view(start, held), last);
+    if (!taken || last) return true;
+    const std::string_view handedBack(start + *taken, held - *taken);
+    got = ahead.Wait();
+    if (!got) return false;
+    current = 1 - current;
+    held = handedBack.size() + *got;
+    if (handedBack.size() <= tuning::kHandedBackBytes) {
+      start = next - handedBack.size();
+      std::memcpy(start, handedBack.data(), handedBack.size());
+      continue;
+    }
+    PieceMemory joined;
+    joined.Make(1 + held);
+    start = joined.Bytes() + (read - handedBack.size()) % 2;
+    std::memcpy(start, handedBack.data(), handedBack.size());
+    std::memcpy(start + handedBack.size(), next, *got);
+    memory[current] = std::move(joined);
+  }
+}
