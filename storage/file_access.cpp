@@ -31,6 +31,14 @@ std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, b
       path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
 }
 
+// The reader of pieces that pays on this system (see NativeFile::ReadsAheadOnAThread).
+bool ReadPieces(platform::NativeFile& file, std::optional<std::uint64_t> size,
+                std::size_t pieceBytes, const PieceTaker& take) {
+  return platform::NativeFile::ReadsAheadOnAThread()
+             ? ReadPiecesAhead(file, size, pieceBytes, take)
+             : ReadPiecesPlainly(file, size, pieceBytes, take);
+}
+
 // Copies the file at `from` into the existing file at `to`, which others may hold open
 // meanwhile: cut, then written in pieces, then flushed. false when `to` cannot be opened for
 // writing or any step fails (a part of the copy may then be in it).
@@ -164,10 +172,10 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  const bool read = ReadPiecesAhead(
-      *file, file->Size(), tuning::kReadPieceBytes, [&](std::string_view bytes, bool last) {
-        return std::optional<std::size_t>(decoder.Decode(bytes, last));
-      });
+  const bool read = ReadPieces(*file, file->Size(), tuning::kReadPieceBytes,
+                               [&](std::string_view bytes, bool last) {
+                                 return std::optional<std::size_t>(decoder.Decode(bytes, last));
+                               });
   if (!read) return std::nullopt;
   return text;
 }
@@ -175,16 +183,16 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes) {
   auto file = OpenForReading(path, denyWriters);
-  return file && ReadPiecesAhead(*file, file->Size(), pieceBytes, take);
+  return file && ReadPieces(*file, file->Size(), pieceBytes, take);
 }
 
 bool ReadFileInPieces(platform::NativeFile& file, const PieceTaker& take, std::size_t pieceBytes) {
-  return file.SeekToStart() && ReadPiecesAhead(file, file.Size(), pieceBytes, take);
+  return file.SeekToStart() && ReadPieces(file, file.Size(), pieceBytes, take);
 }
 
 bool ReadStreamInPieces(platform::NativeFile& stream, const PieceTaker& take,
                         std::size_t pieceBytes) {
-  return ReadPiecesAhead(stream, std::nullopt, pieceBytes, take);
+  return ReadPieces(stream, std::nullopt, pieceBytes, take);
 }
 
 bool ClearReadOnly(const std::u16string& path) { return platform::ClearReadOnlyFlag(path); }

@@ -67,6 +67,10 @@ class NativeFile {
   // not on Windows, which takes the calls on a file opened for plain (synchronous) use one at a
   // time.
   static bool FlushesBesideWrites();
+  // Whether reading a file's next piece on a thread of its own pays (see ReadPiecesAhead): it
+  // does natively on Linux; it lost under wine, so the Windows build reads on the caller's
+  // thread.
+  static bool ReadsAheadOnAThread();
   // Starts writing the `length` bytes at `offset` to the disk without waiting for them, so that
   // a later FlushToDisk has less to wait for; does nothing where the system has no such call.
   void StartFlushing(std::uint64_t offset, std::uint64_t length);

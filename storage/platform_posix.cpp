@@ -231,6 +231,8 @@ bool NativeFile::FlushToDisk() { return ::fsync(static_cast<int>(handle_)) == 0;
 
 bool NativeFile::FlushesBesideWrites() { return true; }
 
+bool NativeFile::ReadsAheadOnAThread() { return true; }
+
 void NativeFile::StartFlushing(std::uint64_t offset, std::uint64_t length) {
 #if defined(__linux__)
   ::sync_file_range(static_cast<int>(handle_), static_cast<off_t>(offset),

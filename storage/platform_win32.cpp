@@ -194,6 +194,8 @@ bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0
 
 bool NativeFile::FlushesBesideWrites() { return false; }
 
+bool NativeFile::ReadsAheadOnAThread() { return false; }
+
 void NativeFile::StartFlushing(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 
 bool NativeFile::Close() {
