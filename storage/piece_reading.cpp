@@ -34,8 +34,10 @@ class PieceMemory {
   // Room for at least `bytes` bytes; what was held is lost when it grows.
   void Make(std::size_t bytes) {
     if (bytes <= capacity_) return;
-    capacity_ = (bytes + 1) / 2 * 2;
-    units_ = std::make_unique_for_overwrite<char16_t[]>(capacity_ / 2);
+    // The capacity changes only once the memory is there: a failure leaves the object as it was.
+    const std::size_t capacity = (bytes + 1) / 2 * 2;
+    units_ = std::make_unique_for_overwrite<char16_t[]>(capacity / 2);
+    capacity_ = capacity;
   }
 
  private:
