@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <memory>
 
 #include "storage/disk_flusher.h"
