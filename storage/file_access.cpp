@@ -30,9 +30,11 @@ std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, b
       path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
 }
 
-// The reader of pieces that pays on this system (see NativeFile::ReadsAheadOnAThread).
+// The reader of pieces that pays on this system (see NativeFile::ReadsAheadOnAThread). A file
+// smaller than a piece is read in one piece of its size, which needs no large memory.
 bool ReadPieces(platform::NativeFile& file, std::optional<std::uint64_t> size,
                 std::size_t pieceBytes, const PieceTaker& take) {
+  if (size && *size < pieceBytes) pieceBytes = static_cast<std::size_t>(*size) + 1;
   return platform::NativeFile::ReadsAheadOnAThread()
              ? ReadPiecesAhead(file, size, pieceBytes, take)
              : ReadPiecesPlainly(file, size, pieceBytes, take);

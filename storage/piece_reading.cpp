@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
-#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -26,22 +25,22 @@ std::optional<std::size_t> ReadFully(platform::NativeFile& file, char* at, std::
   return read;
 }
 
-// Memory that pieces are read into, held as 16-bit units so that the bytes can line up for them.
+// Memory that pieces are read into, aligned for 16-bit units so that the bytes can line up
+// for them.
 class PieceMemory {
  public:
-  char* Bytes() const { return reinterpret_cast<char*>(units_.get()); }
+  char* Bytes() const { return memory_.get(); }
   std::size_t Capacity() const { return capacity_; }
   // Room for at least `bytes` bytes; what was held is lost when it grows.
   void Make(std::size_t bytes) {
     if (bytes <= capacity_) return;
     // The capacity changes only once the memory is there: a failure leaves the object as it was.
-    const std::size_t capacity = (bytes + 1) / 2 * 2;
-    units_ = std::make_unique_for_overwrite<char16_t[]>(capacity / 2);
-    capacity_ = capacity;
+    memory_ = platform::BufferMemoryOf(bytes);
+    capacity_ = bytes;
   }
 
  private:
-  std::unique_ptr<char16_t[]> units_;
+  platform::BufferMemory memory_;
   std::size_t capacity_ = 0;
 };
 

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -134,6 +136,24 @@ enum class RenameOutcome {
 RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to);
 // Id of the running process.
 std::uint32_t CurrentProcessId();
+
+// Frees memory from BufferMemoryOf.
+struct FreeBufferMemory {
+  std::size_t alignment = 0;  // that it was made with; 0 for new[]
+  void operator()(char* bytes) const {
+    if (alignment == 0) {
+      delete[] bytes;
+    } else {
+      ::operator delete[](bytes, std::align_val_t{alignment});
+    }
+  }
+};
+using BufferMemory = std::unique_ptr<char[], FreeBufferMemory>;
+// Memory of at least `bytes` bytes, aligned for any type, for a buffer that is filled and read
+// through again and again: in large pages where the system gives them without a privilege
+// (Linux: transparent huge pages, for a buffer of a megabyte or more), else in ordinary ones.
+// Throws std::bad_alloc when memory runs out.
+BufferMemory BufferMemoryOf(std::size_t bytes);
 
 #if !defined(_WIN32)
 // The UTF-16 path of a name as the system gives it (a command-line argument, say), as the

@@ -329,4 +329,7 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
+// Large pages need a privilege that ordinary users lack: always ordinary ones.
+BufferMemory BufferMemoryOf(std::size_t bytes) { return BufferMemory(new char[bytes]); }
+
 }  // namespace platform
