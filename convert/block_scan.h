@@ -1,9 +1,10 @@
 #pragma once
 // The program's one scanner of UTF-16 texts with SSE2: where a text's line feeds, carriage
 // returns and '1's are, and whether it holds a foreign character, 16 characters at a time
-// and 64 to a block. Every block-wise pass over a text (the character test, the batch run's and
-// the dialog's splits, the text view's line index) rests on it; each pass ends in a plain loop
-// for the characters after the last whole block.
+// and 64 to a block. The conversion also scans texts of bytes that stand one for one for
+// UTF-16 units (ASCII) without widening them. Every block-wise pass over a text (the character
+// test, the batch run's and the dialog's splits, the text view's line index) rests on it; each pass
+// ends in a plain loop for the characters after the last whole block.
 
 #if defined(__SSE2__)
 
@@ -45,6 +46,10 @@ inline std::uint64_t Bits16(__m128i m) { return static_cast<std::uint32_t>(_mm_m
 // The 16 characters at `at` as bytes, with saturation: a character above U+00FF becomes 0xFF
 // or 0x00, foreign as it was.
 inline __m128i Narrow16(const char16_t* at) { return _mm_packus_epi16(Load8(at), Load8(at + 8)); }
+// The 16 bytes at `at`, as they are.
+inline __m128i Narrow16(const char* at) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
 
 // All ones in the bytes of `c` that hold '0', '1', CR or LF (c | 1 is '1' exactly for the
 // digits).
@@ -69,7 +74,8 @@ inline std::uint64_t ReverseBits(std::uint64_t m) {
 // to bytes first, so that each comparison covers 16 characters instead of 8. Scanning 200 MiB
 // in memory: 52 → 33 ms; ConvertNumberLines on it, prefetching: 74 → 69 ms
 // (medians of 9 runs, four rounds, in turn, 2026-12-07).
-inline BlockScan ScanBlock(const char16_t* block) {
+template <class Char>
+inline BlockScan ScanBlock(const Char* block) {
   __m128i accepted = _mm_set1_epi8(-1);
   BlockScan scan;
   std::uint64_t returns = 0;
@@ -84,7 +90,7 @@ inline BlockScan ScanBlock(const char16_t* block) {
   }
   // A CR is lone unless an LF follows it, in this block or as the first of the next.
   const std::uint64_t followedByLf =
-      (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(block[kBlock] == u'\n') << 63);
+      (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(block[kBlock] == Char{'\n'}) << 63);
   scan.loneReturn = (returns & ~followedByLf) != 0;
   scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
   scan.onesLastFirst = detail::ReverseBits(ones);
@@ -111,21 +117,24 @@ inline unsigned BreakLanes8(const char16_t* at) {
 // Asks for the memory tuning::kPrefetchChars characters after `at` in `text` (the last
 // character when fewer follow), so that it has come by the time a pass reaches it: the work
 // on each line otherwise leaves the processor waiting for memory at every block.
-inline void AskAhead(std::u16string_view text, std::size_t at) {
+template <class Char>
+inline void AskAhead(std::basic_string_view<Char> text, std::size_t at) {
   const std::size_t ahead =
       std::min(at + static_cast<std::size_t>(tuning::kPrefetchChars), text.size() - 1);
   _mm_prefetch(reinterpret_cast<const char*>(text.data() + ahead), _MM_HINT_T0);
 }
 
 // Where the digits of the line from `lineStart` to its LF at `lf` end: before its CR.
-inline const char16_t* DigitsEnd(const char16_t* lineStart, const char16_t* lf) {
-  return lf != lineStart && lf[-1] == u'\r' ? lf - 1 : lf;
+template <class Char>
+inline const Char* DigitsEnd(const Char* lineStart, const Char* lf) {
+  return lf != lineStart && lf[-1] == Char{'\r'} ? lf - 1 : lf;
 }
 
 // The value of the `count` (1 to 31) characters before `digitsEnd`, which lies in the block
 // at `block`, where only '1' counts: `ones` holds the '1's of the block before (bits 127..64,
 // as onesLastFirst) and of this block (bits 63..0).
-inline std::uint32_t ValueBefore(Uint128 ones, const char16_t* block, const char16_t* digitsEnd,
+template <class Char>
+inline std::uint32_t ValueBefore(Uint128 ones, const Char* block, const Char* digitsEnd,
                                  std::size_t count) {
   // The last digit's bit moves to bit 0; each digit lands on its own weight.
   const auto after = static_cast<unsigned>(digitsEnd - block + kBlock);

@@ -21,3 +21,6 @@ struct NumberLinesOutcome {
 // line longer than kLongestLine, leading zeros counted (tooLong set); `out` then holds some
 // of the lines before. Throws std::bad_alloc when memory runs out.
 NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out);
+// ConvertNumberLines of the UTF-16 units that `bytes` stand for one for one (ASCII; a byte
+// beyond it is a foreign character), without widening them first.
+NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out);

@@ -21,12 +21,9 @@ NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffe
   return Share(text, out);
 }
 
-// Widening each chunk in its thread, in cache: vornel-convert on 200 MiB of ASCII written in
-// pieces took 174 → 126 ms file to file and 198 → 147 ms pipe to pipe against the whole piece
-// widened first on the caller's thread (bench/compare.sh, 5 rounds, 2026-12-08).
 NumberLinesOutcome SharedConversion::Convert(std::string_view bytes, TextBuffer<char>& out) {
   if (shareFrom_ == 0 || bytes.size() < shareFrom_ || !StartHelper()) {
-    return ConvertNumberLines(Widened(bytes, callerWidened_), out);
+    return ConvertNumberLines(bytes, out);
   }
   return Share(bytes, out);
 }
@@ -40,7 +37,7 @@ NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text,
     nextChunk_ = 0;
     textWaiting_.store(true, std::memory_order_release);
   });
-  ConvertChunks(callerWidened_);
+  ConvertChunks();
   // Chunks the helper took are waited for: they read the caller's text.
   Await([this] { return converting_.load(std::memory_order_acquire) == 0; });
   return JoinChunks(count, out);
@@ -69,15 +66,15 @@ std::size_t SharedConversion::CutIntoChunks(std::basic_string_view<Char> text) {
   return count;
 }
 
-void SharedConversion::ConvertChunks(TextBuffer<char16_t>& widened) {
+void SharedConversion::ConvertChunks() {
   while (const std::optional<std::size_t> index = TakeChunk()) {
     Chunk& chunk = chunks_[*index];
     chunk.outcome = {};
     chunk.error = nullptr;
     try {
       chunk.out.Clear();
-      chunk.outcome = ConvertNumberLines(
-          chunk.bytes.empty() ? chunk.text : Widened(chunk.bytes, widened), chunk.out);
+      chunk.outcome = chunk.bytes.empty() ? ConvertNumberLines(chunk.text, chunk.out)
+                                          : ConvertNumberLines(chunk.bytes, chunk.out);
     } catch (...) {
       chunk.error = std::current_exception();
     }
@@ -138,7 +135,7 @@ void SharedConversion::HelperLoop() {
       if (stop_.load()) return;
       textWaiting_.store(false, std::memory_order_relaxed);
     }
-    ConvertChunks(helperWidened_);
+    ConvertChunks();
   }
 }
 

@@ -34,8 +34,8 @@ class SharedConversion {
   // As ConvertNumberLines(text, out), with the same outcome and the same characters appended
   // to `out`. Throws std::bad_alloc when memory runs out.
   NumberLinesOutcome Convert(std::u16string_view text, TextBuffer<char>& out);
-  // As Convert(Widened(bytes)), for bytes that stand one for one for UTF-16 units (ASCII):
-  // each thread widens the chunks it takes, while they are in its processor's cache.
+  // As Convert(Widened(bytes)), for bytes that stand one for one for UTF-16 units (ASCII),
+  // without widening them.
   NumberLinesOutcome Convert(std::string_view bytes, TextBuffer<char>& out);
 
  private:
@@ -58,9 +58,8 @@ class SharedConversion {
   // Cuts `text` into chunks_ and returns how many.
   template <class Char>
   std::size_t CutIntoChunks(std::basic_string_view<Char> text);
-  // Converts chunks of the current text until none is left to take, widening chunks of bytes
-  // into `widened`, the calling thread's own.
-  void ConvertChunks(TextBuffer<char16_t>& widened);
+  // Converts chunks of the current text until none is left to take.
+  void ConvertChunks();
   // The index of the next chunk to convert, counted as being converted; nullopt when none
   // is left.
   std::optional<std::size_t> TakeChunk();
@@ -81,8 +80,6 @@ class SharedConversion {
   const std::size_t shareFrom_;
   const std::size_t chunkChars_;
   std::vector<Chunk> chunks_;
-  TextBuffer<char16_t> callerWidened_;  // the caller's chunks of bytes, widened
-  TextBuffer<char16_t> helperWidened_;  // the helper's
   std::thread helper_;
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -194,11 +194,22 @@ void ExpectLineFeedsCounted(const NumberLinesOutcome& outcome, std::u16string_vi
   EXPECT_EQ(outcome.lineFeeds, std::count(text.begin(), text.end(), u'\n'));
 }
 
+void ExpectSame(const Converted& actual, const Converted& expected, const std::string& what);
+
+// The conversion of `text`, checked against that of the same characters as bytes (one beyond
+// U+00FF as a byte beyond ASCII, foreign as it is), which must not need widening to agree.
 Converted FastConversion(std::u16string_view text) {
   TextBuffer<char> out;
   const NumberLinesOutcome outcome = ConvertNumberLines(text, out);
   ExpectLineFeedsCounted(outcome, text);
-  return ConvertedOf(outcome, out.View());
+  const Converted converted = ConvertedOf(outcome, out.View());
+  std::string bytes;
+  for (const char16_t c : text) bytes.push_back(c < 0x100 ? static_cast<char>(c) : '\x80');
+  TextBuffer<char> bytesOut;
+  const NumberLinesOutcome bytesOutcome = ConvertNumberLines(std::string_view(bytes), bytesOut);
+  ExpectSame(ConvertedOf(bytesOutcome, bytesOut.View()), converted, "as bytes");
+  EXPECT_EQ(bytesOutcome.lineFeeds, outcome.lineFeeds);
+  return converted;
 }
 
 void ExpectSame(const Converted& actual, const Converted& expected, const std::string& what) {
