@@ -30,14 +30,12 @@ std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, b
       path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
 }
 
-// The reader of pieces that pays on this system (see NativeFile::ReadsAheadOnAThread). A file
-// smaller than a piece is read in one piece of its size, which needs no large memory.
+// Reads `file` in pieces, the next read meanwhile. A file smaller than a piece is read in one
+// piece of its size, which needs no large memory.
 bool ReadPieces(platform::NativeFile& file, std::optional<std::uint64_t> size,
                 std::size_t pieceBytes, const PieceTaker& take) {
   if (size && *size < pieceBytes) pieceBytes = static_cast<std::size_t>(*size) + 1;
-  return platform::NativeFile::ReadsAheadOnAThread()
-             ? ReadPiecesAhead(file, size, pieceBytes, take)
-             : ReadPiecesPlainly(file, size, pieceBytes, take);
+  return ReadPiecesAhead(file, size, pieceBytes, take);
 }
 
 // Copies the file at `from` into the existing file at `to`, which others may hold open

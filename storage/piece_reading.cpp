@@ -1,7 +1,6 @@
 #include "storage/piece_reading.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <system_error>
@@ -53,10 +52,10 @@ class ReadAhead {
   ~ReadAhead() {
     if (!thread_.joinable()) return;
     {
-      const std::lock_guard<std::mutex> lock(mutex_);
+      const std::lock_guard<platform::ThreadLock> lock(mutex_);
       stop_ = true;
     }
-    changed_.notify_all();
+    changed_.WakeAll();
     thread_.join();
   }
   ReadAhead(const ReadAhead&) = delete;
@@ -66,7 +65,7 @@ class ReadAhead {
   // Wait returns. Reads at once when no thread can be started.
   void Start(char* at, std::size_t bytes) {
     {
-      const std::lock_guard<std::mutex> lock(mutex_);
+      const std::lock_guard<platform::ThreadLock> lock(mutex_);
       at_ = at;
       bytes_ = bytes;
       asked_ = true;
@@ -74,17 +73,17 @@ class ReadAhead {
     }
     if (!thread_.joinable() && !StartThread()) {
       const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
-      const std::lock_guard<std::mutex> lock(mutex_);
+      const std::lock_guard<platform::ThreadLock> lock(mutex_);
       asked_ = false;
       Finish(read);
       return;
     }
-    changed_.notify_all();
+    changed_.WakeAll();
   }
   // Waits for the read started last and gives what ReadFully gave.
   std::optional<std::size_t> Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return done_; });
+    std::unique_lock<platform::ThreadLock> lock(mutex_);
+    changed_.Wait(lock, [this] { return done_; });
     return read_;
   }
 
@@ -98,9 +97,9 @@ class ReadAhead {
     return true;
   }
   void Loop() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    std::unique_lock<platform::ThreadLock> lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] { return asked_ || stop_; });
+      changed_.Wait(lock, [this] { return asked_ || stop_; });
       if (stop_) return;
       asked_ = false;
       char* const at = at_;
@@ -109,7 +108,7 @@ class ReadAhead {
       const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
       lock.lock();
       Finish(read);
-      changed_.notify_all();
+      changed_.WakeAll();
     }
   }
   // Under mutex_.
@@ -119,8 +118,8 @@ class ReadAhead {
   }
 
   platform::NativeFile& file_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
+  platform::ThreadLock mutex_;
+  platform::ThreadCondition changed_;
   // Under mutex_: the read asked for, and its outcome once done.
   char* at_ = nullptr;
   std::size_t bytes_ = 0;
@@ -177,9 +176,10 @@ bool ReadPiecesPlainly(platform::NativeFile& file, std::optional<std::uint64_t> 
 // Against ReadPiecesPlainly, 200 MiB written in pieces (bench/compare.sh, 5 rounds, idle,
 // 2026-12-08): the native pipeline 85 → 54 ms; vornel-convert from a file to a file, UTF-16
 // 109 → 102 ms and ASCII 108 → 97 ms (7 rounds: 104 → 97 and 97 → 90 ms); from a pipe to a pipe
-// 187 → 155 and 149 → 143 ms (7 rounds: 156 → 154 and 140 → 141 ms). Under wine it lost: the
-// batch run 123 → 140 ms and vornel-convert.exe 128 → 146 ms beyond start-up (7 rounds; 5
-// rounds: 137 → 143 and 118 → 143 ms), so the Windows build reads plainly.
+// 187 → 155 and 149 → 143 ms (7 rounds: 156 → 154 and 140 → 141 ms). Under wine it lost with
+// std::mutex and std::condition_variable: the batch run 123 → 140 ms and vornel-convert.exe
+// 128 → 146 ms beyond start-up (7 rounds); with the system's own lock and condition
+// (platform::ThreadLock) it gained: 127 → 123 and 129 → 115 ms (7 rounds, 2026-12-08).
 bool ReadPiecesAhead(platform::NativeFile& file, std::optional<std::uint64_t> size,
                      std::size_t pieceBytes, const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);

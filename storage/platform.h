@@ -4,9 +4,11 @@
 // here (Windows: wide paths with the long-path prefix; elsewhere UTF-8). A path holding a
 // NUL character names no file: every operation on it fails.
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -69,10 +71,6 @@ class NativeFile {
   // not on Windows, which takes the calls on a file opened for plain (synchronous) use one at a
   // time.
   static bool FlushesBesideWrites();
-  // Whether reading a file's next piece on a thread of its own pays (see ReadPiecesAhead): it
-  // does natively on Linux; it lost under wine, so the Windows build reads on the caller's
-  // thread.
-  static bool ReadsAheadOnAThread();
   // Starts writing the `length` bytes at `offset` to the disk without waiting for them, so that
   // a later FlushToDisk has less to wait for; does nothing where the system has no such call.
   void StartFlushing(std::uint64_t offset, std::uint64_t length);
@@ -136,6 +134,44 @@ enum class RenameOutcome {
 RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& to);
 // Id of the running process.
 std::uint32_t CurrentProcessId();
+
+// A lock of this process's threads, on the system's own: std::mutex elsewhere, a slim
+// reader/writer lock on Windows, where the threads library beneath std::mutex and
+// std::condition_variable made handing a read to another thread dear under wine.
+class ThreadLock {
+ public:
+  void lock();
+  void unlock();
+
+ private:
+  friend class ThreadCondition;
+#if defined(_WIN32)
+  void* lock_ = nullptr;  // an SRWLOCK, unlocked while null
+#else
+  std::mutex lock_;
+#endif
+};
+
+// A condition that threads sleep on under a ThreadLock until another wakes them.
+class ThreadCondition {
+ public:
+  // Sleeps under `lock`, which must be held, until `ready` holds; the lock is released while
+  // it sleeps.
+  template <class Ready>
+  void Wait(std::unique_lock<ThreadLock>& lock, Ready ready) {
+    while (!ready()) Sleep(lock);
+  }
+  // Wakes every thread sleeping on it.
+  void WakeAll();
+
+ private:
+  void Sleep(std::unique_lock<ThreadLock>& lock);
+#if defined(_WIN32)
+  void* condition_ = nullptr;  // a CONDITION_VARIABLE, with no sleepers while null
+#else
+  std::condition_variable condition_;
+#endif
+};
 
 // Frees memory from BufferMemoryOf.
 struct FreeBufferMemory {

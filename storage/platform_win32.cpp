@@ -194,8 +194,6 @@ bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0
 
 bool NativeFile::FlushesBesideWrites() { return false; }
 
-bool NativeFile::ReadsAheadOnAThread() { return false; }
-
 void NativeFile::StartFlushing(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 
 bool NativeFile::Close() {
@@ -328,6 +326,22 @@ RenameOutcome RenameReplacing(const std::u16string& from, const std::u16string& 
 }
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+// A slim reader/writer lock and a condition variable are each one pointer, null when unused.
+static_assert(sizeof(SRWLOCK) == sizeof(void*) && sizeof(CONDITION_VARIABLE) == sizeof(void*));
+
+void ThreadLock::lock() { AcquireSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&lock_)); }
+
+void ThreadLock::unlock() { ReleaseSRWLockExclusive(reinterpret_cast<PSRWLOCK>(&lock_)); }
+
+void ThreadCondition::Sleep(std::unique_lock<ThreadLock>& lock) {
+  SleepConditionVariableSRW(reinterpret_cast<PCONDITION_VARIABLE>(&condition_),
+                            reinterpret_cast<PSRWLOCK>(&lock.mutex()->lock_), INFINITE, 0);
+}
+
+void ThreadCondition::WakeAll() {
+  WakeAllConditionVariable(reinterpret_cast<PCONDITION_VARIABLE>(&condition_));
+}
 
 // Large pages need a privilege that ordinary users lack: always ordinary ones.
 BufferMemory BufferMemoryOf(std::size_t bytes) { return BufferMemory(new char[bytes]); }
