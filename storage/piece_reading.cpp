@@ -179,7 +179,8 @@ bool ReadPiecesPlainly(platform::NativeFile& file, std::optional<std::uint64_t> 
 // 187 → 155 and 149 → 143 ms (7 rounds: 156 → 154 and 140 → 141 ms). Under wine it lost with
 // std::mutex and std::condition_variable: the batch run 123 → 140 ms and vornel-convert.exe
 // 128 → 146 ms beyond start-up (7 rounds); with the system's own lock and condition
-// (platform::ThreadLock) it gained: 127 → 123 and 129 → 115 ms (7 rounds, 2026-12-08).
+// (platform::ThreadLock) it gained: 127 → 123 and 129 → 115 ms (7 rounds, 2026-12-08; the batch
+// run again: 133 → 125 ms).
 bool ReadPiecesAhead(platform::NativeFile& file, std::optional<std::uint64_t> size,
                      std::size_t pieceBytes, const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);
