@@ -202,7 +202,7 @@ Converted FastConversion(std::u16string_view text) {
   TextBuffer<char> out;
   const NumberLinesOutcome outcome = ConvertNumberLines(text, out);
   ExpectLineFeedsCounted(outcome, text);
-  const Converted converted = ConvertedOf(outcome, out.View());
+  Converted converted = ConvertedOf(outcome, out.View());
   std::string bytes;
   for (const char16_t c : text) bytes.push_back(c < 0x100 ? static_cast<char>(c) : '\x80');
   TextBuffer<char> bytesOut;
