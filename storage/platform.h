@@ -140,7 +140,13 @@ std::uint32_t CurrentProcessId();
 // std::condition_variable made handing a read to another thread dear under wine.
 class ThreadLock {
  public:
+  ThreadLock() = default;
+  ThreadLock(const ThreadLock&) = delete;
+  ThreadLock& operator=(const ThreadLock&) = delete;
+
+  // Waits until no other thread holds the lock, and takes it.
   void lock();
+  // Gives up the lock, which this thread must hold.
   void unlock();
 
  private:
@@ -155,6 +161,10 @@ class ThreadLock {
 // A condition that threads sleep on under a ThreadLock until another wakes them.
 class ThreadCondition {
  public:
+  ThreadCondition() = default;
+  ThreadCondition(const ThreadCondition&) = delete;
+  ThreadCondition& operator=(const ThreadCondition&) = delete;
+
   // Sleeps under `lock`, which must be held, until `ready` holds; the lock is released while
   // it sleeps.
   template <class Ready>
