@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,10 +30,13 @@ class PiecewiseConversion {
   // converts its complete lines and returns how many characters it used. The rest, the start
   // of an unfinished line, must come again at the start of the next call. With `last`, `text`
   // ends the whole text and all of it is used. Throws std::bad_alloc when memory runs out.
-  std::size_t Take(std::u16string_view text, bool last);
+  // A text converted on two threads lets the helper run `alongside` first, as
+  // SharedConversion::Convert does.
+  std::size_t Take(std::u16string_view text, bool last,
+                   const std::function<void()>& alongside = {});
   // Take for a text of bytes that stand one for one for UTF-16 units (ASCII): as Take of the
   // units, without widening the whole text first.
-  std::size_t Take(std::string_view bytes, bool last);
+  std::size_t Take(std::string_view bytes, bool last, const std::function<void()>& alongside = {});
 
   // A character other than '0', '1', CR and LF was met: the outcome cannot change any more.
   bool Foreign() const { return foreign_; }
@@ -51,12 +55,14 @@ class PiecewiseConversion {
  private:
   // Take, for either kind of text.
   template <class Char>
-  std::size_t TakeText(std::basic_string_view<Char> text, bool last);
+  std::size_t TakeText(std::basic_string_view<Char> text, bool last,
+                       const std::function<void()>& alongside);
   // Tests and converts the text as Take does, without placing a refusal.
   template <class Char>
-  std::size_t TakeLines(std::basic_string_view<Char> text, bool last);
+  std::size_t TakeLines(std::basic_string_view<Char> text, bool last,
+                        const std::function<void()>& alongside);
   template <class Char>
-  void Convert(std::basic_string_view<Char> lines);
+  void Convert(std::basic_string_view<Char> lines, const std::function<void()>& alongside = {});
   // Keeps the start of an unfinished line here instead of having it come again.
   void Hold(std::u16string_view part);
   // Moves reached_ over `used`, which holds `lineFeeds` LFs.

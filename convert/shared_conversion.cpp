@@ -3,6 +3,7 @@
 #include <cstring>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 
 SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars)
     : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0),
@@ -14,31 +15,39 @@ SharedConversion::~SharedConversion() {
   helper_.join();
 }
 
-NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out) {
+NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out,
+                                             const std::function<void()>& alongside) {
   if (shareFrom_ == 0 || text.size() < shareFrom_ || !StartHelper()) {
     return ConvertNumberLines(text, out);
   }
-  return Share(text, out);
+  return Share(text, out, alongside);
 }
 
-NumberLinesOutcome SharedConversion::Convert(std::string_view bytes, TextBuffer<char>& out) {
+NumberLinesOutcome SharedConversion::Convert(std::string_view bytes, TextBuffer<char>& out,
+                                             const std::function<void()>& alongside) {
   if (shareFrom_ == 0 || bytes.size() < shareFrom_ || !StartHelper()) {
     return ConvertNumberLines(bytes, out);
   }
-  return Share(bytes, out);
+  return Share(bytes, out, alongside);
 }
 
 template <class Char>
-NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text,
-                                           TextBuffer<char>& out) {
+NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                           const std::function<void()>& alongside) {
   const std::size_t count = CutIntoChunks(text);
   Announce([&] {
     chunkCount_ = count;
     nextChunk_ = 0;
+    alongside_ = alongside ? &alongside : nullptr;
     textWaiting_.store(true, std::memory_order_release);
   });
   ConvertChunks();
-  // Chunks the helper took are waited for: they read the caller's text.
+  {
+    // A helper that has not taken the work by now never will.
+    const std::lock_guard<std::mutex> lock(mutex_);
+    alongside_ = nullptr;
+  }
+  // The work and the chunks the helper took are waited for: they use the caller's memory.
   Await([this] { return converting_.load(std::memory_order_acquire) == 0; });
   return JoinChunks(count, out);
 }
@@ -130,10 +139,18 @@ void SharedConversion::HelperLoop() {
   for (;;) {
     // Looking for the end too: else it would come only once the looking is over (2 ms).
     Await([this] { return textWaiting_.load(std::memory_order_acquire) || stop_.load(); });
+    const std::function<void()>* alongside = nullptr;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
       if (stop_.load()) return;
       textWaiting_.store(false, std::memory_order_relaxed);
+      alongside = std::exchange(alongside_, nullptr);
+      // Counted as a chunk being converted, so that the caller waits for it.
+      if (alongside != nullptr) converting_.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (alongside != nullptr) {
+      (*alongside)();
+      FinishChunk();
     }
     ConvertChunks();
   }

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -32,11 +33,16 @@ class SharedConversion {
   SharedConversion& operator=(const SharedConversion&) = delete;
 
   // As ConvertNumberLines(text, out), with the same outcome and the same characters appended
-  // to `out`. Throws std::bad_alloc when memory runs out.
-  NumberLinesOutcome Convert(std::u16string_view text, TextBuffer<char>& out);
-  // As Convert(Widened(bytes)), for bytes that stand one for one for UTF-16 units (ASCII),
-  // without widening them.
-  NumberLinesOutcome Convert(std::string_view bytes, TextBuffer<char>& out);
+  // to `out`. When the text is shared, the helper first runs `alongside` (work that would
+  // otherwise wait for the conversion, such as reading what comes next) if it wakes before the
+  // caller has converted every chunk: it runs at most once, and has ended when Convert
+  // returns. `alongside` must not throw. Throws std::bad_alloc when memory runs out.
+  NumberLinesOutcome Convert(std::u16string_view text, TextBuffer<char>& out,
+                             const std::function<void()>& alongside = {});
+  // As Convert(Widened(bytes), out, alongside), for bytes that stand one for one for UTF-16
+  // units (ASCII), without widening them.
+  NumberLinesOutcome Convert(std::string_view bytes, TextBuffer<char>& out,
+                             const std::function<void()>& alongside = {});
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -54,7 +60,8 @@ class SharedConversion {
 
   // Converts `text` on both threads.
   template <class Char>
-  NumberLinesOutcome Share(std::basic_string_view<Char> text, TextBuffer<char>& out);
+  NumberLinesOutcome Share(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                           const std::function<void()>& alongside);
   // Cuts `text` into chunks_ and returns how many.
   template <class Char>
   std::size_t CutIntoChunks(std::basic_string_view<Char> text);
@@ -86,6 +93,7 @@ class SharedConversion {
   // Under mutex_: the chunks of the current text and the next one to take.
   std::size_t chunkCount_ = 0;
   std::size_t nextChunk_ = 0;
+  const std::function<void()>* alongside_ = nullptr;  // for the helper to run, until it does
   // Changed under mutex_, read without it while a thread looks before it sleeps.
   std::atomic<std::size_t> converting_{0};
   std::atomic<bool> textWaiting_{false};  // a new text has chunks for the helper

@@ -24,10 +24,11 @@ bool DeleteInput(const std::u16string& inputPath) {
 // line gains CR LF) changes neither which characters are foreign nor any line's digits, nor
 // where a character stands. Half a unit at the end of the last piece would decode to U+FFFD:
 // it refuses the text there. Returns the bytes taken.
-std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last) {
+std::size_t TakeUnits(PiecewiseConversion& conversion, std::string_view units, bool last,
+                      const PieceRead& readNext) {
   const std::u16string_view text16(reinterpret_cast<const char16_t*>(units.data()),
                                    units.size() / 2);
-  const std::size_t taken = 2 * conversion.Take(text16, last);
+  const std::size_t taken = 2 * conversion.Take(text16, last, readNext);
   if (last && units.size() % 2 != 0) conversion.RefuseAtEnd();
   return taken;
 }
@@ -54,7 +55,9 @@ std::optional<ConvertedInput> ConvertInputPieces(
   bytes.Reserve(tuning::kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
   PiecewiseConversion conversion(bytes);
   std::optional<TextEncoding> encoding;
-  const auto take = [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
+  // The helper thread of the conversion reads the next piece while it would otherwise wait.
+  const auto take = [&](std::string_view piece, bool last,
+                        const PieceRead& readNext) -> std::optional<std::size_t> {
     std::size_t used = 0;
     if (!encoding) {
       encoding = encodingOf(piece, last);
@@ -65,9 +68,9 @@ std::optional<ConvertedInput> ConvertInputPieces(
       // A UTF-8 text's bytes stand for units one to one, without decoding: a byte of a
       // character beyond ASCII, or of a malformed one, is foreign as that character is; NUL as
       // its replacement U+FFFD is; and the CR a lone LF would gain the conversion drops.
-      used += conversion.Take(piece.substr(used), last);
+      used += conversion.Take(piece.substr(used), last, readNext);
     } else {
-      used += TakeUnits(conversion, piece.substr(used), last);
+      used += TakeUnits(conversion, piece.substr(used), last, readNext);
     }
     // Handed on in runs of some size: each write costs a call into the system.
     if (bytes.Size() >= tuning::kResultRunBytes || last) {

@@ -48,10 +48,11 @@ std::optional<ConvertedInput> ConvertStreamInput(
   bool refused = false;      // by a foreign character: the rest is only read
   const PieceReader toTheEnd = [&](const PieceTaker& take, std::size_t bytes) {
     return read(
-        [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
+        [&](std::string_view piece, bool last,
+            const PieceRead& readNext) -> std::optional<std::size_t> {
           if (used == 0) start = piece.substr(0, 2);
           if (last) length = used + piece.size();
-          std::optional<std::size_t> taken = refused ? std::nullopt : take(piece, last);
+          std::optional<std::size_t> taken = refused ? std::nullopt : take(piece, last, readNext);
           refused = !taken;
           used += taken.value_or(piece.size());
           return taken.value_or(piece.size());
@@ -71,7 +72,7 @@ std::optional<ConvertedInput> ConvertStreamInput(
   // first already.
   return ConvertInputPieces(
       [&](const PieceTaker& take, std::size_t) {
-        take(start, true);
+        take(start, true, [] {});
         return true;
       },
       [](std::string_view, bool) {

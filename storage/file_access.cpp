@@ -30,8 +30,8 @@ std::optional<platform::NativeFile> OpenForReading(const std::u16string& path, b
       path, denyWriters ? platform::OpenMode::kReadDenyWriters : platform::OpenMode::kRead);
 }
 
-// Reads `file` in pieces, the next read meanwhile. A file smaller than a piece is read in one
-// piece of its size, which needs no large memory.
+// Reads `file` in pieces, the next one meanwhile where the taker reads it. A file smaller than a
+// piece is read in one piece of its size, which needs no large memory.
 bool ReadPieces(platform::NativeFile& file, std::optional<std::uint64_t> size,
                 std::size_t pieceBytes, const PieceTaker& take) {
   if (size && *size < pieceBytes) pieceBytes = static_cast<std::size_t>(*size) + 1;
@@ -45,12 +45,13 @@ bool CopyInto(const std::u16string& from, const std::u16string& to) {
   auto target = platform::NativeFile::Open(to, platform::OpenMode::kWriteExisting);
   if (!target || !target->TruncateHere()) return false;
   bool written = true;
-  const bool read =
-      ReadFileInPieces(from, /*denyWriters=*/false,
-                       [&](std::string_view bytes, bool /*last*/) -> std::optional<std::size_t> {
-                         written = target->WriteAll(bytes);
-                         return written ? std::optional<std::size_t>(bytes.size()) : std::nullopt;
-                       });
+  const bool read = ReadFileInPieces(
+      from, /*denyWriters=*/false,
+      ReadingAhead([&](std::string_view bytes, bool /*last*/,
+                       const PieceRead& /*readNext*/) -> std::optional<std::size_t> {
+        written = target->WriteAll(bytes);
+        return written ? std::optional<std::size_t>(bytes.size()) : std::nullopt;
+      }));
   return read && written && target->FlushToDisk() && target->Close();
 }
 
@@ -171,10 +172,11 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
   UnicodeTextDecoder decoder(text);
-  const bool read = ReadPieces(*file, file->Size(), tuning::kReadPieceBytes,
-                               [&](std::string_view bytes, bool last) {
-                                 return std::optional<std::size_t>(decoder.Decode(bytes, last));
-                               });
+  const bool read = ReadPieces(
+      *file, file->Size(), tuning::kReadPieceBytes,
+      ReadingAhead([&](std::string_view bytes, bool last, const PieceRead& /*readNext*/) {
+        return std::optional<std::size_t>(decoder.Decode(bytes, last));
+      }));
   if (!read) return std::nullopt;
   return text;
 }

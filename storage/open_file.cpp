@@ -40,10 +40,11 @@ bool OpenFile::CopyToStandardOutput() {
   auto output = platform::NativeFile::OpenStandard(platform::StandardStream::kOutput);
   if (!output) return false;
   bool written = true;
-  const bool read = ReadInPieces([&](std::string_view bytes, bool) -> std::optional<std::size_t> {
-    written = output->WriteAll(bytes);
-    if (!written) return std::nullopt;
-    return bytes.size();
-  });
+  const bool read = ReadInPieces(ReadingAhead(
+      [&](std::string_view bytes, bool, const PieceRead&) -> std::optional<std::size_t> {
+        written = output->WriteAll(bytes);
+        if (!written) return std::nullopt;
+        return bytes.size();
+      }));
   return read && written;
 }

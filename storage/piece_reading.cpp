@@ -1,15 +1,20 @@
 #include "storage/piece_reading.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "storage/platform.h"
 #include "tuning/tuning.h"
 
 namespace {
+
+const PieceRead kNoRead = [] {};
 
 // Reads from `file` into `at` until `bytes` are read or the file ends; the bytes read, fewer
 // than `bytes` only at the end of the file. nullopt when a read fails.
@@ -46,8 +51,7 @@ class PieceMemory {
 // One read at a time on a thread of its own, started by one call and waited for by another.
 class ReadAhead {
  public:
-  // Reads `file`, which must stay open while the object lives.
-  explicit ReadAhead(platform::NativeFile& file) : file_(file) {}
+  ReadAhead() = default;
   // Waits for a read under way.
   ~ReadAhead() {
     if (!thread_.joinable()) return;
@@ -61,30 +65,27 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // Starts ReadFully(file, at, bytes) and returns; the memory at `at` is the reader's until
-  // Wait returns. Reads at once when no thread can be started.
-  void Start(char* at, std::size_t bytes) {
+  // Starts `read`, which must live until Wait returns, and returns; runs it at once when no
+  // thread can be started.
+  void Start(const PieceRead& read) {
     {
       const std::lock_guard<platform::ThreadLock> lock(mutex_);
-      at_ = at;
-      bytes_ = bytes;
-      asked_ = true;
+      read_ = &read;
       done_ = false;
     }
     if (!thread_.joinable() && !StartThread()) {
-      const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
+      read();
       const std::lock_guard<platform::ThreadLock> lock(mutex_);
-      asked_ = false;
-      Finish(read);
+      read_ = nullptr;
+      done_ = true;
       return;
     }
     changed_.WakeAll();
   }
-  // Waits for the read started last and gives what ReadFully gave.
-  std::optional<std::size_t> Wait() {
+  // Waits for the read started last.
+  void Wait() {
     std::unique_lock<platform::ThreadLock> lock(mutex_);
     changed_.Wait(lock, [this] { return done_; });
-    return read_;
   }
 
  private:
@@ -99,38 +100,43 @@ class ReadAhead {
   void Loop() {
     std::unique_lock<platform::ThreadLock> lock(mutex_);
     for (;;) {
-      changed_.Wait(lock, [this] { return asked_ || stop_; });
+      changed_.Wait(lock, [this] { return read_ != nullptr || stop_; });
       if (stop_) return;
-      asked_ = false;
-      char* const at = at_;
-      const std::size_t bytes = bytes_;
+      const PieceRead* const read = std::exchange(read_, nullptr);
       lock.unlock();
-      const std::optional<std::size_t> read = ReadFully(file_, at, bytes);
+      (*read)();
       lock.lock();
-      Finish(read);
+      done_ = true;
       changed_.WakeAll();
     }
   }
-  // Under mutex_.
-  void Finish(std::optional<std::size_t> read) {
-    read_ = read;
-    done_ = true;
-  }
 
-  platform::NativeFile& file_;
   platform::ThreadLock mutex_;
   platform::ThreadCondition changed_;
-  // Under mutex_: the read asked for, and its outcome once done.
-  char* at_ = nullptr;
-  std::size_t bytes_ = 0;
-  bool asked_ = false;
-  bool done_ = false;
-  std::optional<std::size_t> read_;
+  // Under mutex_: the read asked for, until it starts, and whether the last one is done.
+  const PieceRead* read_ = nullptr;
+  bool done_ = true;
   bool stop_ = false;
   std::thread thread_;  // started with the first read
 };
 
 }  // namespace
+
+// For Read file's decoding and the copies of a file: see ReadPiecesAhead for what reading the
+// next piece on a thread of its own buys.
+PieceTaker ReadingAhead(PieceTaker take) {
+  auto ahead = std::make_shared<ReadAhead>();
+  return [ahead, take = std::move(take)](std::string_view bytes, bool last,
+                                         const PieceRead& readNext) {
+    ahead->Start(readNext);
+    // The read is waited for whatever the taker does: it reads into the reader's memory.
+    struct Waiting {
+      ReadAhead& ahead;
+      ~Waiting() { ahead.Wait(); }
+    } waiting{*ahead};
+    return take(bytes, last, kNoRead);
+  };
+}
 
 // Plain reads, not mapped views: a file written in 4 KiB pieces, as most programs write, sits in
 // the page cache in 4 KiB pages, and a view faults each page in (on Windows too). On 200 MiB
@@ -164,7 +170,7 @@ bool ReadPiecesPlainly(platform::NativeFile& file, std::optional<std::uint64_t> 
     read += *got;
     const bool last = *got < pieceBytes;
     if (last && size && read < *size) return false;
-    const auto taken = take(std::string_view(start, held + *got), last);
+    const auto taken = take(std::string_view(start, held + *got), last, kNoRead);
     if (!taken || last) return true;
     held += *got - *taken;
     start += *taken;
@@ -173,14 +179,17 @@ bool ReadPiecesPlainly(platform::NativeFile& file, std::optional<std::uint64_t> 
 
 // Each piece is read behind room for the bytes the taker hands back, which are copied there,
 // so that only a taker that hands back more costs a copy of the piece.
-// Against ReadPiecesPlainly, 200 MiB written in pieces (bench/compare.sh, 5 rounds, idle,
-// 2026-12-08): the native pipeline 85 → 54 ms; vornel-convert from a file to a file, UTF-16
-// 109 → 102 ms and ASCII 108 → 97 ms (7 rounds: 104 → 97 and 97 → 90 ms); from a pipe to a pipe
-// 187 → 155 and 149 → 143 ms (7 rounds: 156 → 154 and 140 → 141 ms). Under wine it lost with
-// std::mutex and std::condition_variable: the batch run 123 → 140 ms and vornel-convert.exe
-// 128 → 146 ms beyond start-up (7 rounds); with the system's own lock and condition
-// (platform::ThreadLock) it gained: 127 → 123 and 129 → 115 ms (7 rounds, 2026-12-08; the batch
-// run again: 133 → 125 ms; on the input written in one piece 140 → 114 and 132 → 112 ms).
+// The next piece read meanwhile on a thread of its own, against ReadPiecesPlainly (200 MiB
+// written in pieces, bench/compare.sh, 7 rounds, idle, 2026-12-08): the native pipeline
+// 85 → 54 ms (5 rounds); vornel-convert from a file to a file, UTF-16 104 → 97 ms and ASCII
+// 97 → 90 ms; from a pipe to a pipe 156 → 154 and 140 → 141 ms; under wine, waiting on the
+// system's own lock (platform::ThreadLock), the batch run 127 → 123 ms and vornel-convert.exe
+// 129 → 115 ms beyond start-up (with std::mutex: 123 → 140 and 128 → 146 ms).
+// Read by the conversion's helper thread instead, so that two threads share the two cores
+// rather than three (the same measures, 7 rounds, against the thread of its own): the pipeline
+// 61 → 51 ms; vornel-convert UTF-16 89 → 78 and ASCII 87 → 71 ms, from a pipe to a pipe
+// 150 → 118 and 130 → 112 ms; under wine the batch run 129 → 106 ms and vornel-convert.exe
+// 123 → 107 ms; on the input written in one piece 0.79 to 0.97 of the time.
 bool ReadPiecesAhead(platform::NativeFile& file, std::optional<std::uint64_t> size,
                      std::size_t pieceBytes, const PieceTaker& take) {
   pieceBytes = std::max<std::size_t>(pieceBytes, 4);
@@ -197,22 +206,28 @@ bool ReadPiecesAhead(platform::NativeFile& file, std::optional<std::uint64_t> si
   std::optional<std::size_t> got = ReadFully(file, start, pieceBytes);
   std::size_t held = got.value_or(0);  // the current piece's bytes
   std::uint64_t read = 0;              // bytes read so far
-  ReadAhead ahead(file);               // last: waits for its read before the memory goes
+  // The next piece, read by the taker or else after it.
+  char* next = nullptr;
+  std::optional<std::size_t> nextGot;
+  std::atomic<bool> nextRead{false};
+  const PieceRead readNext = [&] {
+    if (!nextRead.exchange(true)) nextGot = ReadFully(file, next, pieceBytes);
+  };
   for (;;) {
     if (!got) return false;
     read += *got;
     const bool last = *got < pieceBytes;
     if (last && size && read < *size) return false;
-    char* next = nullptr;
     if (!last) {
       memory[1 - current].Make(room);
       next = landing(memory[1 - current], read);
-      ahead.Start(next, pieceBytes);
+      nextRead.store(false);
     }
-    const auto taken = take(std::string_view(start, held), last);
+    const auto taken = take(std::string_view(start, held), last, last ? kNoRead : readNext);
     if (!taken || last) return true;
+    readNext();  // unless the taker did
+    got = nextGot;
     const std::string_view handedBack(start + *taken, held - *taken);
-    got = ahead.Wait();
     if (!got) return false;
     current = 1 - current;
     held = handedBack.size() + *got;

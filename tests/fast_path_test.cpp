@@ -7,13 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "convert/binary.h"
@@ -261,14 +265,26 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
 }
 
 // The conversion of `text` shared between two threads, appended to what `out` holds; `asBytes`:
-// of its characters (all below U+0100) handed on as bytes.
+// of its characters (all below U+0100) handed on as bytes. Work given to run alongside must
+// have ended, if the helper ran it, when the conversion returns; `alongsideRuns` counts its runs.
 Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text, bool asBytes,
-                             TextBuffer<char>& out) {
+                             TextBuffer<char>& out, int& alongsideRuns) {
   const std::size_t before = out.Size();
   std::string bytes;
   for (const char16_t c : text) bytes.push_back(static_cast<char>(c));
-  const NumberLinesOutcome outcome =
-      asBytes ? shared.Convert(std::string_view(bytes), out) : shared.Convert(text, out);
+  std::atomic<int> started{0};
+  std::atomic<int> ended{0};
+  const std::function<void()> alongside = [&] {
+    started.fetch_add(1);
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    ended.fetch_add(1);
+  };
+  const NumberLinesOutcome outcome = asBytes
+                                         ? shared.Convert(std::string_view(bytes), out, alongside)
+                                         : shared.Convert(text, out, alongside);
+  EXPECT_LE(started.load(), 1);
+  EXPECT_EQ(ended.load(), started.load());
+  alongsideRuns += started.load();
   ExpectLineFeedsCounted(outcome, text);
   return ConvertedOf(outcome, out.View().substr(before));
 }
@@ -283,6 +299,7 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
   out.Commit(std::copy_n("kept", 4, out.Room(4)));  // what comes before stays
   const std::u16string overlong = std::u16string(32, u'1') + u"\r\n";
   int converted = 0;
+  int alongsideRuns = 0;
   for (int round = 0; round < 600; ++round) {
     std::u16string text = inputs.Filler(inputs.Below(400));
     // A line that is too long, a foreign character or both, anywhere, or a long line last.
@@ -315,12 +332,16 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
     for (SharedConversion* shared : {&single, &few, &many}) {
       for (const bool asBytes : {false, true}) {
         const std::string what = "round " + std::to_string(round) + (asBytes ? ", bytes" : "");
-        ExpectSame(SharedConversionOf(*shared, text, asBytes, out), expected, what);
+        ExpectSame(SharedConversionOf(*shared, text, asBytes, out, alongsideRuns), expected, what);
         ASSERT_TRUE(out.View().starts_with("kept")) << what;
       }
     }
   }
   EXPECT_GT(converted, 150);  // the rounds reach the conversion, not only the refusals
+  // The helper, looking for work after each text, takes some of it.
+  if (std::thread::hardware_concurrency() >= 2) {
+    EXPECT_GT(alongsideRuns, 0);
+  }
 }
 
 TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
@@ -519,12 +540,15 @@ TEST(FastPath, DecodingInPiecesAgreesWithTheReference) {
 using PieceReader = bool (*)(platform::NativeFile&, std::optional<std::uint64_t>, std::size_t,
                              const PieceTaker&);
 enum class Taker { kAll, kFewBack, kMuchBack, kStops };
+// Who reads the next piece: the reader after the taker, the taker on a thread of its own, or
+// ReadingAhead's thread.
+enum class NextRead { kByTheReader, kByTheTaker, kAhead };
 
 // Reads the file at `path`, which holds `file`, with `read` and a taker of the given kind,
 // checking every call against the file: the bytes handed back, then the next ones, an even
 // offset of the file at an even address, and `last` with the file's end. The reader's outcome.
 bool ReadCheckingPieces(PieceReader read, const std::filesystem::path& path, std::string_view file,
-                        std::size_t pieceBytes, Taker taker) {
+                        std::size_t pieceBytes, Taker taker, NextRead nextRead) {
   auto opened = platform::NativeFile::Open(path.u16string(), platform::OpenMode::kRead);
   EXPECT_TRUE(opened);
   if (!opened) return false;
@@ -532,25 +556,36 @@ bool ReadCheckingPieces(PieceReader read, const std::filesystem::path& path, std
   std::size_t offset = 0;  // of the bytes handed back
   std::size_t back = 0;    // how many
   int calls = 0;
+  const PieceTaker check = [&](std::string_view piece, bool last,
+                               const PieceRead& readNext) -> std::optional<std::size_t> {
+    std::thread reading;
+    if (nextRead == NextRead::kByTheTaker) reading = std::thread(readNext);
+    struct Joined {
+      std::thread& thread;
+      ~Joined() {
+        if (thread.joinable()) thread.join();
+      }
+    } joined{reading};
+    const std::size_t fresh = std::min(pieceBytes, file.size() - offset - back);
+    EXPECT_EQ(piece, file.substr(offset, back + fresh));
+    EXPECT_EQ(last, offset + piece.size() == file.size() && fresh < pieceBytes);
+    EXPECT_EQ((reinterpret_cast<std::uintptr_t>(piece.data()) - offset) % 2, 0u);
+    if (taker == Taker::kStops && ++calls == 3) return std::nullopt;
+    std::size_t handedBack = 0;
+    if (taker == Taker::kFewBack) handedBack = takes() % 8;
+    if (taker == Taker::kMuchBack) handedBack = piece.size() - takes() % 8;
+    const std::size_t taken = piece.size() - std::min(handedBack, piece.size());
+    offset += taken;
+    back = piece.size() - taken;
+    return taken;
+  };
   return read(*opened, file.size(), pieceBytes,
-              [&](std::string_view piece, bool last) -> std::optional<std::size_t> {
-                const std::size_t fresh = std::min(pieceBytes, file.size() - offset - back);
-                EXPECT_EQ(piece, file.substr(offset, back + fresh));
-                EXPECT_EQ(last, offset + piece.size() == file.size() && fresh < pieceBytes);
-                EXPECT_EQ((reinterpret_cast<std::uintptr_t>(piece.data()) - offset) % 2, 0u);
-                if (taker == Taker::kStops && ++calls == 3) return std::nullopt;
-                std::size_t handedBack = 0;
-                if (taker == Taker::kFewBack) handedBack = takes() % 8;
-                if (taker == Taker::kMuchBack) handedBack = piece.size() - takes() % 8;
-                const std::size_t taken = piece.size() - std::min(handedBack, piece.size());
-                offset += taken;
-                back = piece.size() - taken;
-                return taken;
-              });
+              nextRead == NextRead::kAhead ? ReadingAhead(check) : check);
 }
 
 // Both readers on files of several sizes, with takers that hand back nothing, a few bytes (odd
-// counts too), nearly all (soon more than fits before the next piece), or stop.
+// counts too), nearly all (soon more than fits before the next piece), or stop; the next piece
+// read by the reader, by the taker on a thread of its own, or by ReadingAhead's thread.
 TEST(FastPath, ReadingAheadHandsOnThePiecesPlainReadingDoes) {
   TempFolder folder;
   const std::filesystem::path path = folder.path() / "in.bin";
@@ -565,8 +600,12 @@ TEST(FastPath, ReadingAheadHandsOnThePiecesPlainReadingDoes) {
       for (const Taker taker : {Taker::kAll, Taker::kFewBack, Taker::kMuchBack, Taker::kStops}) {
         SCOPED_TRACE(testing::Message() << fileBytes << " bytes, pieces of " << pieceBytes
                                         << ", taker " << static_cast<int>(taker));
-        EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesPlainly, path, file, pieceBytes, taker));
-        EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesAhead, path, file, pieceBytes, taker));
+        EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesPlainly, path, file, pieceBytes, taker,
+                                       NextRead::kByTheReader));
+        for (const NextRead next :
+             {NextRead::kByTheReader, NextRead::kByTheTaker, NextRead::kAhead}) {
+          EXPECT_TRUE(ReadCheckingPieces(&ReadPiecesAhead, path, file, pieceBytes, taker, next));
+        }
       }
     }
   }
