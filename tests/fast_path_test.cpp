@@ -276,7 +276,10 @@ Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
   std::atomic<int> ended{0};
   const std::function<void()> alongside = [&] {
     started.fetch_add(1);
-    std::this_thread::sleep_for(std::chrono::microseconds(50));
+    // Long enough for a caller that did not wait to look (a sleep may last far longer).
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    while (std::chrono::steady_clock::now() < until) {
+    }
     ended.fetch_add(1);
   };
   const NumberLinesOutcome outcome = asBytes
@@ -540,8 +543,8 @@ TEST(FastPath, DecodingInPiecesAgreesWithTheReference) {
 using PieceReader = bool (*)(platform::NativeFile&, std::optional<std::uint64_t>, std::size_t,
                              const PieceTaker&);
 enum class Taker { kAll, kFewBack, kMuchBack, kStops };
-// Who reads the next piece: the reader after the taker, the taker on a thread of its own, or
-// ReadingAhead's thread.
+// Who reads the next piece: the reader after the taker, the taker before it looks at the piece,
+// or ReadingAhead's thread.
 enum class NextRead { kByTheReader, kByTheTaker, kAhead };
 
 // Reads the file at `path`, which holds `file`, with `read` and a taker of the given kind,
@@ -558,14 +561,7 @@ bool ReadCheckingPieces(PieceReader read, const std::filesystem::path& path, std
   int calls = 0;
   const PieceTaker check = [&](std::string_view piece, bool last,
                                const PieceRead& readNext) -> std::optional<std::size_t> {
-    std::thread reading;
-    if (nextRead == NextRead::kByTheTaker) reading = std::thread(readNext);
-    struct Joined {
-      std::thread& thread;
-      ~Joined() {
-        if (thread.joinable()) thread.join();
-      }
-    } joined{reading};
+    if (nextRead == NextRead::kByTheTaker) readNext();
     const std::size_t fresh = std::min(pieceBytes, file.size() - offset - back);
     EXPECT_EQ(piece, file.substr(offset, back + fresh));
     EXPECT_EQ(last, offset + piece.size() == file.size() && fresh < pieceBytes);
@@ -585,7 +581,7 @@ bool ReadCheckingPieces(PieceReader read, const std::filesystem::path& path, std
 
 // Both readers on files of several sizes, with takers that hand back nothing, a few bytes (odd
 // counts too), nearly all (soon more than fits before the next piece), or stop; the next piece
-// read by the reader, by the taker on a thread of its own, or by ReadingAhead's thread.
+// read by the reader, by the taker, or by ReadingAhead's thread.
 TEST(FastPath, ReadingAheadHandsOnThePiecesPlainReadingDoes) {
   TempFolder folder;
   const std::filesystem::path path = folder.path() / "in.bin";
