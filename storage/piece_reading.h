@@ -13,10 +13,10 @@ namespace platform {
 class NativeFile;
 }  // namespace platform
 
-// The read of the next piece, handed to a taker so that a thread of its own that would
-// otherwise wait can read while the current piece is worked on. The taker may call it at most
-// once, from any thread, and it must have returned before the taker returns; the reader reads
-// the piece itself when the taker did not. It does not throw.
+// The read of the next piece, handed to a taker so that one of its threads that would otherwise
+// wait can do it while the current piece is worked on. The taker may call it at most once, from
+// any thread, and it must have returned before the taker returns; the reader reads the piece
+// itself when the taker did not. It does not throw.
 using PieceRead = std::function<void()>;
 
 // What a reader of pieces hands a file's bytes to: it gets the bytes, whether they end the
