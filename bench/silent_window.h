@@ -15,19 +15,12 @@ class SilentWindow : public WindowServices {
   void EnableControl(int, bool) override {}
   std::u16string GetText(int id) override { return std::u16string(PeekText(id)); }
   void SetText(int id, std::u16string_view text) override {
-    texts[id] = std::make_shared<const std::u16string>(text);
+    texts[id] = SharedText(std::u16string(text));
   }
   // In place, moved and shared, as the program's text views do.
-  std::u16string_view PeekText(int id) override {
-    const auto& text = texts[id];
-    return text ? std::u16string_view(*text) : std::u16string_view();
-  }
-  void TakeText(int id, std::u16string&& text) override {
-    texts[id] = std::make_shared<const std::u16string>(std::move(text));
-  }
-  void ShareText(int id, const std::shared_ptr<const std::u16string>& text) override {
-    texts[id] = text;
-  }
+  std::u16string_view PeekText(int id) override { return texts[id].View(); }
+  void TakeText(int id, std::u16string&& text) override { texts[id] = SharedText(std::move(text)); }
+  void ShareText(int id, const SharedText& text) override { texts[id] = text; }
   int GetCheck(int) override { return 0; }
   void SetCheck(int, int) override {}
   void SetProgressRange(int, std::int64_t) override {}
@@ -46,7 +39,7 @@ class SilentWindow : public WindowServices {
   void ShowVersionDialog() override {}
   void Beep() override {}
 
-  std::map<int, std::shared_ptr<const std::u16string>> texts;  // of the controls, by id
-  int messages = 0;                                            // message boxes shown
-  int endResult = 0;  // what the dialog ended with; 0 while it has not ended
+  std::map<int, SharedText> texts;  // of the controls, by id
+  int messages = 0;                 // message boxes shown
+  int endResult = 0;                // what the dialog ended with; 0 while it has not ended
 };

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -83,9 +83,9 @@ TEST(TextLines, ANewTextReplacesTheOldOneAndKeepsItsMemory) {
   EXPECT_EQ(lines.Line(0).size(), 1000u);
 
   // A shared text is shown in place and kept alive while it is shown.
-  auto shared = std::make_shared<const std::u16string>(2000, u'0');
-  memory = shared->data();
-  lines.Assign(shared);
+  auto shared = std::make_optional<SharedText>(std::u16string(2000, u'0'));
+  memory = shared->View().data();
+  lines.Assign(*shared);
   shared.reset();
   EXPECT_EQ(lines.Text().data(), memory);
   EXPECT_EQ(lines.Line(0), std::u16string(2000, u'0'));

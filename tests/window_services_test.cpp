@@ -2,7 +2,7 @@
 // copy; other controls they read and set through copies.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,9 +115,9 @@ TEST_F(WindowServicesTest, TakeTextHandsTheTextOverAndSetTextCopiesIt) {
 
 TEST_F(WindowServicesTest, ShareTextShowsTheVeryTextInAViewAndACopyElsewhere) {
   for (const ControlText& c : ControlTexts()) {
-    auto shared = std::make_shared<const std::u16string>(c.text);
-    const char16_t* memory = shared->data();
-    services_.ShareText(c.id, shared);
+    std::optional<SharedText> shared(SharedText(std::u16string(c.text)));
+    const char16_t* memory = shared->View().data();
+    services_.ShareText(c.id, *shared);
     EXPECT_EQ(services_.PeekText(c.id).data() == memory, c.keptByTheView) << c.id;
     shared.reset();  // a view keeps it alive
     EXPECT_TRUE(WindowText(c.id) == c.text) << c.id << ": " << c.text.size() << " characters";

@@ -3,11 +3,11 @@
 // (ProgramState); the routines below ui/ take only what they need, as parameters.
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "convert/number_values.h"
+#include "convert/shared_text.h"
 
 // The program-wide folder paths, set at start-up and recomputed by the handlers that use them
 // (formed by the functions of storage/working_folders.h).
@@ -23,9 +23,8 @@ struct FolderState {
 
 // The program-wide data of the file conversions, shared by the dialog and the batch run.
 struct ConversionState {
-  // The file read last, held once: the view that shows it shares this memory, so nobody
-  // changes it; a new file takes a new string.
-  std::shared_ptr<const std::u16string> LoadedFile;
+  // The file read last, held once: the view that shows it shares this memory.
+  SharedText LoadedFile;
   std::u16string_view
       LoadedText;           // text of the file read last (in LoadedFile); trimmed by the split
   NumberValues NumberList;  // the numbers of the current file conversion

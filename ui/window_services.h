@@ -4,11 +4,12 @@
 // end implements it on real controls; the tests use a double that keeps state.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "convert/shared_text.h"
 
 // The icon of a message box.
 enum class MessageIcon { kError, kInformation };
@@ -58,12 +59,9 @@ class WindowServices {
   // Gives control `id` the text `text`, taking its memory where the control can keep it
   // (`text` is then left empty). Throws as SetText does. Here: SetText.
   virtual void TakeText(int id, std::u16string&& text) { SetText(id, text); }
-  // Gives control `id` the text `text` (not null) without a copy where the control can show it in
-  // place: the control then keeps it alive while it shows it, and no owner may change it meanwhile.
-  // Throws as SetText does. Here: SetText.
-  virtual void ShareText(int id, const std::shared_ptr<const std::u16string>& text) {
-    SetText(id, *text);
-  }
+  // Gives control `id` the text `text` without a copy where the control can show it in place:
+  // the control then keeps it alive while it shows it. Throws as SetText does. Here: SetText.
+  virtual void ShareText(int id, const SharedText& text) { SetText(id, text.View()); }
   // Check mark of a check box: 0 unchecked, 1 checked. Setting it runs no click handler.
   virtual int GetCheck(int id) = 0;
   virtual void SetCheck(int id, int state) = 0;

@@ -110,8 +110,8 @@ void Win32WindowServices::TakeText(int id, std::u16string&& text) {
   SetWindowTextW(control, reinterpret_cast<const wchar_t*>(text.c_str()));
 }
 
-void Win32WindowServices::ShareText(int id, const std::shared_ptr<const std::u16string>& text) {
-  if (!ShareTextViewText(Control(id), text)) SetText(id, *text);
+void Win32WindowServices::ShareText(int id, const SharedText& text) {
+  if (!ShareTextViewText(Control(id), text)) SetText(id, text.View());
 }
 
 int Win32WindowServices::GetCheck(int id) {

@@ -156,14 +156,13 @@ LineIndex IndexLines(std::u16string_view text, std::size_t longestKept) {
 
 void TextLines::Assign(std::u16string&& text) {
   LineIndex index = IndexLines(text, kLongestKept);  // nothing is changed before this
-  text_ = std::make_shared<const std::u16string>(std::move(text));
+  text_ = SharedText(std::move(text));
   index_ = std::move(index);
-  text.clear();  // NOLINT(bugprone-use-after-move): a moved-from string need not be empty
 }
 
-void TextLines::Assign(std::shared_ptr<const std::u16string> text) {
-  LineIndex index = IndexLines(text ? std::u16string_view(*text) : u"", kLongestKept);
-  text_ = std::move(text);
+void TextLines::Assign(const SharedText& text) {
+  LineIndex index = IndexLines(text.View(), kLongestKept);
+  text_ = text;
   index_ = std::move(index);
 }
 

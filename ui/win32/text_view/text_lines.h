@@ -7,11 +7,11 @@
 // the mark before it, never more than kLinesPerMark lines or kCharsPerMark characters.
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "convert/shared_text.h"
 #include "tuning/tuning.h"
 
 // A line is marked when it is kLinesPerMark lines or kCharsPerMark characters (counted
@@ -55,9 +55,9 @@ class TextLines {
   void Assign(std::u16string&& text);
   // Shows `text` without a copy, keeping it alive meanwhile (its owners must not change it);
   // throws std::bad_alloc when memory runs out (the text shown is then kept).
-  void Assign(std::shared_ptr<const std::u16string> text);
+  void Assign(const SharedText& text);
 
-  std::u16string_view Text() const { return text_ ? std::u16string_view(*text_) : u""; }
+  std::u16string_view Text() const { return text_.View(); }
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
   std::size_t LineCount() const { return index_.lineCount; }
   // Position of the first character of `line` (a line past the end gives the text's size).
@@ -77,6 +77,6 @@ class TextLines {
   // Position after the line break that ends the line starting at `start` (not the last line).
   std::size_t NextLineStart(std::size_t start) const;
 
-  std::shared_ptr<const std::u16string> text_;  // null: empty
+  SharedText text_;
   LineIndex index_;
 };

@@ -465,7 +465,7 @@ bool TakeTextViewText(HWND window, std::u16string& text) {
   return true;
 }
 
-bool ShareTextViewText(HWND window, const std::shared_ptr<const std::u16string>& text) {
+bool ShareTextViewText(HWND window, const SharedText& text) {
   TextView* view = TextViewOf(window);
   if (view == nullptr) return false;
   if (!ShowNewText(*view, text)) throw std::bad_alloc();

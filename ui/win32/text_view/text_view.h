@@ -6,11 +6,11 @@
 // with the mouse and with Ctrl+A; copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context
 // menu.
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "convert/shared_text.h"
 #include "res/resource.h"
 #include "ui/win32/windows_api.h"
 
@@ -26,6 +26,6 @@ bool TakeTextViewText(HWND window, std::u16string& text);
 // Shows `text` in text view `window` without a copy, keeping it alive while it shows it (nobody
 // may change it meanwhile); false when `window` is no text view. Throws std::bad_alloc when
 // memory runs out; the view is then kept.
-bool ShareTextViewText(HWND window, const std::shared_ptr<const std::u16string>& text);
+bool ShareTextViewText(HWND window, const SharedText& text);
 // The text of text view `window` in place, valid until it changes; nullopt for other windows.
 std::optional<std::u16string_view> PeekTextViewText(HWND window);
