@@ -21,11 +21,13 @@
 #include <vector>
 
 #include "convert/binary.h"
+#include "convert/decimal_lines.h"
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
 #include "convert/shared_conversion.h"
 #include "convert/split.h"
+#include "convert/two_threads.h"
 #include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
 #include "storage/piece_reading.h"
@@ -378,6 +380,65 @@ TEST(FastPath, DecimalTextOfEveryDigitCountAndItsEdges) {
     EXPECT_EQ(std::string(bytes, WriteDecimal(bytes, value)), expected);
     EXPECT_EQ(A(std::u16string(wide, WriteDecimal(wide, value))), expected);
   }
+}
+
+// The results as two threads write them, part by part, against the plain results: parts of
+// one entry and of a few (a part's last digits must not spill into the next), of all entries
+// at once, and stopped after the first part or later.
+TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
+  NumberValues values;
+  std::mt19937 random(5);
+  for (int k = 0; k < 5000; ++k) {
+    values.AddValue(k % 50 == 0 ? 2147483647u
+                                : static_cast<std::uint32_t>(random()) >> (k % 31 + 1));
+  }
+  const std::u16string plain = DecimalLines(values);
+  const struct {
+    std::int64_t partEntries;
+    std::int64_t stopAt;  // the step that stops the writing; -1: none
+  } cases[] = {{1, -1}, {3, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 7 * 571}};
+  for (const auto& c : cases) {
+    std::vector<std::int64_t> steps;
+    const std::optional<SharedText> lines =
+        DecimalLinesOnTwoThreads(values, c.partEntries, [&](std::int64_t done) {
+          steps.push_back(done);
+          return done == c.stopAt;
+        });
+    // One step for each part done, with the entries written so far, in order.
+    std::vector<std::int64_t> expected;
+    for (std::int64_t done = 0; done < values.Size() && done != c.stopAt;) {
+      expected.push_back(done = std::min(done + c.partEntries, values.Size()));
+    }
+    EXPECT_EQ(steps, expected) << c.partEntries;
+    EXPECT_EQ(lines.has_value(), c.stopAt < 0) << c.partEntries;
+    if (lines) {
+      EXPECT_TRUE(lines->View() == plain) << c.partEntries;
+    }
+  }
+  EXPECT_TRUE(DecimalLinesOnTwoThreads(NumberValues(), 8, [](std::int64_t) { return true; })
+                  ->View()
+                  .empty());
+}
+
+// While the calling thread is held between two parts (a message box), the helper begins no
+// more than its lead of parts.
+TEST(FastPath, TheHelperStopsAtItsLeadWhileTheCallingThreadIsHeld) {
+  std::atomic<std::int64_t> begun{0};
+  const bool finished = DoPartsOnTwoThreads(
+      4 * tuning::kHelperLeadParts, [&](std::int64_t) { ++begun; },
+      [&](std::int64_t done) {
+        if (done == 1) {
+          // Held until the helper has gone past its lead, or long enough to have done so.
+          const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+          while (begun <= tuning::kHelperLeadParts && std::chrono::steady_clock::now() < until) {
+            std::this_thread::yield();
+          }
+          EXPECT_LE(begun, tuning::kHelperLeadParts);
+        }
+        return false;
+      });
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(begun, 4 * tuning::kHelperLeadParts);
 }
 
 // ---- The dialog's split into values ----

@@ -121,6 +121,11 @@ inline constexpr std::chrono::milliseconds kShowInterval{33};
 // than the pump interval, and the clock is read a few thousand times a second at most.
 inline constexpr std::int64_t kProgressStride = 1024;
 inline constexpr std::uint32_t kStepsPerClockCheck = 16;
+// How many parts of work (of kProgressStride numbers each) the dialog's helper thread may begin
+// beyond those the dialog's thread has stepped through: about 10 ms of work, more than a pump
+// takes, so the helper seldom waits; while the dialog's thread shows a message box (after a
+// click on Cancel) the helper stops there instead of taking the rest and a processor with it.
+inline constexpr std::int64_t kHelperLeadParts = 256;
 // Time between two repaints of the window while the wait cursor shows: often enough to follow
 // the progress bar, and a run shorter than it paints only its end. Not timed on its own.
 inline constexpr std::chrono::milliseconds kBusyPaintInterval{100};
