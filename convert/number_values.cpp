@@ -1,5 +1,7 @@
 #include "convert/number_values.h"
 
+#include <utility>
+
 #include "convert/binary.h"
 
 void NumberValues::AddChars(std::u16string_view chars) {
@@ -19,8 +21,15 @@ void NumberValues::CloseEntry() {
   pendingLength_ = 0;
 }
 
+void NumberValues::Join(NumberValues&& tail) {
+  if (firstOverlong_ < 0 && tail.firstOverlong_ >= 0) firstOverlong_ = Size() + tail.firstOverlong_;
+  tail_ = std::move(tail.values_);
+  tail.Clear();
+}
+
 void NumberValues::Clear() {
   std::vector<std::uint32_t>().swap(values_);
+  std::vector<std::uint32_t>().swap(tail_);
   firstOverlong_ = -1;
   pendingValue_ = 0;
   pendingLength_ = 0;

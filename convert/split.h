@@ -18,7 +18,10 @@ using SplitStep = std::function<bool(std::int64_t position)>;
 // while `stepEvery` is a multiple of 64. `step`, when given, runs after every `stepEvery`-th
 // position and after the last one (after every position by default). Returns false when the
 // step cancelled: `numberList` then stays empty and `listLineCount` holds the index of the line
-// being collected.
+// being collected. A text of tuning::kSplitOnTwoThreadsFrom characters or more (trimmed) is
+// split in two parts side by side, by this thread and a helper, and `step` then runs with the
+// number of positions examined in both, less one: after every `stepEvery`-th of this thread's,
+// as the helper's part ends, and after the last position.
 bool SplitIntoNumberList(std::u16string_view& loadedText, NumberValues& numberList,
                          std::int64_t& listLineCount, const SplitStep& step = {},
                          std::int64_t stepEvery = 1);

@@ -568,6 +568,49 @@ TEST(FastPath, TheValueSplitStepsAndCancelsAsItsPlainTwin) {
   }
 }
 
+// Texts long enough to be split on two threads, against the reference: the first overlong
+// entry in either part or in none, and cancelled in the first part or at the last step.
+TEST(FastPath, TheSplitOnTwoThreadsIsTheReferences) {
+  Inputs inputs(29);
+  const int half = static_cast<int>(tuning::kSplitOnTwoThreadsFrom / 2) + 1000;
+  const struct {
+    const char* what;
+    bool overlongFirst;
+    bool overlongSecond;
+    bool cancelEarly;
+    bool cancelLast;
+  } cases[] = {{"whole", false, false, false, false},
+               {"overlong in the first part", true, false, false, false},
+               {"overlong in both parts", true, true, false, false},
+               {"overlong in the second part", false, true, false, false},
+               {"cancelled early", false, false, true, false},
+               {"cancelled at the last step", false, false, false, true}};
+  for (const auto& c : cases) {
+    std::u16string first = inputs.Filler(half + inputs.Below(1000), 31);
+    std::u16string second = inputs.Filler(half + inputs.Below(1000), 31);
+    if (c.overlongFirst) first.insert(0, inputs.Digits(40) + u"\r\n");
+    if (c.overlongSecond) second += inputs.Digits(32) + u"\n" + inputs.Filler(100, 40);
+    const std::u16string text = first + second + u"\r\n";
+    std::u16string_view trimmed = text;
+    TrimTrailingLineBreaks(trimmed);
+    const auto last = static_cast<std::int64_t>(trimmed.size()) - 1;
+    const SteppedSplit split = SplitValues(text, 1024, false,
+                                           c.cancelEarly  ? 1000
+                                           : c.cancelLast ? last
+                                                          : -1);
+    EXPECT_EQ(split.finished, !c.cancelEarly && !c.cancelLast) << c.what;
+    EXPECT_TRUE(std::is_sorted(split.steps.begin(), split.steps.end())) << c.what;
+    if (split.finished) {
+      const ValueSplit expected = ReferenceValueSplit(text);
+      ExpectSame(split.split, expected, c.what);
+      EXPECT_EQ(split.listLineCount, expected.count) << c.what;
+      EXPECT_EQ(split.steps.back(), last) << c.what;
+    } else {
+      EXPECT_EQ(split.split.count, 0) << c.what;
+    }
+  }
+}
+
 // Decodes `bytes` with the decoder fed `piece` bytes at a time, as a file is read.
 std::u16string DecodeInPieces(std::string_view bytes, std::size_t piece) {
   std::u16string text;

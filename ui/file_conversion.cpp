@@ -141,7 +141,8 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
   // The results are written by this thread and a helper, each part straight into its place,
   // so that the two share the first touches of 80 MB of new memory, which cost more here than
-  // the formatting itself.
+  // the formatting itself: this phase of Convert file data on 200 MiB under wine took 290 to
+  // 317 ms on one thread and 189 to 227 ms on two (single runs, 2026-12-08).
   const std::optional<SharedText> results = DecimalLinesOnTwoThreads(
       conversion_.NumberList, progress.Stride(),
       [&](std::int64_t done) { return progress.Step(len + done, convertMax); });
