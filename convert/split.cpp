@@ -268,10 +268,10 @@ bool SplitValuesOnTwoThreads(std::u16string_view text, std::size_t cut, NumberVa
 }  // namespace
 
 bool SplitIntoNumberList(std::u16string_view& loadedText, NumberValues& numberList,
-                         std::int64_t& listLineCount, const SplitStep& step,
-                         std::int64_t stepEvery) {
+                         std::int64_t& listLineCount, const SplitStep& step, std::int64_t stepEvery,
+                         std::size_t twoThreadsFrom) {
   TrimTrailingLineBreaks(loadedText);
-  if (loadedText.size() >= tuning::kSplitOnTwoThreadsFrom) {
+  if (loadedText.size() >= twoThreadsFrom) {
     const std::size_t lineFeed = loadedText.find(u'\n', loadedText.size() / 2);
     if (lineFeed != std::u16string_view::npos) {
       return SplitValuesOnTwoThreads(loadedText, lineFeed + 1, numberList, listLineCount, step,
@@ -282,9 +282,9 @@ bool SplitIntoNumberList(std::u16string_view& loadedText, NumberValues& numberLi
 }
 
 bool SplitIntoNumberList(std::u16string& loadedText, NumberValues& numberList,
-                         std::int64_t& listLineCount, const SplitStep& step,
-                         std::int64_t stepEvery) {
+                         std::int64_t& listLineCount, const SplitStep& step, std::int64_t stepEvery,
+                         std::size_t twoThreadsFrom) {
   TrimTrailingLineBreaks(loadedText);
   std::u16string_view text = loadedText;
-  return SplitIntoNumberList(text, numberList, listLineCount, step, stepEvery);
+  return SplitIntoNumberList(text, numberList, listLineCount, step, stepEvery, twoThreadsFrom);
 }

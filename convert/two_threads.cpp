@@ -54,7 +54,8 @@ class Parts {
 // has ended.
 class Helper {
  public:
-  Helper(Parts& parts, const std::function<void(std::int64_t)>& work) : parts_(parts) {
+  Helper(Parts& parts, bool start, const std::function<void(std::int64_t)>& work) : parts_(parts) {
+    if (!start) return;
     try {
       thread_ = std::thread([&parts, &work] {
         for (std::int64_t part = 0; parts.TakeAsHelper(part);) {
@@ -80,8 +81,9 @@ class Helper {
 
 }  // namespace
 
-bool DoPartsOnTwoThreads(std::int64_t count, const std::function<void(std::int64_t part)>& work,
-                         const std::function<bool(std::int64_t done)>& between) {
+bool DoParts(std::int64_t count, bool withHelper,
+             const std::function<void(std::int64_t part)>& work,
+             const std::function<bool(std::int64_t done)>& between) {
   Parts parts(count);
   std::int64_t told = 0;
   const auto tell = [&](std::int64_t done) {
@@ -92,7 +94,7 @@ bool DoPartsOnTwoThreads(std::int64_t count, const std::function<void(std::int64
     return false;
   };
   {
-    const Helper helper(parts, work);
+    const Helper helper(parts, withHelper, work);
     for (std::int64_t part = 0; parts.Take(part);) {
       work(part);
       if (tell(parts.Done())) return false;

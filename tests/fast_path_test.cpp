@@ -399,11 +399,13 @@ TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
   } cases[] = {{1, -1}, {3, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 7 * 571}};
   for (const auto& c : cases) {
     std::vector<std::int64_t> steps;
-    const std::optional<SharedText> lines =
-        DecimalLinesOnTwoThreads(values, c.partEntries, [&](std::int64_t done) {
+    const std::optional<SharedText> lines = DecimalLinesOnTwoThreads(
+        values, c.partEntries,
+        [&](std::int64_t done) {
           steps.push_back(done);
           return done == c.stopAt;
-        });
+        },
+        0);
     // One step for each part done, with the entries written so far, in order.
     std::vector<std::int64_t> expected;
     for (std::int64_t done = 0; done < values.Size() && done != c.stopAt;) {
@@ -415,7 +417,8 @@ TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
       EXPECT_TRUE(lines->View() == plain) << c.partEntries;
     }
   }
-  EXPECT_TRUE(DecimalLinesOnTwoThreads(NumberValues(), 8, [](std::int64_t) { return true; })
+  EXPECT_TRUE(DecimalLinesOnTwoThreads(
+                  NumberValues(), 8, [](std::int64_t) { return true; }, 0)
                   ->View()
                   .empty());
 }
@@ -424,8 +427,8 @@ TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
 // more than its lead of parts.
 TEST(FastPath, TheHelperStopsAtItsLeadWhileTheCallingThreadIsHeld) {
   std::atomic<std::int64_t> begun{0};
-  const bool finished = DoPartsOnTwoThreads(
-      4 * tuning::kHelperLeadParts, [&](std::int64_t) { ++begun; },
+  const bool finished = DoParts(
+      4 * tuning::kHelperLeadParts, true, [&](std::int64_t) { ++begun; },
       [&](std::int64_t done) {
         if (done == 1) {
           // Held until the helper has gone past its lead, or long enough to have done so.
@@ -485,9 +488,10 @@ struct SteppedSplit {
 };
 
 // The dialog's split of `text`, stepping every `stride` positions (0: no step) and cancelling
-// at the first step at or after `cancelAt`.
+// at the first step at or after `cancelAt`; on two threads from `twoThreadsFrom` characters.
 SteppedSplit SplitValues(std::u16string text, std::int64_t stride, bool plain,
-                         std::int64_t cancelAt = -1) {
+                         std::int64_t cancelAt = -1,
+                         std::size_t twoThreadsFrom = tuning::kSplitOnTwoThreadsFrom) {
   SteppedSplit result;
   NumberValues list;
   SplitStep step;
@@ -499,7 +503,8 @@ SteppedSplit SplitValues(std::u16string text, std::int64_t stride, bool plain,
   }
   result.finished =
       plain ? SplitIntoValuesPlain(text, list, result.listLineCount, step, stride > 0 ? stride : 1)
-            : SplitIntoNumberList(text, list, result.listLineCount, step, stride > 0 ? stride : 1);
+            : SplitIntoNumberList(text, list, result.listLineCount, step, stride > 0 ? stride : 1,
+                                  twoThreadsFrom);
   result.split.count = list.Size();
   result.split.firstOverlong = list.FirstOverlong();
   for (std::int64_t k = 0; k < list.Size(); ++k) result.split.values.push_back(list[k]);
@@ -572,7 +577,8 @@ TEST(FastPath, TheValueSplitStepsAndCancelsAsItsPlainTwin) {
 // entry in either part or in none, and cancelled in the first part or at the last step.
 TEST(FastPath, TheSplitOnTwoThreadsIsTheReferences) {
   Inputs inputs(29);
-  const int half = static_cast<int>(tuning::kSplitOnTwoThreadsFrom / 2) + 1000;
+  constexpr std::size_t kTwoThreadsFrom = std::size_t{1} << 17;
+  const int half = static_cast<int>(kTwoThreadsFrom / 2) + 1000;
   const struct {
     const char* what;
     bool overlongFirst;
@@ -594,10 +600,8 @@ TEST(FastPath, TheSplitOnTwoThreadsIsTheReferences) {
     std::u16string_view trimmed = text;
     TrimTrailingLineBreaks(trimmed);
     const auto last = static_cast<std::int64_t>(trimmed.size()) - 1;
-    const SteppedSplit split = SplitValues(text, 1024, false,
-                                           c.cancelEarly  ? 1000
-                                           : c.cancelLast ? last
-                                                          : -1);
+    const std::int64_t cancelAt = c.cancelEarly ? 1000 : c.cancelLast ? last : -1;
+    const SteppedSplit split = SplitValues(text, 1024, false, cancelAt, kTwoThreadsFrom);
     EXPECT_EQ(split.finished, !c.cancelEarly && !c.cancelLast) << c.what;
     EXPECT_TRUE(std::is_sorted(split.steps.begin(), split.steps.end())) << c.what;
     if (split.finished) {

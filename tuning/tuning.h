@@ -129,8 +129,14 @@ inline constexpr std::uint32_t kStepsPerClockCheck = 16;
 // 64 (single runs of the dialog's driver, 2026-12-08; 37 ms on one thread).
 inline constexpr std::int64_t kHelperLeadParts = 64;
 // A file text of at least this many characters is split by the dialog's thread and a helper,
-// half each; a shorter one by the dialog's thread alone, sooner than a thread is started.
-inline constexpr std::size_t kSplitOnTwoThreadsFrom = std::size_t{1} << 18;
+// half each, and results of at least this many numbers are written by both. Starting and
+// ending a thread takes about 4.5 ms under wine (50 in a row, in a program of its own,
+// 2026-12-08; far less on Windows). Two threads saved about 45 ms on the split of 200 MiB
+// (105 Mi characters) and 80 ms on writing its 5.8 million results, so they pay from about
+// 10 Mi characters and 0.3 million numbers; each bound is about twice that. Below them, on
+// 10 MiB, two threads had cost 11 ms (56 → 67 ms, bench/compare.sh, 5 rounds).
+inline constexpr std::size_t kSplitOnTwoThreadsFrom = std::size_t{1} << 24;
+inline constexpr std::int64_t kWriteOnTwoThreadsFrom = std::int64_t{1} << 20;
 // How many characters the helper may split beyond those the dialog's thread has stepped
 // through, for the same reason: about 3 ms of splitting. Cancel under wine, answered in the
 // splitting phase: 48 to 50 ms with 16 Mi characters, 34 to 36 ms with 4 Mi.
