@@ -395,8 +395,8 @@ TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
   const std::u16string plain = DecimalLines(values);
   const struct {
     std::int64_t partEntries;
-    std::int64_t stopAt;  // the step that stops the writing; -1: none
-  } cases[] = {{1, -1}, {3, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 7 * 571}};
+    std::int64_t stopAt;  // the step that stops the writing, a part's end; -1: none
+  } cases[] = {{1, -1}, {3, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 3997}};
   for (const auto& c : cases) {
     std::vector<std::int64_t> steps;
     const std::optional<SharedText> lines = DecimalLinesOnTwoThreads(
