@@ -60,8 +60,8 @@ std::optional<SharedText> DecimalLinesOnTwoThreads(const NumberValues& values,
   const std::int64_t parts = (count + partEntries - 1) / partEntries;
   const auto from = [&](std::int64_t part) { return part * partEntries; };
   const auto to = [&](std::int64_t part) { return std::min(from(part) + partEntries, count); };
-  // Where each part begins, measured on this thread: a few milliseconds for millions of
-  // entries, less than a helper's start under wine.
+  // Where each part begins, measured on this thread: about 15 ms for 5.8 million entries under
+  // wine, of which a second helper would save half at the cost of its start (about 4.5 ms).
   std::vector<std::size_t> starts(static_cast<std::size_t>(parts) + 1);
   for (std::int64_t part = 0; part < parts; ++part) {
     const auto k = static_cast<std::size_t>(part);
