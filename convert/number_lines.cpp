@@ -14,12 +14,14 @@ namespace {
 constexpr std::size_t kLineRoom = kDecimalScratch;
 static_assert(kLineRoom >= 10 + 2, "ten digits and CR LF");
 
-// Writes the decimal text of `value` and CR LF at `put`; returns the new end.
-char* PutNumber(char* put, std::uint32_t value) {
+// Writes the decimal text of `value` and `lineEnd` at `put`; returns the new end. After LF
+// alone the second store is scratch.
+char* PutNumber(char* put, std::uint32_t value, LineEnd lineEnd) {
   put = WriteDecimal(put, value);
-  put[0] = '\r';
+  const bool lf = lineEnd == LineEnd::kLf;
+  put[0] = lf ? '\n' : '\r';
   put[1] = '\n';
-  return put + 2;
+  return put + (lf ? 1 : 2);
 }
 
 struct LineValue {
@@ -50,7 +52,8 @@ bool HoldsForeign(const char* begin, const char* end) {
 
 // ConvertNumberLines one character at a time: the last line of a block-wise pass.
 template <class Char>
-NumberLinesOutcome ConvertOneByOne(std::basic_string_view<Char> text, TextBuffer<char>& out) {
+NumberLinesOutcome ConvertOneByOne(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                   LineEnd lineEnd) {
   NumberLinesOutcome outcome;
   const Char* const end = text.data() + text.size();
   const Char* lineStart = text.data();
@@ -69,7 +72,7 @@ NumberLinesOutcome ConvertOneByOne(std::basic_string_view<Char> text, TextBuffer
       return outcome;
     }
     if (line.digits > 0) {
-      out.Commit(PutNumber(out.Room(kLineRoom), line.value));
+      out.Commit(PutNumber(out.Room(kLineRoom), line.value, lineEnd));
       ++outcome.numbers;
     }
     if (p == end) return outcome;
@@ -84,7 +87,8 @@ using namespace block_scan;
 
 // ConvertNumberLines a block of characters at a time.
 template <class Char>
-NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out) {
+NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                    LineEnd lineEnd) {
   NumberLinesOutcome outcome;
   const Char* const begin = text.data();
   const Char* const end = begin + text.size();
@@ -112,7 +116,7 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
       const Char* const digitsEnd = DigitsEnd(lineStart, lf);
       const auto count = static_cast<std::size_t>(digitsEnd - lineStart);
       if (count > 0 && count <= kLongestLine && lineStart >= returnsBefore) {
-        put = PutNumber(put, ValueBefore(ones, block, digitsEnd, count));
+        put = PutNumber(put, ValueBefore(ones, block, digitsEnd, count), lineEnd);
         ++outcome.numbers;
       } else if (count > 0) {
         const LineValue line = PlainLineValue(lineStart, lf);
@@ -123,7 +127,7 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
           return outcome;
         }
         if (line.digits > 0) {
-          put = PutNumber(put, line.value);
+          put = PutNumber(put, line.value, lineEnd);
           ++outcome.numbers;
         }
       }
@@ -133,7 +137,7 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
     out.Commit(put);
   }
   const NumberLinesOutcome rest =
-      ConvertOneByOne(std::basic_string_view<Char>(lineStart, end - lineStart), out);
+      ConvertOneByOne(std::basic_string_view<Char>(lineStart, end - lineStart), out, lineEnd);
   outcome.numbers += rest.numbers;
   outcome.lineFeeds += rest.lineFeeds;
   outcome.tooLong = rest.tooLong;
@@ -144,22 +148,25 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
 #else
 
 template <class Char>
-NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out) {
-  return ConvertOneByOne(text, out);
+NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                    LineEnd lineEnd) {
+  return ConvertOneByOne(text, out, lineEnd);
 }
 
 #endif
 
 }  // namespace
 
-NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out) {
-  return ConvertBlockWise(text, out);
+NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out,
+                                      LineEnd lineEnd) {
+  return ConvertBlockWise(text, out, lineEnd);
 }
 
 // The bytes scanned as they are instead of widened chunk by chunk first: 100 MiB of ASCII in
 // chunks of 32 Ki characters, one thread, in memory 67 → 57 ms (three runs, timed in a program
 // of its own, 2026-12-08). vornel-convert on it, written in pieces: file to file 84 → 81 ms, pipe
 // to pipe 140 → 133 ms (bench/compare.sh, 7 rounds, within the machine's scatter).
-NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out) {
-  return ConvertBlockWise(bytes, out);
+NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out,
+                                      LineEnd lineEnd) {
+  return ConvertBlockWise(bytes, out, lineEnd);
 }

@@ -15,12 +15,17 @@ struct NumberLinesOutcome {
   bool tooLong = false;        // it holds none, but a line longer than kLongestLine
 };
 
+// How each converted line ends.
+enum class LineEnd : unsigned char { kCrLf, kLf };
+
 // Tests the characters of `text` as HasNonBinaryChars does and appends to `out`, for every
-// non-empty line of it in order, its decimal text followed by CR LF. A line ends at LF; every
+// non-empty line of it in order, its decimal text followed by `lineEnd`. A line ends at LF; every
 // CR is dropped wherever it stands. Stops at a foreign character (foreign set) or at the first
 // line longer than kLongestLine, leading zeros counted (tooLong set); `out` then holds some
 // of the lines before. Throws std::bad_alloc when memory runs out.
-NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out);
+NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out,
+                                      LineEnd lineEnd = LineEnd::kCrLf);
 // ConvertNumberLines of the UTF-16 units that `bytes` stand for one for one (ASCII; a byte
 // beyond it is a foreign character), without widening them first.
-NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out);
+NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out,
+                                      LineEnd lineEnd = LineEnd::kCrLf);

@@ -20,11 +20,12 @@
 
 class PiecewiseConversion {
  public:
-  // Appends the converted lines to `out`. Pieces of `shareFrom` characters and more are
-  // converted on two threads (see SharedConversion).
+  // Appends the converted lines, each ending with `lineEnd`, to `out`. Pieces of `shareFrom`
+  // characters and more are converted on two threads (see SharedConversion).
   explicit PiecewiseConversion(TextBuffer<char>& out,
-                               std::size_t shareFrom = tuning::kShareFromChars)
-      : out_(out), shared_(shareFrom) {}
+                               std::size_t shareFrom = tuning::kShareFromChars,
+                               LineEnd lineEnd = LineEnd::kCrLf)
+      : out_(out), shared_(shareFrom, tuning::kChunkChars, lineEnd) {}
 
   // Takes `text`, the text that follows what earlier calls have used: tests its characters,
   // converts its complete lines and returns how many characters it used. The rest, the start

@@ -5,9 +5,10 @@
 #include <type_traits>
 #include <utility>
 
-SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars)
+SharedConversion::SharedConversion(std::size_t shareFrom, std::size_t chunkChars, LineEnd lineEnd)
     : shareFrom_(std::thread::hardware_concurrency() >= 2 ? shareFrom : 0),
-      chunkChars_(chunkChars > 0 ? chunkChars : 1) {}
+      chunkChars_(chunkChars > 0 ? chunkChars : 1),
+      lineEnd_(lineEnd) {}
 
 SharedConversion::~SharedConversion() {
   if (!helper_.joinable()) return;
@@ -18,7 +19,7 @@ SharedConversion::~SharedConversion() {
 NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out,
                                              const std::function<void()>& alongside) {
   if (shareFrom_ == 0 || text.size() < shareFrom_ || !StartHelper()) {
-    return ConvertNumberLines(text, out);
+    return ConvertNumberLines(text, out, lineEnd_);
   }
   return Share(text, out, alongside);
 }
@@ -26,7 +27,7 @@ NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffe
 NumberLinesOutcome SharedConversion::Convert(std::string_view bytes, TextBuffer<char>& out,
                                              const std::function<void()>& alongside) {
   if (shareFrom_ == 0 || bytes.size() < shareFrom_ || !StartHelper()) {
-    return ConvertNumberLines(bytes, out);
+    return ConvertNumberLines(bytes, out, lineEnd_);
   }
   return Share(bytes, out, alongside);
 }
@@ -82,8 +83,8 @@ void SharedConversion::ConvertChunks() {
     chunk.error = nullptr;
     try {
       chunk.out.Clear();
-      chunk.outcome = chunk.bytes.empty() ? ConvertNumberLines(chunk.text, chunk.out)
-                                          : ConvertNumberLines(chunk.bytes, chunk.out);
+      chunk.outcome = chunk.bytes.empty() ? ConvertNumberLines(chunk.text, chunk.out, lineEnd_)
+                                          : ConvertNumberLines(chunk.bytes, chunk.out, lineEnd_);
     } catch (...) {
       chunk.error = std::current_exception();
     }

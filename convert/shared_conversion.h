@@ -26,14 +26,16 @@ class SharedConversion {
  public:
   // Shares texts of at least `shareFrom` characters in chunks of `chunkChars`, when the
   // processor runs two threads at once; the helper thread starts with the first such text.
+  // Converted lines end with `lineEnd`.
   explicit SharedConversion(std::size_t shareFrom = tuning::kShareFromChars,
-                            std::size_t chunkChars = tuning::kChunkChars);
+                            std::size_t chunkChars = tuning::kChunkChars,
+                            LineEnd lineEnd = LineEnd::kCrLf);
   ~SharedConversion();
   SharedConversion(const SharedConversion&) = delete;
   SharedConversion& operator=(const SharedConversion&) = delete;
 
-  // As ConvertNumberLines(text, out), with the same outcome and the same characters appended
-  // to `out`. When the text is shared, the helper first runs `alongside` (work that would
+  // As ConvertNumberLines(text, out, lineEnd), with the same outcome and the same characters
+  // appended to `out`. When the text is shared, the helper first runs `alongside` (work that would
   // otherwise wait for the conversion, such as reading what comes next) if it wakes before the
   // caller has converted every chunk: it runs at most once, and has ended when Convert
   // returns. `alongside` must not throw. Throws std::bad_alloc when memory runs out.
@@ -86,6 +88,7 @@ class SharedConversion {
 
   const std::size_t shareFrom_;
   const std::size_t chunkChars_;
+  const LineEnd lineEnd_;
   std::vector<Chunk> chunks_;
   std::thread helper_;
   std::mutex mutex_;

@@ -47,13 +47,14 @@ std::optional<ConvertedInput> ConvertBatchInput(
 
 std::optional<ConvertedInput> ConvertInputPieces(
     const PieceReader& read, const EncodingRule& encodingOf,
-    const std::function<bool(std::string_view bytes)>& write, std::size_t pieceBytes) {
+    const std::function<bool(std::string_view bytes)>& write, std::size_t pieceBytes,
+    LineEnd lineEnd) {
   ConvertedInput input;
   TextBuffer<char> bytes;  // the result, handed on in runs
   // Room for a run and what one piece adds to it at most (three bytes for a line of two
   // characters), so that it never moves; only what is written is ever touched.
   bytes.Reserve(tuning::kResultRunBytes + pieceBytes / 2 * 3 / 2 + 64);
-  PiecewiseConversion conversion(bytes);
+  PiecewiseConversion conversion(bytes, tuning::kShareFromChars, lineEnd);
   std::optional<TextEncoding> encoding;
   // The helper thread of the conversion reads the next piece while it would otherwise wait.
   const auto take = [&](std::string_view piece, bool last,

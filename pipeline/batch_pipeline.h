@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/number_lines.h"
 #include "convert/text_place.h"
 #include "storage/file_access.h"
 #include "storage/text_decoding.h"
@@ -45,11 +46,12 @@ using EncodingRule =
     std::function<std::optional<TextEncoding>(std::string_view start, bool complete)>;
 
 // ConvertBatchInput for the bytes that `read` hands on, their encoding told by `encodingOf`
-// (ConvertBatchInput's is EncodingOf); nullopt when `read` fails.
+// (ConvertBatchInput's is EncodingOf), each number's line ending with `lineEnd`; nullopt when
+// `read` fails.
 std::optional<ConvertedInput> ConvertInputPieces(
     const PieceReader& read, const EncodingRule& encodingOf,
     const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = tuning::kBatchPieceBytes);
+    std::size_t pieceBytes = tuning::kBatchPieceBytes, LineEnd lineEnd = LineEnd::kCrLf);
 
 // Why the hand-over of a converted input stopped.
 enum class HandOverFailure {

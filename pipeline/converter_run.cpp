@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "convert/text_buffer.h"
 #include "storage/file_access.h"
 #include "storage/open_file.h"
 
@@ -35,23 +34,6 @@ class Result {
   std::optional<OpenFile> spool_;
 };
 
-// Hands on the result's bytes with LF alone at each line end: without their CRs.
-class LfLines {
- public:
-  std::string_view Of(std::string_view crlf) {
-    char* const start = lines_.Room(crlf.size());
-    char* put = start;
-    for (const char c : crlf) {
-      *put = c;
-      put += c == '\r' ? 0 : 1;  // without a branch: a CR is overwritten by what follows it
-    }
-    return {start, static_cast<std::size_t>(put - start)};
-  }
-
- private:
-  TextBuffer<char> lines_;
-};
-
 }  // namespace
 
 ConversionOutcome RunConversion(const ConversionRequest& request) {
@@ -62,17 +44,20 @@ ConversionOutcome RunConversion(const ConversionRequest& request) {
   Result result(request.output);
   if (!result.Ready()) return {Kind::kOutputUnwritable, std::nullopt};
 
-  LfLines lf;
-  const auto write = [&](std::string_view bytes) {
-    return result.Write(request.crlf ? bytes : lf.Of(bytes));
-  };
+  const auto write = [&](std::string_view bytes) { return result.Write(bytes); };
+  // Each number is written with its line end. Against dropping the CRs afterwards, whole runs
+  // with LF alone on 200 MiB written in pieces, file to file: UTF-16 117 → 101 ms, ASCII
+  // 105 → 89 ms; pipe to pipe 167 → 156 and 133 → 120 ms (medians of 7 alternating rounds,
+  // 2026-12-08).
+  const LineEnd lineEnd = request.crlf ? LineEnd::kCrLf : LineEnd::kLf;
   // A named file from its start; standard input as it comes.
-  const auto converted = request.input ? ConvertTextInput(*input, write)
-                                       : ConvertStreamInput(
-                                             [&](const PieceTaker& take, std::size_t bytes) {
-                                               return input->ReadOnInPieces(take, bytes);
-                                             },
-                                             write);
+  const auto converted = request.input
+                             ? ConvertTextInput(*input, write, tuning::kBatchPieceBytes, lineEnd)
+                             : ConvertStreamInput(
+                                   [&](const PieceTaker& take, std::size_t bytes) {
+                                     return input->ReadOnInPieces(take, bytes);
+                                   },
+                                   write, tuning::kBatchPieceBytes, lineEnd);
   if (!converted) return {Kind::kInputUnreadable, std::nullopt};
   if (converted->foreign) return {Kind::kForeign, converted->place};
   if (converted->tooLong) return {Kind::kTooLong, converted->place};

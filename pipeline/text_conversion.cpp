@@ -27,7 +27,7 @@ std::optional<TextEncoding> SniffedEncodingOf(std::string_view start,
 
 std::optional<ConvertedInput> ConvertTextInput(
     OpenFile& input, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes) {
+    std::size_t pieceBytes, LineEnd lineEnd) {
   const std::optional<std::uint64_t> length = input.Size();
   if (!length) return std::nullopt;
   return ConvertInputPieces(
@@ -35,12 +35,12 @@ std::optional<ConvertedInput> ConvertTextInput(
       [&](std::string_view start, bool complete) {
         return SniffedEncodingOf(start, *length, complete);
       },
-      write, pieceBytes);
+      write, pieceBytes, lineEnd);
 }
 
 std::optional<ConvertedInput> ConvertStreamInput(
     const PieceReader& read, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes) {
+    std::size_t pieceBytes, LineEnd lineEnd) {
   std::string start;         // the stream's first two bytes
   bool evenAssumed = false;  // told UTF-16LE by its bytes before its length was known
   std::uint64_t used = 0;    // bytes used before the current piece
@@ -66,7 +66,7 @@ std::optional<ConvertedInput> ConvertStreamInput(
     return encoding;
   };
   const std::optional<ConvertedInput> converted =
-      ConvertInputPieces(toTheEnd, encodingOf, write, pieceBytes);
+      ConvertInputPieces(toTheEnd, encodingOf, write, pieceBytes, lineEnd);
   if (!converted || !evenAssumed || length % 2 == 0) return converted;
   // An odd length after all: the text is UTF-8, whose second byte, a NUL, refuses it, or the
   // first already.

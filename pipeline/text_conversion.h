@@ -23,12 +23,12 @@ std::optional<TextEncoding> SniffedEncodingOf(std::string_view start,
                                               std::optional<std::uint64_t> length, bool complete);
 
 // Converts the text of `input` from its start as ConvertBatchInput converts a file, with the
-// encoding SniffedEncodingOf tells, and places a refusal as it goes (ConvertedInput::place).
-// nullopt when it cannot be read. Throws std::bad_alloc when
-// memory runs out.
+// encoding SniffedEncodingOf tells, each number's line ending with `lineEnd`, and places a
+// refusal as it goes (ConvertedInput::place). nullopt when it cannot be read. Throws
+// std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertTextInput(
     OpenFile& input, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = tuning::kBatchPieceBytes);
+    std::size_t pieceBytes = tuning::kBatchPieceBytes, LineEnd lineEnd = LineEnd::kCrLf);
 
 // ConvertTextInput for a stream, whose length is known only at its end: the bytes `read`
 // hands on, converted as they come, with the same outcome as the same bytes in a file. It reads
@@ -36,4 +36,4 @@ std::optional<ConvertedInput> ConvertTextInput(
 // cut off. nullopt when `read` fails. Throws std::bad_alloc when memory runs out.
 std::optional<ConvertedInput> ConvertStreamInput(
     const PieceReader& read, const std::function<bool(std::string_view bytes)>& write,
-    std::size_t pieceBytes = tuning::kBatchPieceBytes);
+    std::size_t pieceBytes = tuning::kBatchPieceBytes, LineEnd lineEnd = LineEnd::kCrLf);

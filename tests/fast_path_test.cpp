@@ -215,6 +215,12 @@ Converted FastConversion(std::u16string_view text) {
   const NumberLinesOutcome bytesOutcome = ConvertNumberLines(std::string_view(bytes), bytesOut);
   ExpectSame(ConvertedOf(bytesOutcome, bytesOut.View()), converted, "as bytes");
   EXPECT_EQ(bytesOutcome.lineFeeds, outcome.lineFeeds);
+  // With LF alone: the same lines without their CRs.
+  Converted withoutCrs = converted;
+  std::erase(withoutCrs.bytes, '\r');
+  TextBuffer<char> lfOut;
+  const NumberLinesOutcome lfOutcome = ConvertNumberLines(text, lfOut, LineEnd::kLf);
+  ExpectSame(ConvertedOf(lfOutcome, lfOut.View()), withoutCrs, "with LF alone");
   return converted;
 }
 

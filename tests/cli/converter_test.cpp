@@ -114,6 +114,12 @@ TEST(ConverterTest, ArgumentsAndTheirMistakes) {
       {"three paths", {"-", "-", "x"}, "1\n", 1, "", Invalid("x")},
       {"--lf", {"--lf"}, "101\r\n11\n", 0, "5\n3\n", ""},
       {"--crlf", {"--crlf", "-", "-"}, "101\n11", 0, "5\r\n3\r\n", ""},
+      {"--lf on a text two threads share",
+       {"--lf"},
+       Repeat("101\r\n", 20000),
+       0,
+       Repeat("5\n", 20000),
+       ""},
       {"the default line end", {}, "101\n\n11\r\n", 0, Lines({"5", "3"}), ""},
       {"no option after --", {"--", "-x"}, "", 2, "", "-x: " + In(kUnreadable)},
   };

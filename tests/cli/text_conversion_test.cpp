@@ -14,12 +14,6 @@
 
 namespace {
 
-std::string Repeated(const std::string& part, int times) {
-  std::string text;
-  for (int k = 0; k < times; ++k) text += part;
-  return text;
-}
-
 TEST(TextConversionTest, TheEncodingOfATextWithoutAMarkIsToldByItsBytes) {
   struct Case {
     const char* name;
@@ -87,16 +81,16 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
       {"no foreign character", "0\r\n" + tooLong, Refusal::kForeign, {0, 0}},
       {"a line too long", "1\n\n" + tooLong + "\n1", Refusal::kTooLong, {3, 0}},
       {"31 digits and CRs, then the last line too long",
-       Repeated("1\r", 31) + "\n" + tooLong,
+       Repeat("1\r", 31) + "\n" + tooLong,
        Refusal::kTooLong,
        {2, 0}},
-      {"late in a long text", Repeated("10\r\n", 3000) + "0\r\n1x", Refusal::kForeign, {3002, 2}},
+      {"late in a long text", Repeat("10\r\n", 3000) + "0\r\n1x", Refusal::kForeign, {3002, 2}},
       {"a foreign character after a line too long",
        tooLong + "\n1\r\n\n10 ",
        Refusal::kForeign,
        {4, 3}},
       {"late in a text the two threads share",
-       Utf16Bytes(Repeated("1\r\n\n", 40000) + "1" + tooLong),
+       Utf16Bytes(Repeat("1\r\n\n", 40000) + "1" + tooLong),
        Refusal::kTooLong,
        {80001, 0}},
   };
@@ -120,14 +114,14 @@ TEST(TextConversionTest, ARefusalIsPlacedWhereverThePiecesEnd) {
 // A stream's length is known only at its end: converted as it comes, it must give what the
 // same bytes give in a file, also when they look like UTF-16LE but their length is odd.
 TEST(TextConversionTest, AStreamIsConvertedAsTheSameBytesInAFile) {
-  const std::string utf16 = Utf16Bytes(Repeated("10\r\n", 3000));
+  const std::string utf16 = Utf16Bytes(Repeat("10\r\n", 3000));
   const std::string cases[] = {
       utf16,
       utf16 + "1",
       utf16 + Utf16Bytes("x") + "1",
       Utf16Bytes("\n") + utf16 + "1",
-      Utf16Bytes(Repeated("1", 32) + "\n") + utf16 + "1",
-      Repeated("0\n", 3000) + "1",
+      Utf16Bytes(Repeat("1", 32) + "\n") + utf16 + "1",
+      Repeat("0\n", 3000) + "1",
       Utf16WithMark("10\n") + "1",
       "",
   };
