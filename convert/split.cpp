@@ -13,6 +13,7 @@
 
 #include "convert/binary.h"
 #include "convert/block_scan.h"
+#include "convert/two_threads.h"
 #include "tuning/tuning.h"
 
 void TrimTrailingLineBreaks(std::u16string_view& text) {
@@ -167,14 +168,13 @@ class TailSplit {
   std::int64_t Examined() const { return examined_.load(); }
   // Waits until Examined() is no longer `seen`.
   void AwaitPast(std::int64_t seen) const { examined_.wait(seen); }
-  // The calling thread has examined `examined` positions of its own part (kEnded: all).
-  void Told(std::int64_t examined) {
-    told_.store(examined);
-    told_.notify_one();
-  }
+  // The calling thread has examined `examined` positions of its own part.
+  void Told(std::int64_t examined) { lead_.Tell(examined); }
+  // Nothing holds the calling thread up any more: the helper needs no bound.
+  void Unbound() { lead_.Release(); }
   void Stop() {
     stop_.store(true);
-    Told(kEnded);
+    lead_.Release();
   }
   // The tail's entries, once Examined() is kEnded; throws what its split threw.
   NumberValues Entries() {
@@ -195,10 +195,7 @@ class TailSplit {
           [this](std::int64_t position) {
             examined_.store(position + 1);
             examined_.notify_one();
-            const std::int64_t waitAbove = position + 1 - tuning::kHelperLeadChars;
-            for (std::int64_t told = 0; !stop_.load() && (told = told_.load()) < waitAbove;) {
-              told_.wait(told);
-            }
+            lead_.AwaitWithin(position + 1);
             return stop_.load();
           },
           kStepEvery);
@@ -212,7 +209,7 @@ class TailSplit {
   NumberValues entries_;
   std::exception_ptr error_;
   std::atomic<std::int64_t> examined_{0};
-  std::atomic<std::int64_t> told_{0};
+  Lead lead_{tuning::kHelperLeadChars};
   std::atomic<bool> stop_{false};
   std::thread thread_;  // last: it starts once everything else is there
 };
@@ -244,10 +241,10 @@ bool SplitValuesOnTwoThreads(std::u16string_view text, std::size_t cut, NumberVa
       return step(position + examinedInTail());
     };
   } else {
-    tail->Told(kEnded);  // nothing holds this thread up: the helper needs no bound
+    tail->Unbound();  // no steps hold this thread up
   }
   if (!SplitValues(text.substr(0, cut), head, listLineCount, headStep, stepEvery)) return false;
-  tail->Told(kEnded);
+  tail->Unbound();
   // The tail's split ends, stepped through as it goes.
   for (std::int64_t seen = 0; (seen = tail->Examined()) != kEnded; tail->AwaitPast(seen)) {
     if (step && step(static_cast<std::int64_t>(cut) + seen - 1)) {

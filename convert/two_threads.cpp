@@ -18,35 +18,25 @@ class Parts {
     part = next_.fetch_add(1, std::memory_order_relaxed);
     return part < count_;
   }
-  // The same for the helper, which first waits while it is kHelperLeadParts ahead of the parts
-  // the calling thread has told of: while the calling thread is held elsewhere (a message box
-  // of the pump), the helper does not take the rest of the work and its processor.
+  // The same for the helper, which first keeps within kHelperLeadParts of the parts the
+  // calling thread has told of.
   bool TakeAsHelper(std::int64_t& part) {
-    for (;;) {
-      const std::int64_t told = told_.load();
-      const std::int64_t next = next_.load(std::memory_order_relaxed);
-      if (stopped_.load() || next >= count_) return false;
-      if (next < told + tuning::kHelperLeadParts) return Take(part);
-      told_.wait(told);
-    }
+    lead_.AwaitWithin(next_.load(std::memory_order_relaxed));
+    return Take(part);
   }
   std::int64_t Done() { return done_.fetch_add(1) + 1; }
   // The calling thread has told of `told` parts done.
-  void Told(std::int64_t told) {
-    told_.store(told);
-    told_.notify_one();
-  }
+  void Told(std::int64_t told) { lead_.Tell(told); }
   void Stop() {
     stopped_.store(true);
-    told_.fetch_add(1);  // wakes a waiting helper, which then sees the stop
-    told_.notify_one();
+    lead_.Release();  // a waiting helper wakes and sees the stop
   }
 
  private:
   const std::int64_t count_;
   std::atomic<std::int64_t> next_{0};
   std::atomic<std::int64_t> done_{0};
-  std::atomic<std::int64_t> told_{0};
+  Lead lead_{tuning::kHelperLeadParts};
   std::atomic<bool> stopped_{false};
 };
 
