@@ -163,15 +163,16 @@ int RemoveLeftoverReplacements(const std::u16string& path) {
   return removed;
 }
 
-std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bool denyWriters) {
+template <class Text>
+std::optional<Text> ReadUnicodeTextFile(const std::u16string& path, bool denyWriters) {
   auto file = OpenForReading(path, denyWriters);
   if (!file) return std::nullopt;
-  std::u16string text;
+  Text text;
   // Room for a UTF-16LE file's characters up front: the text is not copied while it grows.
   if (const auto size = file->Size(); size && *size / 2 < text.max_size() - 2) {
     text.reserve(static_cast<std::size_t>(*size / 2) + 2);
   }
-  UnicodeTextDecoder decoder(text);
+  BasicUnicodeTextDecoder<Text> decoder(text);
   const bool read = ReadPieces(
       *file, file->Size(), tuning::kReadPieceBytes,
       ReadingAhead([&](std::string_view bytes, bool last, const PieceRead& /*readNext*/) {
@@ -180,6 +181,8 @@ std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path, bo
   if (!read) return std::nullopt;
   return text;
 }
+template std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string&, bool);
+template std::optional<FirstTouchedU16String> ReadUnicodeTextFile(const std::u16string&, bool);
 
 bool ReadFileInPieces(const std::u16string& path, bool denyWriters, const PieceTaker& take,
                       std::size_t pieceBytes) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "storage/first_touch.h"
 #include "storage/piece_reading.h"
 #include "tuning/tuning.h"
 
@@ -88,8 +89,9 @@ int RemoveLeftoverReplacements(const std::u16string& path);
 // decodes to characters other than digits. nullopt when the file cannot be opened or read
 // (missing, a folder, locked, access denied); throws std::bad_alloc when it does not fit in
 // memory. `denyWriters` also fails while another program holds the file open for writing.
-std::optional<std::u16string> ReadUnicodeTextFile(const std::u16string& path,
-                                                  bool denyWriters = false);
+// `Text`: std::u16string, or FirstTouchedU16String for a long text shown at once.
+template <class Text = std::u16string>
+std::optional<Text> ReadUnicodeTextFile(const std::u16string& path, bool denyWriters = false);
 
 // Hands the bytes of the file at `path` to `take` in pieces, so that they are never held
 // whole: each call gets the bytes the call before did not use, followed by up to

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "storage/file_access.h"
+#include "storage/first_touch.h"
 #include "storage/utf8.h"
 
 #if defined(__SSE2__)
@@ -44,7 +45,8 @@ std::optional<TextEncoding> EncodingOf(std::string_view start, bool complete) {
   return TextEncoding{false, start.starts_with(kUtf16LeMark) ? kUtf16LeMark.size() : 0};
 }
 
-std::size_t UnicodeTextDecoder::Decode(std::string_view bytes, bool last) {
+template <class Text>
+std::size_t BasicUnicodeTextDecoder<Text>::Decode(std::string_view bytes, bool last) {
   std::size_t taken = 0;
   if (encoding_ == Encoding::kUndecided) {
     const std::optional<TextEncoding> encoding = EncodingOf(bytes, last);
@@ -58,7 +60,8 @@ std::size_t UnicodeTextDecoder::Decode(std::string_view bytes, bool last) {
   return taken;
 }
 
-std::size_t UnicodeTextDecoder::DecodeUtf16Le(std::string_view bytes, bool last) {
+template <class Text>
+std::size_t BasicUnicodeTextDecoder<Text>::DecodeUtf16Le(std::string_view bytes, bool last) {
   const std::size_t units = bytes.size() / 2;
   std::size_t i = 0;
   while (i < units) {
@@ -93,7 +96,8 @@ std::size_t UnicodeTextDecoder::DecodeUtf16Le(std::string_view bytes, bool last)
   return bytes.size();
 }
 
-std::size_t UnicodeTextDecoder::RunEnd(std::string_view bytes, std::size_t from) const {
+template <class Text>
+std::size_t BasicUnicodeTextDecoder<Text>::RunEnd(std::string_view bytes, std::size_t from) const {
   const std::size_t units = bytes.size() / 2;
   if (from == units || NeedsMoreThanCopy(UnitAt(bytes, from), previous_)) return from;
   std::size_t k = from + 1;
@@ -123,7 +127,8 @@ std::size_t UnicodeTextDecoder::RunEnd(std::string_view bytes, std::size_t from)
   return units;
 }
 
-std::size_t UnicodeTextDecoder::DecodeUtf8(std::string_view bytes, bool last) {
+template <class Text>
+std::size_t BasicUnicodeTextDecoder<Text>::DecodeUtf8(std::string_view bytes, bool last) {
   std::size_t i = 0;
   while (i < bytes.size()) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
@@ -145,7 +150,8 @@ std::size_t UnicodeTextDecoder::DecodeUtf8(std::string_view bytes, bool last) {
   return bytes.size();
 }
 
-void UnicodeTextDecoder::PutSpecial(char32_t c) {
+template <class Text>
+void BasicUnicodeTextDecoder<Text>::PutSpecial(char32_t c) {
   if (c == u'\n') {
     if (previous_ != u'\r') out_.push_back(u'\r');
     out_.push_back(u'\n');
@@ -159,11 +165,15 @@ void UnicodeTextDecoder::PutSpecial(char32_t c) {
   lineOpen_ = c != u'\n';
 }
 
-void UnicodeTextDecoder::Finish() {
+template <class Text>
+void BasicUnicodeTextDecoder<Text>::Finish() {
   // Every line, the last one included, ends with CR LF.
   if (lineOpen_) out_.append(u"\r\n");
   lineOpen_ = false;
 }
+
+template class BasicUnicodeTextDecoder<std::u16string>;
+template class BasicUnicodeTextDecoder<FirstTouchedU16String>;
 
 std::u16string DecodeUnicodeText(std::string_view bytes) {
   std::u16string text;

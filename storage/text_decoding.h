@@ -21,11 +21,13 @@ struct TextEncoding {
 // bytes are known and `complete` is not set (more may follow).
 std::optional<TextEncoding> EncodingOf(std::string_view start, bool complete);
 
-class UnicodeTextDecoder {
+// `Text`: std::u16string or FirstTouchedU16String.
+template <class Text>
+class BasicUnicodeTextDecoder {
  public:
   // Appends the decoded text to `out`, whose owner may remove text from its front between
   // calls.
-  explicit UnicodeTextDecoder(std::u16string& out) : out_(out) {}
+  explicit BasicUnicodeTextDecoder(Text& out) : out_(out) {}
 
   // Decodes the whole characters at the start of `bytes` (the file's bytes that follow those
   // taken so far) and returns how many bytes it took. The rest, at most three bytes of an
@@ -43,8 +45,10 @@ class UnicodeTextDecoder {
   void PutSpecial(char32_t codePoint);
   void Finish();
 
-  std::u16string& out_;
+  Text& out_;
   bool lineOpen_ = false;  // characters have come since the last line end
   Encoding encoding_ = Encoding::kUndecided;
   char32_t previous_ = 0;  // the character before the next one, as it stood in the file
 };
+
+using UnicodeTextDecoder = BasicUnicodeTextDecoder<std::u16string>;

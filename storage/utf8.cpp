@@ -65,13 +65,3 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
     out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
   }
 }
-
-void AppendUtf16(std::u16string& out, char32_t codePoint) {
-  if (codePoint < 0x10000) {
-    out.push_back(static_cast<char16_t>(codePoint));
-    return;
-  }
-  const char32_t offset = codePoint - 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
-}

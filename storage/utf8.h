@@ -21,5 +21,14 @@ std::size_t Utf8SequenceLength(unsigned char lead);
 // Appends the UTF-8 form of `codePoint` (at most 0x10FFFF, not a surrogate) to `out`.
 void AppendUtf8(std::string& out, char32_t codePoint);
 
-// Appends `codePoint` to `out` as one UTF-16 code unit or a surrogate pair.
-void AppendUtf16(std::u16string& out, char32_t codePoint);
+// Appends `codePoint` to `out`, a UTF-16 text, as one code unit or a surrogate pair.
+template <class Text>
+void AppendUtf16(Text& out, char32_t codePoint) {
+  if (codePoint < 0x10000) {
+    out.push_back(static_cast<char16_t>(codePoint));
+    return;
+  }
+  const char32_t offset = codePoint - 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (offset >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (offset & 0x3FF)));
+}

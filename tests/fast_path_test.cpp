@@ -824,6 +824,19 @@ TEST_F(BatchInputTest, FilesOfManyPiecesReadWhole) {
   }
 }
 
+TEST_F(BatchInputTest, ATextWhoseMemoryTwoThreadsTouchFirstReadsTheSame) {
+  Inputs inputs(19);
+  const std::string block = Utf16Bytes(A(inputs.Filler(8192, 20)));
+  std::string bytes = "\xFF\xFE";
+  while (bytes.size() < tuning::kTouchOnTwoThreadsFrom + 3) bytes += block;
+  const std::u16string path = (folder_.path() / "long.txt").u16string();
+  WriteBytes(path, bytes);
+  const auto plain = ReadUnicodeTextFile(path);
+  const auto touched = ReadUnicodeTextFile<FirstTouchedU16String>(path);
+  ASSERT_TRUE(plain && touched);
+  EXPECT_TRUE(std::u16string_view(*touched) == std::u16string_view(*plain));
+}
+
 TEST_F(BatchInputTest, AFileThatCannotBeReadGivesNothing) {
   EXPECT_FALSE(ConvertBatchInput((folder_.path() / "missing.tbin").u16string(),
                                  [](std::string_view) { return true; }));
