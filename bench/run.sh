@@ -279,7 +279,7 @@ echo "Inputs: $P10_numbers and $P200_numbers random binary numbers of 1 to 31 di
   "($(mb "$SIZE10") and $(mb "$SIZE200") of UTF-16LE, half as much ASCII); times are medians."
 echo "Floors on this run (200 MiB): plain reads of the UTF-16 input $(ms "$V_utf16_read_s")," \
   "of the ASCII input $(ms "$V_ascii_read_s"); writing the result $(ms "$V_write_s")," \
-  "flushing it $(ms "$V_flush_s"); filling 200 MiB of new memory $(ms "$V_fresh_s")."
+  "flushing it $(ms "$V_flush_s"); filling 200 MiB of new memory on two threads $(ms "$V_fresh_s")."
 echo "A measure's floor: read + write, and + flush where the program flushes (file to file);" \
   "from a pipe to a pipe the pipes alone (cat | a program that passes the result on | cat):" \
   "UTF-16 $(ms "$V_utf16_pipes_s"), ASCII $(ms "$V_ascii_pipes_s")."
@@ -307,7 +307,7 @@ row "Peak resident size, wine process, 200 MiB" "$(mb "$WINE_RSS")" "" "" \
   "<= 2.5× in" \
   "$(met "$(awk -v m="$WINE_RSS" -v s="$SIZE200" 'BEGIN { print m / s }')" "<=" 2.5)"
 # The dialog holds every number's value (4 bytes) and the results as UTF-16 text: new memory
-# that it fills once, at the rate filling 200 MiB took.
+# that it fills once, at the rate filling 200 MiB on two threads took.
 convert_memory=$(awk -v n="$P200_numbers" -v r="$(stat -c %s "$TMP/expected-200.result")" \
   'BEGIN { print 4 * n + 2 * r }')
 convert_floor=$(awk -v f="$V_fresh_s" -v b="$convert_memory" 'BEGIN { print f * b / (200 * 1048576) }')
@@ -329,7 +329,7 @@ row "Read file, 200 MiB, click to text shown" "$(ms "$D_cancel_file_read_seconds
   "$(ms "$read_floor")" "$(ratio "$D_cancel_file_read_seconds" "$read_floor")" \
   "<= 2× batch ($(awk -v r="$read_ratio" 'BEGIN { printf "%.1f×", r }'))" \
   "$(met "$read_ratio" "<=" 2)"
-note "  (floor: plain reads + filling 200 MiB of new memory)" "$(ms "$V_fresh_s")"
+note "  (floor: plain reads + filling 200 MiB of new memory on two threads)" "$(ms "$V_fresh_s")"
 row "Read file, 10 MiB, click to text shown" "$(ms "$D_read_seconds")" "" "" "" "" "" "-" ""
 note "  (the dialog's logic alone, native, no window)" "$(ms "$L_read_seconds")"
 row "Cancel answered, splitting phase (200 MiB run)" \

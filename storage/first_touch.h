@@ -11,7 +11,7 @@
 
 // Touches every page of the `size` bytes at `bytes` once, the upper half on a helper thread;
 // all on the calling thread when no thread can be started.
-void TouchOnTwoThreads(char* bytes, std::size_t size);
+void TouchOnTwoThreads(char* bytes, std::size_t size) noexcept;
 
 // std::allocator, except that a block of tuning::kTouchOnTwoThreadsFrom bytes or more is
 // touched with TouchOnTwoThreads before it is handed out. Throws std::bad_alloc as it does.
@@ -21,7 +21,7 @@ struct FirstTouchAllocator {
 
   FirstTouchAllocator() = default;
   template <class U>
-  FirstTouchAllocator(const FirstTouchAllocator<U>& /*other*/) noexcept {}  // NOLINT
+  FirstTouchAllocator(const FirstTouchAllocator<U>& /*other*/) noexcept {}
 
   T* allocate(std::size_t count) {
     T* const block = std::allocator<T>().allocate(count);

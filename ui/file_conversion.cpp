@@ -27,8 +27,8 @@ void CVornelDlg::OnBnClickedReadFile() {
   // text stored rather than a copy, so 200 MiB of new memory is touched once, not twice: Read
   // file of 200 MiB written in 4 KiB pieces, under wine, 2155 → 798 ms (bench/compare.sh,
   // 5 rounds, 2026-12-08, load 4 to 6).
-  // Its new memory is touched by two threads first: 200 MiB, 637 → 447 ms (single runs of the
-  // dialog's driver under wine, 2026-12-08).
+  // Its new memory is touched by two threads first: 200 MiB under wine, 659 → 435 ms
+  // (bench/compare.sh, 5 rounds, 2026-12-08).
   std::optional<SharedText> text;
   try {
     if (auto read = ReadUnicodeTextFile<FirstTouchedU16String>(path)) {
