@@ -21,7 +21,7 @@ struct FirstTouchAllocator {
 
   FirstTouchAllocator() = default;
   template <class U>
-  FirstTouchAllocator(const FirstTouchAllocator<U>& /*other*/) noexcept {}
+  explicit FirstTouchAllocator(const FirstTouchAllocator<U>& /*other*/) noexcept {}
 
   T* allocate(std::size_t count) {
     T* const block = std::allocator<T>().allocate(count);
