@@ -20,6 +20,13 @@ namespace tuning {
 // turn; the scatter is as large as the differences).
 inline constexpr std::size_t kReadPieceBytes = std::size_t{1} << 18;
 
+// Bytes of new memory from which Read file's text is touched by two threads before it is
+// decoded into. Against a thread started and ended (about 4.5 ms under wine, see
+// kSplitOnTwoThreadsFrom), first touches cost about 2.7 ms a MiB on one thread, and two threads
+// save about a third of that (Read file of 200 MiB: 659 → 435 ms, bench/compare.sh, 5 rounds),
+// so they pay from about 5 MiB; the bound is about three times that.
+inline constexpr std::size_t kTouchOnTwoThreadsFrom = std::size_t{1} << 24;
+
 // Bytes of a new result after which their writing to the disk is started and, on a thread of
 // its own, waited for (Linux), so that the flush before it takes its file's place waits only
 // for the last of them: vornel-convert on the 200 MiB input took 102 ms flushing everything at
@@ -136,11 +143,6 @@ inline constexpr std::int64_t kHelperLeadParts = 64;
 // 10 Mi characters and 0.3 million numbers; each bound is about twice that. Below them, on
 // 10 MiB, two threads had cost 11 ms (56 → 67 ms, bench/compare.sh, 5 rounds).
 inline constexpr std::size_t kSplitOnTwoThreadsFrom = std::size_t{1} << 24;
-// Bytes of new memory from which Read file's text is touched by two threads before it is
-// decoded into: the same cost of a thread against about 2.7 ms a MiB of first touches on one
-// thread, of which two threads save about a third, pays from about 5 MiB; the bound is about
-// three times that.
-inline constexpr std::size_t kTouchOnTwoThreadsFrom = std::size_t{1} << 24;
 inline constexpr std::int64_t kWriteOnTwoThreadsFrom = std::int64_t{1} << 20;
 // How many characters the helper may split beyond those the dialog's thread has stepped
 // through, for the same reason: about 3 ms of splitting. Cancel under wine, answered in the
