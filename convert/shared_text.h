@@ -10,10 +10,13 @@
 class SharedText {
  public:
   SharedText() = default;
-  // Takes `text` over (leaving it empty). Throws std::bad_alloc when memory runs out; `text`
-  // is then kept.
-  explicit SharedText(std::u16string&& text) {
-    auto owned = std::make_shared<const std::u16string>(std::move(text));
+  // Takes `text`, a string of UTF-16 units with any allocator, over (leaving it empty). Throws
+  // std::bad_alloc when memory runs out; `text` is then kept.
+  template <class Allocator>
+  explicit SharedText(std::basic_string<char16_t, std::char_traits<char16_t>, Allocator>&& text) {
+    auto owned =
+        std::make_shared<const std::basic_string<char16_t, std::char_traits<char16_t>, Allocator>>(
+            std::move(text));
     chars_ = *owned;
     owner_ = std::move(owned);
     text.clear();  // NOLINT(bugprone-use-after-move): a moved-from string need not be empty

@@ -1,6 +1,5 @@
 // Choosing a file, reading it into the dialog and converting all its lines with progress and
 // Cancel.
-#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -32,8 +31,7 @@ void CVornelDlg::OnBnClickedReadFile() {
   std::optional<SharedText> text;
   try {
     if (auto read = ReadUnicodeTextFile<FirstTouchedU16String>(path)) {
-      auto owned = std::make_shared<const FirstTouchedU16String>(std::move(*read));
-      SharedText shared(owned, *owned);
+      SharedText shared(std::move(*read));
       window_.ShareText(IDC_EDIT_FILE_TEXT, shared);
       text = std::move(shared);
     }
