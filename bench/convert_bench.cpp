@@ -13,7 +13,7 @@
 //   flush_s, fresh_s.
 //
 //   vornel_bench_convert CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...
-//   vornel_bench_convert --pass EXPECTED     (reads standard input, writes EXPECTED)
+//   vornel_bench_convert --pass EXPECTED INPUT_BYTES  (reads standard input, passes EXPECTED on)
 // With "-" for CONVERTER only the floors are timed.
 
 #include <fcntl.h>
@@ -95,29 +95,47 @@ std::optional<double> PlainRead(const std::string& path) {
   return Since(start);
 }
 
-// The pipes' part of `cat IN | vornel-convert | cat > OUT`: reads standard input to its end,
-// then copies the file at `expected` to standard output, both pipes asked to hold what the
-// converter asks for, through one buffer (new memory is slow to touch on some machines).
-int PassOn(const char* expected) {
+// The pipes' part of `cat IN | vornel-convert | cat > OUT`: reads standard input to its end
+// and, as it goes, copies the file at `expected` to standard output in step with it (after
+// each piece read, the share of the result that the input read so far stands for, the input
+// being `inputBytes` long), as a converter of a stream passes its result on while it reads;
+// both pipes asked to hold what the converter asks for, through two buffers (new memory is slow
+// to touch on some machines).
+int PassOn(const char* expected, std::uint64_t inputBytes) {
   for (const int fd : {STDIN_FILENO, STDOUT_FILENO}) {
     ::fcntl(fd, F_SETPIPE_SZ, static_cast<int>(tuning::kPipeBytes));
   }
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kReadBytes);
-  ssize_t got = 0;
-  while ((got = ::read(STDIN_FILENO, buffer.get(), kReadBytes)) > 0) {
-  }
   const int fd = ::open(expected, O_RDONLY | O_CLOEXEC);
-  if (got != 0 || fd < 0) return 1;
-  while ((got = ::read(fd, buffer.get(), kReadBytes)) > 0) {
-    for (ssize_t at = 0; at < got;) {
-      const ssize_t n =
-          ::write(STDOUT_FILENO, buffer.get() + at, static_cast<std::size_t>(got - at));
-      if (n <= 0) return 1;
-      at += n;
+  struct stat result {};
+  if (fd < 0 || ::fstat(fd, &result) != 0 || inputBytes == 0) return 1;
+  const auto resultBytes = static_cast<std::uint64_t>(result.st_size);
+  const auto in = std::make_unique_for_overwrite<char[]>(kReadBytes);
+  const auto out = std::make_unique_for_overwrite<char[]>(kReadBytes);
+  std::uint64_t passed = 0;
+  const auto passUpTo = [&](std::uint64_t target) {
+    while (passed < target) {
+      const ssize_t got =
+          ::read(fd, out.get(), std::min<std::uint64_t>(kReadBytes, target - passed));
+      if (got <= 0) return false;
+      for (ssize_t at = 0; at < got;) {
+        const ssize_t n =
+            ::write(STDOUT_FILENO, out.get() + at, static_cast<std::size_t>(got - at));
+        if (n <= 0) return false;
+        at += n;
+      }
+      passed += static_cast<std::uint64_t>(got);
     }
+    return true;
+  };
+  std::uint64_t read = 0;
+  ssize_t got = 0;
+  while ((got = ::read(STDIN_FILENO, in.get(), kReadBytes)) > 0) {
+    read += static_cast<std::uint64_t>(got);
+    if (!passUpTo(std::min(resultBytes, read * resultBytes / inputBytes))) return 1;
   }
+  const bool passedAll = got == 0 && passUpTo(resultBytes);
   ::close(fd);
-  return got == 0 ? 0 : 1;
+  return passedAll ? 0 : 1;
 }
 
 // Fills `bytes` of new memory on both of the machine's threads that the program uses, half
@@ -158,7 +176,9 @@ bool WriteAndFlush(const std::string& bytes, const std::string& path, double& wr
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--pass") return PassOn(argv[2]);
+  if (argc == 4 && std::string(argv[1]) == "--pass") {
+    return PassOn(argv[2], std::strtoull(argv[3], nullptr, 10));
+  }
   if (argc < 6) {
     std::fprintf(stderr, "usage: %s CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...\n",
                  argv[0]);
@@ -178,7 +198,7 @@ int main(int argc, char** argv) {
   const std::string output = folder + "/converted.out";
   const std::string floorOutput = folder + "/floor.out";
   const std::string pipeScript = "cat \"$1\" | \"$2\" --crlf | cat > \"$3\"";
-  const std::string passScript = "cat \"$1\" | \"$2\" --pass \"$3\" | cat > \"$4\"";
+  const std::string passScript = "cat \"$1\" | \"$2\" --pass \"$3\" \"$5\" | cat > \"$4\"";
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
   std::map<std::string, std::vector<double>> times;
@@ -198,9 +218,13 @@ int main(int argc, char** argv) {
         if (!read) return 1;
         times[label + "_read_s"].push_back(*read);
       }
+      struct stat inputStat {};
+      if (::stat(input.c_str(), &inputStat) != 0) return 1;
+      const std::string inputBytes = std::to_string(inputStat.st_size);
       for (int again = 0; again < kRunsInARow; ++again) {
-        if (!converted(label + "_pipes_s", Run({"sh", "-c", passScript.c_str(), "sh", input.c_str(),
-                                                self.c_str(), argv[2], output.c_str()}))) {
+        if (!converted(label + "_pipes_s",
+                       Run({"sh", "-c", passScript.c_str(), "sh", input.c_str(), self.c_str(),
+                            argv[2], output.c_str(), inputBytes.c_str()}))) {
           return 1;
         }
       }
