@@ -153,24 +153,26 @@ tavernic="$VORNEL_WINE_HOME/Documents/Brindlecot/Tavernic"
 rm -rf "$VORNEL_WINE_HOME/Documents/Brindlecot"
 mkdir -p "$tavernic/AutoFile" "$tavernic/Result"
 EXE="$(win "$WINDOWS/Vornel.exe")"
-batch_runs() {  # prefix, input, runs
+batch_runs() {  # prefix, input, runs[, one-line input run before each]
   collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_batch.exe" "$EXE" "$(win "$2")" \
-    "$(win "$tavernic/AutoFile")\\Quillet.tbin" "$(win "$tavernic/Result")\\Ostrum.tbin" "$3"
+    "$(win "$tavernic/AutoFile")\\Quillet.tbin" "$(win "$tavernic/Result")\\Ostrum.tbin" "$3" \
+    ${4:+"$(win "$4")"}
 }
 log "batch runs of Vornel.exe under wine: one line, 10 MiB, 200 MiB (in pieces, in one piece)"
 batch_runs W1 "$TMP/one-line.tbin" 9
-batch_runs W10 "$TMP/numbers-10.tbin" 9
-batch_runs W200 "$TMP/numbers-200.tbin" 9
-batch_runs WW200 "$TMP/numbers-200-whole.tbin" 9
+batch_runs W10 "$TMP/numbers-10.tbin" 9 "$TMP/one-line.tbin"
+batch_runs W200 "$TMP/numbers-200.tbin" 9 "$TMP/one-line.tbin"
+batch_runs WW200 "$TMP/numbers-200-whole.tbin" 9 "$TMP/one-line.tbin"
 
 log "vornel-convert.exe under wine: one line, 200 MiB (in pieces, in one piece)"
-convert_runs() {  # prefix, input, runs
+convert_runs() {  # prefix, input, runs[, one-line input run before each]
   collect "$1" wine_exec "$WINDOWS/bench/vornel_bench_wine_convert.exe" \
-    "$(win "$WINDOWS/vornel-convert.exe")" "$(win "$2")" "$(win "$TMP")\\converted.txt" "$3"
+    "$(win "$WINDOWS/vornel-convert.exe")" "$(win "$2")" "$(win "$TMP")\\converted.txt" "$3" \
+    ${4:+"$(win "$4")"}
 }
 convert_runs C1 "$TMP/one-line.tbin" 9
-convert_runs C200 "$TMP/numbers-200.tbin" 9
-convert_runs CW200 "$TMP/numbers-200-whole.tbin" 9
+convert_runs C200 "$TMP/numbers-200.tbin" 9 "$TMP/one-line.tbin"
+convert_runs CW200 "$TMP/numbers-200-whole.tbin" 9 "$TMP/one-line.tbin"
 
 log "the wine process of a 200 MiB batch run: peak resident size"
 ln -f "$TMP/numbers-200.tbin" "$tavernic/AutoFile/Quillet.tbin"
@@ -197,7 +199,6 @@ ms() { awk -v s="$1" 'BEGIN { printf "%.0f ms", s * 1000 }'; }
 mb() { awk -v b="$1" 'BEGIN { printf "%.0f MB", b / 1000000 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) print "-"; else printf "%.1f×", a / b }'; }
 sum() { awk -v a="$1" -v b="$2" -v c="${3:-0}" 'BEGIN { print a + b + c }'; }
-less() { awk -v a="$1" -v b="$2" 'BEGIN { print a - b }'; }
 # Whether value $1 meets "op target" ($2 $3) and, when given, value $4 meets "op target" ($5 $6).
 met() { awk -v v="$1" -v op="$2" -v t="$3" -v w="${4:-}" -v op2="${5:-}" -v t2="${6:-}" 'BEGIN {
   ok = (op == ">=") ? v >= t : v <= t
@@ -230,14 +231,15 @@ timed_row() {
 }
 note() { row "$1" "$2" "" "" "" "" "" "" ""; }
 
-# Beyond start-up: the median run less the median one-line run. Five repeats of nine runs each
-# on a quiet machine put the 200 MiB batch run at 100 to 108 ms so, and at 91 to 110 ms as the
-# best run less the best one-line run: a lucky start-up or run moves the best far more.
-W200_BEYOND=$(less "$W200_seconds" "$W1_seconds")
-WW200_BEYOND=$(less "$WW200_seconds" "$W1_seconds")
-C200_BEYOND=$(less "$C200_seconds" "$C1_seconds")
-CW200_BEYOND=$(less "$CW200_seconds" "$C1_seconds")
-W10_BEYOND=$(less "$W10_seconds" "$W1_seconds")
+# Beyond start-up: the median of each run less the one-line run just before it. The median run
+# less the median one-line run, taken from nine of each in a row, drifted with the machine: on
+# 2026-12-09 it put the 200 MiB batch run at 104 ms in one run of this script and at 41 ms in
+# the next (whole runs 586 and 498 ms), below the time its reads and writes alone take.
+W200_BEYOND="$W200_beyond_seconds"
+WW200_BEYOND="$WW200_beyond_seconds"
+C200_BEYOND="$C200_beyond_seconds"
+CW200_BEYOND="$CW200_beyond_seconds"
+W10_BEYOND="$W10_beyond_seconds"
 # The 10 MiB run's own work is smaller than the start-up's scatter: its share of the 200 MiB
 # run's time beyond start-up stands in when that is larger.
 W10_SCALED=$(awk -v w="$W200_BEYOND" -v a="$SIZE10" -v b="$SIZE200" 'BEGIN { print w * a / b }')

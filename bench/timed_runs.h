@@ -72,3 +72,21 @@ inline void PrintTimedRuns(std::vector<double> seconds, SIZE_T peak) {
   std::printf("seconds=%.6f\nbest_seconds=%.6f\npeak_working_set_bytes=%llu\n",
               seconds[seconds.size() / 2], seconds.front(), static_cast<unsigned long long>(peak));
 }
+
+// Prints what PrintTimedRuns prints for `seconds`, and for runs each paired with a run of the
+// same program on a one-line input just before it (`basis`, as many): the median basis run and
+// the median of each run less its basis run, the run's time beyond start-up. Pairing each run
+// with its own basis keeps a drift of the machine's speed across the runs out of the difference.
+inline void PrintPairedRuns(const std::vector<double>& seconds, std::vector<double> basis,
+                            SIZE_T peak) {
+  PrintTimedRuns(seconds, peak);
+  std::vector<double> beyond;
+  for (std::size_t k = 0; k < seconds.size() && k < basis.size(); ++k) {
+    beyond.push_back(seconds[k] - basis[k]);
+  }
+  if (beyond.empty()) return;
+  std::sort(basis.begin(), basis.end());
+  std::sort(beyond.begin(), beyond.end());
+  std::printf("basis_seconds=%.6f\nbeyond_seconds=%.6f\n", basis[basis.size() / 2],
+              beyond[beyond.size() / 2]);
+}

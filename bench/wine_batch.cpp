@@ -1,9 +1,11 @@
 // Starts Vornel.exe for batch runs and measures them from outside, as a calling program sees
 // them: for each run the input is put in place (a hard link to the prepared file, so that
 // nothing is copied), the program is started and waited for, and its wall time and peak
-// working set (GetProcessMemoryInfo) are taken. Prints key=value lines for bench/run.sh.
+// working set (GetProcessMemoryInfo) are taken. With BASIS_INPUT, a prepared one-line input,
+// each run follows a run on it, and the runs' times beyond start-up are told from the pairs.
+// Prints key=value lines for bench/run.sh.
 //
-//   vornel_bench_wine_batch VORNEL_EXE PREPARED_INPUT HANDOFF_INPUT RESULT RUNS
+//   vornel_bench_wine_batch VORNEL_EXE PREPARED_INPUT HANDOFF_INPUT RESULT RUNS [BASIS_INPUT]
 // All paths are Windows paths. Exit status 0 when every run converted its input.
 
 #include <algorithm>
@@ -23,8 +25,9 @@ bool Exists(const std::wstring& path) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 6) {
-    std::fwprintf(stderr, L"usage: %ls VORNEL_EXE PREPARED_INPUT HANDOFF_INPUT RESULT RUNS\n",
+  if (argc != 6 && argc != 7) {
+    std::fwprintf(stderr,
+                  L"usage: %ls VORNEL_EXE PREPARED_INPUT HANDOFF_INPUT RESULT RUNS [BASIS_INPUT]\n",
                   argv[0]);
     return 2;
   }
@@ -33,29 +36,40 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring input = argv[3];
   const std::wstring result = argv[4];
   const int runs = std::max(1, _wtoi(argv[5]));
+  const std::wstring basis = argc == 7 ? argv[6] : L"";
 
-  std::vector<double> times;
   SIZE_T peak = 0;
-  for (int k = 0; k < runs; ++k) {
+  // One batch run on `from`; its wall time, or a negative time when it failed.
+  const auto batchRun = [&](const std::wstring& from) {
     DeleteFileW(input.c_str());
     DeleteFileW(result.c_str());
-    if (!CreateHardLinkW(input.c_str(), prepared.c_str(), nullptr) &&
-        !CopyFileW(prepared.c_str(), input.c_str(), FALSE)) {
+    if (!CreateHardLinkW(input.c_str(), from.c_str(), nullptr) &&
+        !CopyFileW(from.c_str(), input.c_str(), FALSE)) {
       std::fwprintf(stderr, L"cannot put the input in place: %ls\n", input.c_str());
-      return 1;
+      return -1.0;
     }
     TimedRun run;
     if (!RunTimed(program, L"\"" + program + L"\"", run)) {
       std::fwprintf(stderr, L"the program did not run to its end\n");
-      return 1;
+      return -1.0;
     }
     if (Exists(input) || !Exists(result)) {
       std::fwprintf(stderr, L"the run did not convert its input\n");
-      return 1;
+      return -1.0;
     }
-    times.push_back(run.seconds);
-    peak = std::max(peak, run.peakWorkingSet);
+    if (from == prepared) peak = std::max(peak, run.peakWorkingSet);
+    return run.seconds;
+  };
+  std::vector<double> times;
+  std::vector<double> basisTimes;
+  for (int k = 0; k < runs; ++k) {
+    if (!basis.empty()) {
+      basisTimes.push_back(batchRun(basis));
+      if (basisTimes.back() < 0) return 1;
+    }
+    times.push_back(batchRun(prepared));
+    if (times.back() < 0) return 1;
   }
-  PrintTimedRuns(times, peak);
+  PrintPairedRuns(times, basisTimes, peak);
   return 0;
 }
