@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,4 +90,24 @@ inline void PrintPairedRuns(const std::vector<double>& seconds, std::vector<doub
   std::sort(beyond.begin(), beyond.end());
   std::printf("basis_seconds=%.6f\nbeyond_seconds=%.6f\n", basis[basis.size() / 2],
               beyond[beyond.size() / 2]);
+}
+
+// Runs `timed` on `input` `runs` times, each after a run on `basis` unless that is empty, and
+// prints the times as PrintPairedRuns does with `peak` as it stands at the end; false as soon as
+// a run fails (`timed` gives a negative time).
+inline bool TimePairedRuns(int runs, const std::wstring& input, const std::wstring& basis,
+                           const std::function<double(const std::wstring&)>& timed,
+                           const SIZE_T& peak) {
+  std::vector<double> times;
+  std::vector<double> basisTimes;
+  for (int k = 0; k < runs; ++k) {
+    if (!basis.empty()) {
+      basisTimes.push_back(timed(basis));
+      if (basisTimes.back() < 0) return false;
+    }
+    times.push_back(timed(input));
+    if (times.back() < 0) return false;
+  }
+  PrintPairedRuns(times, basisTimes, peak);
+  return true;
 }

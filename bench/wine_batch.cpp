@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "bench/timed_runs.h"
 
@@ -60,16 +59,5 @@ int wmain(int argc, wchar_t** argv) {
     if (from == prepared) peak = std::max(peak, run.peakWorkingSet);
     return run.seconds;
   };
-  std::vector<double> times;
-  std::vector<double> basisTimes;
-  for (int k = 0; k < runs; ++k) {
-    if (!basis.empty()) {
-      basisTimes.push_back(batchRun(basis));
-      if (basisTimes.back() < 0) return 1;
-    }
-    times.push_back(batchRun(prepared));
-    if (times.back() < 0) return 1;
-  }
-  PrintPairedRuns(times, basisTimes, peak);
-  return 0;
+  return TimePairedRuns(runs, prepared, basis, batchRun, peak) ? 0 : 1;
 }
