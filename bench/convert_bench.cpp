@@ -127,11 +127,11 @@ int PassOn(const char* expected, std::uint64_t inputBytes) {
     }
     return true;
   };
-  std::uint64_t read = 0;
+  std::uint64_t inputRead = 0;
   ssize_t got = 0;
   while ((got = ::read(STDIN_FILENO, in.get(), kReadBytes)) > 0) {
-    read += static_cast<std::uint64_t>(got);
-    if (!passUpTo(std::min(resultBytes, read * resultBytes / inputBytes))) return 1;
+    inputRead += static_cast<std::uint64_t>(got);
+    if (!passUpTo(std::min(resultBytes, inputRead * resultBytes / inputBytes))) return 1;
   }
   const bool passedAll = got == 0 && passUpTo(resultBytes);
   ::close(fd);
