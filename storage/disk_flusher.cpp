@@ -1,8 +1,10 @@
 #include "storage/disk_flusher.h"
 
 #include <system_error>
+#include <utility>
 
-DiskFlusher::DiskFlusher(platform::NativeFile& file) : file_(file), thread_([this] { Loop(); }) {}
+DiskFlusher::DiskFlusher(platform::NativeFile flushing)
+    : file_(std::move(flushing)), thread_([this] { Loop(); }) {}
 
 DiskFlusher::~DiskFlusher() { Stop(); }
 
@@ -19,9 +21,10 @@ bool DiskFlusher::Stop() {
 }
 
 std::unique_ptr<DiskFlusher> DiskFlusher::For(platform::NativeFile& file) {
-  if (!platform::NativeFile::FlushesBesideWrites()) return nullptr;
+  std::optional<platform::NativeFile> flushing = file.OpenForFlushing();
+  if (!flushing) return nullptr;
   try {
-    return std::make_unique<DiskFlusher>(file);
+    return std::make_unique<DiskFlusher>(std::move(*flushing));
   } catch (const std::system_error&) {
     return nullptr;
   }

@@ -16,14 +16,13 @@
 // 142 → 116 ms (bench/compare.sh, 5 rounds, 2026-12-08); the last flush 5 to 6 ms (strace).
 class DiskFlusher {
  public:
-  // Flushes `file`, which must stay open until the flusher is stopped, on request.
-  explicit DiskFlusher(platform::NativeFile& file);
+  // Flushes the file of `flushing`, a handle of it from OpenForFlushing, on request.
+  explicit DiskFlusher(platform::NativeFile flushing);
   ~DiskFlusher();
   DiskFlusher(const DiskFlusher&) = delete;
   DiskFlusher& operator=(const DiskFlusher&) = delete;
 
-  // The flusher for `file` where the system flushes a file without holding up its writes;
-  // nullptr where it does not, or when no thread can be started.
+  // The flusher for `file`; nullptr when no second handle of it or no thread can be had.
   static std::unique_ptr<DiskFlusher> For(platform::NativeFile& file);
 
   // Asks for what is written so far to be pushed to the disk; returns at once.
@@ -35,7 +34,7 @@ class DiskFlusher {
  private:
   void Loop();
 
-  platform::NativeFile& file_;
+  platform::NativeFile file_;  // the second handle
   std::mutex mutex_;
   std::condition_variable wake_;
   bool requested_ = false;  // under mutex_

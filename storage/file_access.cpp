@@ -91,7 +91,8 @@ int WriteTextFile(const std::u16string& path, std::string_view bytes) {
 FileReplacement::FileReplacement(const std::u16string& path) : path_(path) {
   const std::string pid = std::to_string(platform::CurrentProcessId());
   temporary_ = path + std::u16string(kReplacementSuffix) + std::u16string(pid.begin(), pid.end());
-  auto file = platform::NativeFile::Open(temporary_, platform::OpenMode::kWriteDenyWriters);
+  // Others may write it: the flusher's handle does (the name is this process's own).
+  auto file = platform::NativeFile::Open(temporary_, platform::OpenMode::kWriteLetWriters);
   if (file) file_ = std::make_unique<platform::NativeFile>(std::move(*file));
 }
 

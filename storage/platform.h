@@ -21,6 +21,7 @@ namespace platform {
 
 enum class OpenMode {
   kWriteDenyWriters,  // read and write; created when missing, not emptied; others may only read
+  kWriteLetWriters,   // the same, but others may write meanwhile (a second handle may flush it)
   kRead,              // read an existing file; others may read and write meanwhile
   kReadDenyWriters,   // read an existing file; fails while someone else has it open for writing
   kWriteExisting,     // write an existing file, never created; others may read and write meanwhile
@@ -67,10 +68,11 @@ class NativeFile {
   bool TruncateHere();
   // Pushes everything written so far to the disk; false on failure.
   bool FlushToDisk();
-  // Whether FlushToDisk on another thread leaves this file's writes meanwhile free to go on:
-  // not on Windows, which takes the calls on a file opened for plain (synchronous) use one at a
-  // time.
-  static bool FlushesBesideWrites();
+  // A second handle of this file, for FlushToDisk on another thread while this one writes: on
+  // Windows a handle of its own, since the calls on one handle opened for plain (synchronous)
+  // use are taken one at a time; the file must have been opened with kWriteLetWriters there.
+  // nullopt on failure.
+  std::optional<NativeFile> OpenForFlushing() const;
   // Starts writing the `length` bytes at `offset` to the disk without waiting for them, so that
   // a later FlushToDisk has less to wait for; does nothing where the system has no such call.
   void StartFlushing(std::uint64_t offset, std::uint64_t length);

@@ -133,7 +133,9 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
   if (!native) return std::nullopt;
   // Sharing modes do not exist here: the deny-writers modes open like the plain ones.
   int flags = O_RDONLY | O_CLOEXEC;
-  if (mode == OpenMode::kWriteDenyWriters) flags = O_RDWR | O_CREAT | O_CLOEXEC;
+  if (mode == OpenMode::kWriteDenyWriters || mode == OpenMode::kWriteLetWriters) {
+    flags = O_RDWR | O_CREAT | O_CLOEXEC;
+  }
   if (mode == OpenMode::kWriteExisting) flags = O_WRONLY | O_CLOEXEC;
   int fd = -1;
   do {
@@ -230,7 +232,12 @@ bool NativeFile::TruncateHere() {
 
 bool NativeFile::FlushToDisk() { return ::fsync(static_cast<int>(handle_)) == 0; }
 
-bool NativeFile::FlushesBesideWrites() { return true; }
+std::optional<NativeFile> NativeFile::OpenForFlushing() const {
+  // A descriptor of the same open file: fsync flushes the file, whichever descriptor wrote it.
+  const int fd = ::fcntl(static_cast<int>(handle_), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return std::nullopt;
+  return NativeFile(fd);
+}
 
 void NativeFile::StartFlushing(std::uint64_t offset, std::uint64_t length) {
 #if defined(__linux__)

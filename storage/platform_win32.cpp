@@ -81,9 +81,10 @@ std::optional<NativeFile> NativeFile::Open(const std::u16string& path, OpenMode 
   DWORD access = GENERIC_READ;
   DWORD sharing = FILE_SHARE_READ;
   DWORD disposition = OPEN_EXISTING;
-  if (mode == OpenMode::kWriteDenyWriters) {
+  if (mode == OpenMode::kWriteDenyWriters || mode == OpenMode::kWriteLetWriters) {
     access = GENERIC_READ | GENERIC_WRITE;
     disposition = OPEN_ALWAYS;
+    if (mode == OpenMode::kWriteLetWriters) sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
   } else if (mode == OpenMode::kRead) {
     sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
   } else if (mode == OpenMode::kWriteExisting) {
@@ -192,7 +193,14 @@ bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
 
 bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
 
-bool NativeFile::FlushesBesideWrites() { return false; }
+std::optional<NativeFile> NativeFile::OpenForFlushing() const {
+  // A handle of its own, not a duplicate, which would share this one's queue of calls.
+  // FlushFileBuffers flushes the file, whichever handle wrote it; it needs write access.
+  const HANDLE handle =
+      ReOpenFile(AsHandle(handle_), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  return NativeFile(reinterpret_cast<std::intptr_t>(handle));
+}
 
 void NativeFile::StartFlushing(std::uint64_t /*offset*/, std::uint64_t /*length*/) {}
 

@@ -7,6 +7,7 @@
 
 #include "convert/split.h"
 #include "storage/file_access.h"
+#include "storage/platform.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_text.h"
 #include "tuning/tuning.h"
@@ -77,6 +78,22 @@ TEST(FileReplacement, ContentFlushedWhileItIsWrittenIsPutInPlaceWholeOrNotAtAll)
     EXPECT_TRUE(ReadBytes(target) == (commit ? written : "old\r\n")) << commit;
     EXPECT_EQ(EntriesIn(folder.path()), 1u) << commit;
   }
+}
+
+// The flusher's handle of a replacement's file: without one, everything is flushed at the end.
+TEST(FileReplacement, ASecondHandleFlushesWhileTheFirstWrites) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "Ostrum.tbin.part-1";
+  {
+    auto file = platform::NativeFile::Open(path.u16string(), platform::OpenMode::kWriteLetWriters);
+    ASSERT_TRUE(file);
+    auto flushing = file->OpenForFlushing();
+    ASSERT_TRUE(flushing);
+    EXPECT_TRUE(file->WriteAll("10\r\n"));
+    EXPECT_TRUE(flushing->FlushToDisk());
+    EXPECT_TRUE(file->WriteAll("2\r\n"));
+  }
+  EXPECT_EQ(ReadBytes(path), "10\r\n2\r\n");
 }
 
 TEST(SplitIntoNumberList, StepsAtAStrideAndAfterTheLastPosition) {
