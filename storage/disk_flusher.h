@@ -14,6 +14,9 @@
 // to 29 ms (the writing itself took as long either way; three runs each, in turn, 2026-12-08).
 // vornel-convert from a file to a file, 200 MiB written in pieces: UTF-16 130 → 119 ms, ASCII
 // 142 → 116 ms (bench/compare.sh, 5 rounds, 2026-12-08); the last flush 5 to 6 ms (strace).
+// Under wine, with a handle of its own: the batch run 113 → 91 ms and vornel-convert.exe
+// 107 → 85 ms beyond start-up (bench/compare.sh, 5 rounds, 2026-12-09); the last flush 30 →
+// 5 ms (strace).
 class DiskFlusher {
  public:
   // Flushes the file of `flushing`, a handle of it from OpenForFlushing, on request.
