@@ -20,7 +20,7 @@ bool DiskFlusher::Stop() {
   return !failed_.load();
 }
 
-std::unique_ptr<DiskFlusher> DiskFlusher::For(platform::NativeFile& file) {
+std::unique_ptr<DiskFlusher> DiskFlusher::For(const platform::NativeFile& file) {
   std::optional<platform::NativeFile> flushing = file.OpenForFlushing();
   if (!flushing) return nullptr;
   try {

@@ -26,7 +26,7 @@ class DiskFlusher {
   DiskFlusher& operator=(const DiskFlusher&) = delete;
 
   // The flusher for `file`; nullptr when no second handle of it or no thread can be had.
-  static std::unique_ptr<DiskFlusher> For(platform::NativeFile& file);
+  static std::unique_ptr<DiskFlusher> For(const platform::NativeFile& file);
 
   // Asks for what is written so far to be pushed to the disk; returns at once.
   void Request();
