@@ -4,16 +4,18 @@
 // else done); writing the result from memory to a new file, and flushing it to the disk (the
 // converter flushes its result before it puts it in place); the pipes alone (cat | this
 // program, passing the expected result on, with pipes as large as the converter asks for |
-// cat). Every output of the converter must
-// be byte for byte the expected result. Also the first touch of new memory as large as the first
-// input (what holding a text of its size costs before anything is done with it: Read file
+// cat), once passing it on while it reads and once after the input's end, as the converter
+// does, which writes nothing before it knows the whole input good. Every output of the converter
+// must be byte for byte the expected result. Also the first touch of new memory as large as the
+// first input (what holding a text of its size costs before anything is done with it: Read file
 // holds the decoded text). Prints key=value lines (seconds, the median of all runs of each) for
 // bench/run.sh and bench/compare.sh:
-//   <label>_file_s, <label>_pipe_s, <label>_pipes_s, <label>_read_s for each input; write_s,
-//   flush_s, fresh_s.
+//   <label>_file_s, <label>_pipe_s, <label>_pipes_s, <label>_withheld_s, <label>_read_s for each
+//   input; write_s, flush_s, fresh_s.
 //
 //   vornel_bench_convert CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...
-//   vornel_bench_convert --pass EXPECTED INPUT_BYTES  (reads standard input, passes EXPECTED on)
+//   vornel_bench_convert --pass|--withhold EXPECTED INPUT_BYTES  (reads standard input, passes
+//   EXPECTED on as it reads or after the input's end)
 // With "-" for CONVERTER only the floors are timed.
 
 #include <fcntl.h>
@@ -98,10 +100,11 @@ std::optional<double> PlainRead(const std::string& path) {
 // The pipes' part of `cat IN | vornel-convert | cat > OUT`: reads standard input to its end
 // and, as it goes, copies the file at `expected` to standard output in step with it (after
 // each piece read, the share of the result that the input read so far stands for, the input
-// being `inputBytes` long), as a converter of a stream passes its result on while it reads;
-// both pipes asked to hold what the converter asks for, through two buffers (new memory is slow
-// to touch on some machines).
-int PassOn(const char* expected, std::uint64_t inputBytes) {
+// being `inputBytes` long), as a converter of a stream passes its result on while it reads, or
+// with `withhold` all of it after the input's end, as a converter that writes nothing until it
+// knows the whole input good; both pipes asked to hold what the converter asks for, through two
+// buffers (new memory is slow to touch on some machines).
+int PassOn(const char* expected, std::uint64_t inputBytes, bool withhold) {
   for (const int fd : {STDIN_FILENO, STDOUT_FILENO}) {
     ::fcntl(fd, F_SETPIPE_SZ, static_cast<int>(tuning::kPipeBytes));
   }
@@ -131,7 +134,8 @@ int PassOn(const char* expected, std::uint64_t inputBytes) {
   ssize_t got = 0;
   while ((got = ::read(STDIN_FILENO, in.get(), kReadBytes)) > 0) {
     inputRead += static_cast<std::uint64_t>(got);
-    if (!passUpTo(std::min(resultBytes, inputRead * resultBytes / inputBytes))) return 1;
+    if (!withhold && !passUpTo(std::min(resultBytes, inputRead * resultBytes / inputBytes)))
+      return 1;
   }
   const bool passedAll = got == 0 && passUpTo(resultBytes);
   ::close(fd);
@@ -176,8 +180,9 @@ bool WriteAndFlush(const std::string& bytes, const std::string& path, double& wr
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--pass") {
-    return PassOn(argv[2], std::strtoull(argv[3], nullptr, 10));
+  if (argc == 4 && (std::string(argv[1]) == "--pass" || std::string(argv[1]) == "--withhold")) {
+    return PassOn(argv[2], std::strtoull(argv[3], nullptr, 10),
+                  std::string(argv[1]) == "--withhold");
   }
   if (argc < 6) {
     std::fprintf(stderr, "usage: %s CONVERTER|- EXPECTED OUT_FOLDER ROUNDS LABEL=INPUT...\n",
@@ -198,7 +203,8 @@ int main(int argc, char** argv) {
   const std::string output = folder + "/converted.out";
   const std::string floorOutput = folder + "/floor.out";
   const std::string pipeScript = "cat \"$1\" | \"$2\" --crlf | cat > \"$3\"";
-  const std::string passScript = "cat \"$1\" | \"$2\" --pass \"$3\" \"$5\" | cat > \"$4\"";
+  // $6: --pass or --withhold.
+  const std::string passScript = "cat \"$1\" | \"$2\" $6 \"$3\" \"$5\" | cat > \"$4\"";
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
 
   std::map<std::string, std::vector<double>> times;
@@ -221,11 +227,14 @@ int main(int argc, char** argv) {
       struct stat inputStat {};
       if (::stat(input.c_str(), &inputStat) != 0) return 1;
       const std::string inputBytes = std::to_string(inputStat.st_size);
-      for (int again = 0; again < kRunsInARow; ++again) {
-        if (!converted(label + "_pipes_s",
-                       Run({"sh", "-c", passScript.c_str(), "sh", input.c_str(), self.c_str(),
-                            argv[2], output.c_str(), inputBytes.c_str()}))) {
-          return 1;
+      for (const auto& [key, mode] :
+           {std::pair{"_pipes_s", "--pass"}, std::pair{"_withheld_s", "--withhold"}}) {
+        for (int again = 0; again < kRunsInARow; ++again) {
+          if (!converted(label + key,
+                         Run({"sh", "-c", passScript.c_str(), "sh", input.c_str(), self.c_str(),
+                              argv[2], output.c_str(), inputBytes.c_str(), mode}))) {
+            return 1;
+          }
         }
       }
       if (converter == "-") continue;
