@@ -62,9 +62,14 @@ inline HWND StartDialog(const std::wstring& program, PROCESS_INFORMATION& info) 
   startup.cb = sizeof startup;
   info = {};
   std::wstring commandLine = L"\"" + program + L"\"";
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"cannot start %ls\n", program.c_str());
+  // Tried three times: wine now and then fails a start with ERROR_INTERNAL_ERROR (1359).
+  bool started = false;
+  for (int attempt = 0; !started && attempt < 3; ++attempt) {
+    started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &info) != FALSE;
+  }
+  if (!started) {
+    std::fwprintf(stderr, L"cannot start %ls: error %lu\n", program.c_str(), GetLastError());
     return nullptr;
   }
   HWND dialog = nullptr;

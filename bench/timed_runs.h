@@ -28,18 +28,24 @@ inline double SecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
 
 // Starts `program` with `commandLine` and waits for its end, filling `run`; false, with the
 // reason on standard error, when it could not be started or did not end within 10 minutes.
+// A start that fails is tried twice more, timed afresh: wine now and then fails one with
+// ERROR_INTERNAL_ERROR (1359).
 inline bool RunTimed(const std::wstring& program, std::wstring commandLine, TimedRun& run) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   LARGE_INTEGER start;
   LARGE_INTEGER end;
-  QueryPerformanceCounter(&start);
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info)) {
-    std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
-    return false;
+  bool started = false;
+  for (int attempt = 0; !started && attempt < 3; ++attempt) {
+    QueryPerformanceCounter(&start);
+    started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                             nullptr, nullptr, &startup, &info) != FALSE;
+    if (!started) {
+      std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
+    }
   }
+  if (!started) return false;
   // The peak is sampled while the program runs, too, in case it cannot be asked once the
   // program has ended.
   const auto samplePeak = [&] {
