@@ -40,10 +40,14 @@ int wmain(int argc, wchar_t** argv) {
   const HandOffFolders folders{U16(argv[2]), U16(argv[3]), U16(argv[4])};
   const int runs = std::max(1, _wtoi(argv[5]));
   const std::wstring input = Wide(BatchInputFileOf(folders.autoFileDir));
+  const std::wstring result = Wide(BatchOutputFileOf(folders.resultDir));
 
   std::vector<double> seconds;
   for (int k = 0; k < runs; ++k) {
     DeleteFileW(input.c_str());
+    // As the batch driver does: replacing the last run's result would add the freeing of its
+    // file to the run.
+    DeleteFileW(result.c_str());
     if (!CreateHardLinkW(input.c_str(), prepared.c_str(), nullptr) &&
         !CopyFileW(prepared.c_str(), input.c_str(), FALSE)) {
       std::fwprintf(stderr, L"cannot put the input in place: %ls\n", input.c_str());
