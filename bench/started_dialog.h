@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "bench/timed_runs.h"
+
 inline constexpr DWORD kTimeoutMs = 10 * 60 * 1000;
 
 // Seconds on the performance counter.
@@ -58,20 +60,9 @@ inline HWND DialogOfProcess(DWORD process) {
 // appear; `info.hProcess` is then nullptr too when the program did not start (said on standard
 // error).
 inline HWND StartDialog(const std::wstring& program, PROCESS_INFORMATION& info) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  info = {};
   std::wstring commandLine = L"\"" + program + L"\"";
-  // Tried three times: wine now and then fails a start with ERROR_INTERNAL_ERROR (1359).
-  bool started = false;
-  for (int attempt = 0; !started && attempt < 3; ++attempt) {
-    started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, nullptr, &startup, &info) != FALSE;
-  }
-  if (!started) {
-    std::fwprintf(stderr, L"cannot start %ls: error %lu\n", program.c_str(), GetLastError());
-    return nullptr;
-  }
+  LARGE_INTEGER started;
+  if (!StartProgram(program, commandLine, info, started)) return nullptr;
   HWND dialog = nullptr;
   WaitUntil([&] { return (dialog = DialogOfProcess(info.dwProcessId)) != nullptr; }, 60000, 20);
   return dialog;

@@ -26,26 +26,33 @@ inline double SecondsBetween(LARGE_INTEGER from, LARGE_INTEGER to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Starts `program` with `commandLine` and waits for its end, filling `run`; false, with the
-// reason on standard error, when it could not be started or did not end within 10 minutes.
-// A start that fails is tried twice more, timed afresh: wine now and then fails one with
-// ERROR_INTERNAL_ERROR (1359).
-inline bool RunTimed(const std::wstring& program, std::wstring commandLine, TimedRun& run) {
+// Starts `program` with `commandLine`, filling `info`, and sets `start` to the moment of the
+// start that succeeded; a start that fails is tried twice more, since wine now and then fails
+// one with ERROR_INTERNAL_ERROR (1359). false, with the reason on standard error, when all fail.
+inline bool StartProgram(const std::wstring& program, std::wstring& commandLine,
+                         PROCESS_INFORMATION& info, LARGE_INTEGER& start) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  info = {};
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    QueryPerformanceCounter(&start);
+    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info)) {
+      return true;
+    }
+    std::fwprintf(stderr, L"%ls could not be started: error %lu\n", program.c_str(),
+                  GetLastError());
+  }
+  return false;
+}
+
+// Starts `program` with `commandLine` and waits for its end, filling `run`; false, with the
+// reason on standard error, when it could not be started or did not end within 10 minutes.
+inline bool RunTimed(const std::wstring& program, std::wstring commandLine, TimedRun& run) {
   PROCESS_INFORMATION info{};
   LARGE_INTEGER start;
   LARGE_INTEGER end;
-  bool started = false;
-  for (int attempt = 0; !started && attempt < 3; ++attempt) {
-    QueryPerformanceCounter(&start);
-    started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                             nullptr, nullptr, &startup, &info) != FALSE;
-    if (!started) {
-      std::fwprintf(stderr, L"the program could not be started: error %lu\n", GetLastError());
-    }
-  }
-  if (!started) return false;
+  if (!StartProgram(program, commandLine, info, start)) return false;
   // The peak is sampled while the program runs, too, in case it cannot be asked once the
   // program has ended.
   const auto samplePeak = [&] {
