@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
   start = Clock::now();
   dialog.OnBnClickedConvertFile();
   const double convert = SecondsSince(start);
-  const std::size_t results = window.PeekText(IDC_EDIT_RESULT).size();
+  const auto& lines = window.decimalLines[IDC_EDIT_RESULT];
+  const std::size_t results = lines ? lines->Size() : 0;
   std::printf("read_seconds=%.6f\nconvert_seconds=%.6f\nresult_chars=%zu\n", read, convert,
               results);
   return results > 0 && window.messages == 0 ? 0 : 1;

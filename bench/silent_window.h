@@ -21,6 +21,10 @@ class SilentWindow : public WindowServices {
   std::u16string_view PeekText(int id) override { return texts[id].View(); }
   void TakeText(int id, std::u16string&& text) override { texts[id] = SharedText(std::move(text)); }
   void ShareText(int id, const SharedText& text) override { texts[id] = text; }
+  // Kept as the text view keeps them: formed only when read.
+  void ShowDecimalLines(int id, const std::shared_ptr<const DecimalLinesText>& lines) override {
+    decimalLines[id] = lines;
+  }
   int GetCheck(int) override { return 0; }
   void SetCheck(int, int) override {}
   void SetProgressRange(int, std::int64_t) override {}
@@ -39,7 +43,8 @@ class SilentWindow : public WindowServices {
   void ShowVersionDialog() override {}
   void Beep() override {}
 
-  std::map<int, SharedText> texts;  // of the controls, by id
-  int messages = 0;                 // message boxes shown
-  int endResult = 0;                // what the dialog ended with; 0 while it has not ended
+  std::map<int, SharedText> texts;                                      // of the controls, by id
+  std::map<int, std::shared_ptr<const DecimalLinesText>> decimalLines;  // shown instead, by id
+  int messages = 0;                                                     // message boxes shown
+  int endResult = 0;  // what the dialog ended with; 0 while it has not ended
 };

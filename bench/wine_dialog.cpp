@@ -225,11 +225,12 @@ int wmain(int argc, wchar_t** argv) {
       if (timing.hit) splitTimes.push_back(timing.seconds);
     }
     // Conversion phase: the program answers no question from outside while it converts, so
-    // the click comes at a share of the whole run's time; the percentage shown with the
-    // message box tells the phase (the splitting phase never passes 33 %).
+    // the click comes at a share of the whole run's time, spread over its second half, where
+    // the phase lies (it is the shorter one); the percentage shown with the message box tells
+    // the phase (the splitting phase never passes 33 %).
     std::vector<double> conversionTimes;
     for (int k = 1; k <= tries; ++k) {
-      const double clickAt = cancelConvertSeconds * k / (tries + 1);
+      const double clickAt = cancelConvertSeconds * (tries + k) / (2 * tries + 1);
       double begun = 0;
       const CancelTiming timing = CancelWhen(dialog, [&] {
         if (begun == 0) begun = Now();

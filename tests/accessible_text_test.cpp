@@ -40,6 +40,11 @@ TEST(AccessibleTextTest, LongTextsEndAtTheFirstLineEndPastTheBound) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(AccessibleTextEnd(c.text, c.start, c.text.size()), c.expected) << c.what;
+    TextLines lines;
+    lines.Assign(std::u16string(c.text));
+    EXPECT_EQ(AccessibleText(lines, c.start, c.text.size()),
+              c.text.substr(c.start, c.expected - c.start))
+        << c.what;
   }
 }
 

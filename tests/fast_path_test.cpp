@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -21,13 +22,12 @@
 #include <vector>
 
 #include "convert/binary.h"
-#include "convert/decimal_lines.h"
+#include "convert/decimal_lines_text.h"
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
 #include "convert/piecewise_conversion.h"
 #include "convert/shared_conversion.h"
 #include "convert/split.h"
-#include "convert/two_threads.h"
 #include "pipeline/batch_pipeline.h"
 #include "storage/file_access.h"
 #include "storage/piece_reading.h"
@@ -388,74 +388,28 @@ TEST(FastPath, DecimalTextOfEveryDigitCountAndItsEdges) {
   }
 }
 
-// The results as two threads write them, part by part, against the plain results: parts of
-// one entry and of a few (a part's last digits must not spill into the next), of all entries
-// at once, and stopped after the first part or later.
-TEST(FastPath, ResultsWrittenByTwoThreadsAreThePlainOnes) {
-  NumberValues values;
-  std::mt19937 random(5);
-  for (int k = 0; k < 5000; ++k) {
-    values.AddValue(k % 50 == 0 ? 2147483647u
-                                : static_cast<std::uint32_t>(random()) >> (k % 31 + 1));
-  }
-  const std::u16string plain = DecimalLines(values);
+// The results' index steps as the progress display needs: after every `stepEvery` values and
+// after the last, with the number indexed so far, and stops at the step that says so.
+TEST(FastPath, DecimalLinesAreIndexedInStepsThatMayStopThem) {
+  auto values = std::make_shared<NumberValues>();
+  for (std::uint32_t k = 0; k < 5000; ++k) values->AddValue(k);
   const struct {
-    std::int64_t partEntries;
-    std::int64_t stopAt;  // the step that stops the writing, a part's end; -1: none
-  } cases[] = {{1, -1}, {3, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 3997}};
+    std::int64_t stepEvery;
+    std::int64_t stopAt;  // the step that stops the indexing; -1: none
+  } cases[] = {{1, -1}, {1024, -1}, {5000, -1}, {99999, -1}, {7, 7}, {7, 3997}};
   for (const auto& c : cases) {
     std::vector<std::int64_t> steps;
-    const std::optional<SharedText> lines = DecimalLinesOnTwoThreads(
-        values, c.partEntries,
-        [&](std::int64_t done) {
-          steps.push_back(done);
-          return done == c.stopAt;
-        },
-        0);
-    // One step for each part done, with the entries written so far, in order.
+    const auto text = DecimalLinesText::Index(values, c.stepEvery, [&](std::int64_t done) {
+      steps.push_back(done);
+      return done == c.stopAt;
+    });
     std::vector<std::int64_t> expected;
-    for (std::int64_t done = 0; done < values.Size() && done != c.stopAt;) {
-      expected.push_back(done = std::min(done + c.partEntries, values.Size()));
+    for (std::int64_t done = 0; done < values->Size() && done != c.stopAt;) {
+      expected.push_back(done = std::min(done + c.stepEvery, values->Size()));
     }
-    EXPECT_EQ(steps, expected) << c.partEntries;
-    EXPECT_EQ(lines.has_value(), c.stopAt < 0) << c.partEntries;
-    if (lines) {
-      EXPECT_TRUE(lines->View() == plain) << c.partEntries;
-    }
+    EXPECT_EQ(steps, expected) << c.stepEvery;
+    EXPECT_EQ(text != nullptr, c.stopAt < 0) << c.stepEvery;
   }
-  EXPECT_TRUE(DecimalLinesOnTwoThreads(
-                  NumberValues(), 8, [](std::int64_t) { return true; }, 0)
-                  ->View()
-                  .empty());
-}
-
-// While the calling thread is held between two parts (a message box), the helper begins no
-// more than its lead of parts.
-TEST(FastPath, TheHelperStopsAtItsLeadWhileTheCallingThreadIsHeld) {
-  // Only the helper's parts are bounded: the calling thread may take one beyond the lead when
-  // the helper starts first.
-  const std::thread::id calling = std::this_thread::get_id();
-  std::atomic<std::int64_t> begun{0};
-  std::atomic<std::int64_t> byHelper{0};
-  const bool finished = DoParts(
-      4 * tuning::kHelperLeadParts, true,
-      [&](std::int64_t) {
-        ++begun;
-        if (std::this_thread::get_id() != calling) ++byHelper;
-      },
-      [&](std::int64_t done) {
-        if (done == 1) {
-          // Held until the helper has gone past its lead, or long enough to have done so.
-          const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
-          while (byHelper <= tuning::kHelperLeadParts && std::chrono::steady_clock::now() < until) {
-            std::this_thread::yield();
-          }
-          EXPECT_LE(byHelper, tuning::kHelperLeadParts);
-        }
-        return false;
-      });
-  EXPECT_TRUE(finished);
-  EXPECT_EQ(begun, 4 * tuning::kHelperLeadParts);
 }
 
 // ---- The dialog's split into values ----

@@ -6,11 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "convert/decimal_lines.h"
+#include "ui/win32/text_view/text_units.h"
 
 namespace {
 
@@ -243,3 +248,55 @@ TEST(TextLines, RandomTextsAreIndexedLikeTheyAreSplit) {
 }
 
 }  // namespace
+
+// Results shown from their values, each line formed as it is read, against the same results
+// written out: every line, every position, the longest lines, characters copied from anywhere
+// and the moves over characters and words, around the marks of both (every 64th line here,
+// every 128th line there).
+TEST(TextLines, DecimalLinesReadFromTheirValuesAreTheWrittenOnes) {
+  std::mt19937 random(11);
+  for (const int count : {0, 1, 63, 64, 65, 300, 1500}) {
+    SCOPED_TRACE(count);
+    auto values = std::make_shared<NumberValues>();
+    for (int k = 0; k < count; ++k) {
+      values->AddValue(k % 37 == 0   ? 2147483647u
+                       : k % 41 == 0 ? 0u
+                                     : static_cast<std::uint32_t>(random()) >> (k % 31 + 1));
+    }
+    TextLines written;
+    written.Assign(DecimalLines(*values));
+    TextLines formed;
+    formed.Assign(DecimalLinesText::Index(values));
+    ASSERT_EQ(formed.Size(), written.Size());
+    ASSERT_EQ(formed.LineCount(), written.LineCount());
+    EXPECT_EQ(AllLines(formed), AllLines(written));
+    for (std::size_t line = 0; line <= written.LineCount(); ++line) {
+      ASSERT_EQ(formed.LineStart(line), written.LineStart(line)) << line;
+    }
+    for (std::size_t position = 0; position <= written.Size() + 1; ++position) {
+      ASSERT_EQ(formed.LineOf(position), written.LineOf(position)) << position;
+    }
+    for (const std::size_t longest : {std::size_t{1}, TextLines::kLongestKept,
+                                      TextLines::kLongestKept + 5, written.LineCount() + 3}) {
+      EXPECT_EQ(formed.LongestLines(longest), written.LongestLines(longest)) << longest;
+    }
+    const std::u16string_view all = written.Text();
+    for (int k = 0; k < 200 && !all.empty(); ++k) {
+      const std::size_t from = random() % all.size();
+      const std::size_t length = random() % std::min<std::size_t>(all.size() - from, 40) + 1;
+      std::u16string copied(length, u'?');
+      formed.CopyChars(from, length, copied.data());
+      ASSERT_EQ(copied, all.substr(from, length)) << from;
+    }
+    for (std::size_t position = 0; position <= all.size(); position += 1 + random() % 5) {
+      for (const TextUnit unit : {TextUnit::kCharacter, TextUnit::kWord}) {
+        for (const long long by : {-3, -1, 1, 3}) {
+          ASSERT_EQ(MoveByUnits(formed, unit, position, by),
+                    MoveByUnits(written, unit, position, by))
+              << position << " by " << by;
+        }
+      }
+    }
+    EXPECT_EQ(formed.Text(), all);
+  }
+}

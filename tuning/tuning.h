@@ -128,25 +128,18 @@ inline constexpr std::chrono::milliseconds kShowInterval{33};
 // than the pump interval, and the clock is read a few thousand times a second at most.
 inline constexpr std::int64_t kProgressStride = 1024;
 inline constexpr std::uint32_t kStepsPerClockCheck = 16;
-// How many parts of work (of kProgressStride numbers each) the dialog's helper thread may begin
-// beyond those the dialog's thread has stepped through: about 4 ms of writing results, more
-// than a pump takes, so the helper seldom waits; while the dialog's thread shows a message box
-// (after a click on Cancel) the helper stops there instead of taking a processor from it.
-// Cancel under wine, answered in the conversion phase: 54 ms with 256 parts, 44 to 55 ms with
-// 64 (single runs of the dialog's driver, 2026-12-08; 37 ms on one thread).
-inline constexpr std::int64_t kHelperLeadParts = 64;
 // A file text of at least this many characters is split by the dialog's thread and a helper,
-// half each, and results of at least this many numbers are written by both. Starting and
-// ending a thread takes about 4.5 ms under wine (50 in a row, in a program of its own,
-// 2026-12-08; far less on Windows). Two threads saved about 45 ms on the split of 200 MiB
-// (105 Mi characters) and 80 ms on writing its 5.8 million results, so they pay from about
-// 10 Mi characters and 0.3 million numbers; each bound is about twice that. Below them, on
-// 10 MiB, two threads had cost 11 ms (56 → 67 ms, bench/compare.sh, 5 rounds).
+// half each. Starting and ending a thread takes about 4.5 ms under wine (50 in a row, in a
+// program of its own, 2026-12-08; far less on Windows). Two threads saved about 45 ms on the
+// split of 200 MiB (105 Mi characters), so they pay from about 10 Mi characters; the bound is
+// about twice that. Below it, on 10 MiB, two threads had cost 11 ms (56 → 67 ms,
+// bench/compare.sh, 5 rounds, with the results written on two threads as well).
 inline constexpr std::size_t kSplitOnTwoThreadsFrom = std::size_t{1} << 24;
-inline constexpr std::int64_t kWriteOnTwoThreadsFrom = std::int64_t{1} << 20;
 // How many characters the helper may split beyond those the dialog's thread has stepped
-// through, for the same reason: about 3 ms of splitting. Cancel under wine, answered in the
-// splitting phase: 48 to 50 ms with 16 Mi characters, 34 to 36 ms with 4 Mi.
+// through: about 3 ms of splitting, more than a pump takes, so the helper seldom waits; while
+// the dialog's thread shows a message box (after a click on Cancel) the helper stops there
+// instead of taking a processor from it. Cancel under wine, answered in the splitting phase:
+// 48 to 50 ms with 16 Mi characters, 34 to 36 ms with 4 Mi.
 inline constexpr std::int64_t kHelperLeadChars = std::int64_t{1} << 22;
 // Time between two repaints of the window while the wait cursor shows: often enough to follow
 // the progress bar, and a run shorter than it paints only its end. Not timed on its own.

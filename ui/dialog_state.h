@@ -3,6 +3,7 @@
 // (ProgramState); the routines below ui/ take only what they need, as parameters.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,8 +27,10 @@ struct ConversionState {
   // The file read last, held once: the view that shows it shares this memory.
   SharedText LoadedFile;
   std::u16string_view
-      LoadedText;           // text of the file read last (in LoadedFile); trimmed by the split
-  NumberValues NumberList;  // the numbers of the current file conversion
+      LoadedText;  // text of the file read last (in LoadedFile); trimmed by the split
+  // The numbers of the current file conversion once split (none before); the results view
+  // shares them.
+  std::shared_ptr<const NumberValues> NumberList;
   std::int64_t ListLineCount = 0;  // number of entries of NumberList after a split
   // 1 once Cancel was clicked in the current run; the run's progress display reads it
   // (ProgressDisplay), and the conversion is told to stop through its progress callback.

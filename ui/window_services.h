@@ -4,11 +4,14 @@
 // end implements it on real controls; the tests use a double that keeps state.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "convert/decimal_lines.h"
+#include "convert/decimal_lines_text.h"
 #include "convert/shared_text.h"
 
 // The icon of a message box.
@@ -62,6 +65,12 @@ class WindowServices {
   // Gives control `id` the text `text` without a copy where the control can show it in place:
   // the control then keeps it alive while it shows it. Throws as SetText does. Here: SetText.
   virtual void ShareText(int id, const SharedText& text) { SetText(id, text.View()); }
+  // Gives control `id` the decimal lines of `lines`, formed line by line as they are read where
+  // the control can do so: the control then keeps them alive. Throws as SetText does. Here:
+  // SetText of them written out.
+  virtual void ShowDecimalLines(int id, const std::shared_ptr<const DecimalLinesText>& lines) {
+    SetText(id, DecimalLines(lines->Values()));
+  }
   // Check mark of a check box: 0 unchecked, 1 checked. Setting it runs no click handler.
   virtual int GetCheck(int id) = 0;
   virtual void SetCheck(int id, int state) = 0;

@@ -114,6 +114,11 @@ void Win32WindowServices::ShareText(int id, const SharedText& text) {
   if (!ShareTextViewText(Control(id), text)) SetText(id, text.View());
 }
 
+void Win32WindowServices::ShowDecimalLines(int id,
+                                           const std::shared_ptr<const DecimalLinesText>& lines) {
+  if (!ShowDecimalLinesInTextView(Control(id), lines)) WindowServices::ShowDecimalLines(id, lines);
+}
+
 int Win32WindowServices::GetCheck(int id) {
   if (const std::optional<int> held = heldChanges_.HeldCheck(id)) return *held;
   return static_cast<int>(SendMessageW(Control(id), BM_GETCHECK, 0, 0));

@@ -43,6 +43,7 @@ class Win32WindowServices : public WindowServices {
   std::u16string_view PeekText(int id) override;
   void TakeText(int id, std::u16string&& text) override;
   void ShareText(int id, const SharedText& text) override;
+  void ShowDecimalLines(int id, const std::shared_ptr<const DecimalLinesText>& lines) override;
   int GetCheck(int id) override;
   void SetCheck(int id, int state) override;
   void SetProgressRange(int id, std::int64_t max) override;

@@ -199,9 +199,12 @@ class ClientObject final : public StandardObject {
     if (!IsSelf(child)) return E_INVALIDARG;
     const TextView* view = TextViewOf(View());
     if (view == nullptr) return kViewGone;
-    const std::u16string_view text = view->lines.Text();
-    const std::size_t end = AccessibleTextEnd(text, 0, text.size());
-    return ToBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), end), value);
+    try {
+      const std::u16string text = AccessibleText(view->lines, 0, view->lines.Size());
+      return ToBstr({reinterpret_cast<const wchar_t*>(text.data()), text.size()}, value);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (role == nullptr) return E_POINTER;

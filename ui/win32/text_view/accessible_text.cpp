@@ -16,3 +16,11 @@ std::size_t AccessibleTextEnd(std::u16string_view text, std::size_t start, std::
   const bool splitsPair = text[last - 1] >= 0xD800 && text[last - 1] <= 0xDBFF;
   return splitsPair ? last - 1 : last;
 }
+
+std::u16string AccessibleText(const TextLines& lines, std::size_t start, std::size_t end) {
+  // AccessibleTextEnd reads no character beyond twice its bound from the start.
+  std::u16string chars(std::min(end - start, 2 * tuning::kAccessibleTextChars), u'\0');
+  lines.CopyChars(start, chars.size(), chars.data());
+  chars.resize(AccessibleTextEnd(chars, 0, end - start));
+  return chars;
+}

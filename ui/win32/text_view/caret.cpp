@@ -76,7 +76,7 @@ bool MoveCaretByKey(TextView& view, unsigned key, bool shift, bool control) {
       target = control ? 0 : lines.LineStart(lines.LineOf(caret));
       break;
     case VK_END:
-      target = control ? lines.Text().size() : LineEnd(lines, lines.LineOf(caret));
+      target = control ? lines.Size() : LineEnd(lines, lines.LineOf(caret));
       break;
     default:
       return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -158,12 +159,43 @@ void TextLines::Assign(std::u16string&& text) {
   LineIndex index = IndexLines(text, kLongestKept);  // nothing is changed before this
   text_ = SharedText(std::move(text));
   index_ = std::move(index);
+  decimal_.reset();
+  written_.reset();
 }
 
 void TextLines::Assign(const SharedText& text) {
   LineIndex index = IndexLines(text.View(), kLongestKept);
   text_ = text;
   index_ = std::move(index);
+  decimal_.reset();
+  written_.reset();
+}
+
+void TextLines::Assign(std::shared_ptr<const DecimalLinesText> lines) {
+  LineIndex unused;  // nothing is changed before this
+  text_ = SharedText();
+  index_ = std::move(unused);
+  decimal_ = std::move(lines);
+  written_.reset();
+}
+
+std::u16string_view TextLines::Text() const {
+  if (!decimal_) return text_.View();
+  if (!written_) {
+    const std::size_t size = decimal_->Size();
+    const std::shared_ptr<char16_t[]> chars = std::make_shared_for_overwrite<char16_t[]>(size);
+    decimal_->CopyChars(0, size, chars.get());
+    written_ = SharedText(chars, std::u16string_view(chars.get(), size));
+  }
+  return written_->View();
+}
+
+void TextLines::CopyChars(std::size_t position, std::size_t count, char16_t* out) const {
+  if (decimal_) {
+    decimal_->CopyChars(position, count, out);
+  } else if (count > 0) {
+    std::memcpy(out, text_.View().data() + position, count * sizeof(char16_t));
+  }
 }
 
 std::vector<LineMark>::const_iterator TextLines::MarkOfLine(std::size_t line) const {
@@ -174,13 +206,15 @@ std::vector<LineMark>::const_iterator TextLines::MarkOfLine(std::size_t line) co
 }
 
 std::size_t TextLines::NextLineStart(std::size_t start) const {
-  const std::size_t end = FindBreak(Text(), start);
-  const bool pair = Text()[end] == u'\r' && end + 1 < Text().size() && Text()[end + 1] == u'\n';
+  const std::u16string_view text = text_.View();
+  const std::size_t end = FindBreak(text, start);
+  const bool pair = text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n';
   return end + (pair ? 2 : 1);
 }
 
 std::size_t TextLines::LineStart(std::size_t line) const {
-  if (line >= index_.lineCount) return Text().size();
+  if (decimal_) return decimal_->LineStart(line);
+  if (line >= index_.lineCount) return text_.View().size();
   const auto mark = MarkOfLine(line);
   std::size_t start = mark->start;
   for (std::size_t walked = mark->line; walked < line; ++walked) start = NextLineStart(start);
@@ -188,25 +222,27 @@ std::size_t TextLines::LineStart(std::size_t line) const {
 }
 
 std::u16string_view TextLines::Line(std::size_t line) const {
+  if (decimal_) return {line_.data(), decimal_->LineDigits(line, line_.data())};
   if (line >= index_.lineCount) return {};
   const auto mark = MarkOfLine(line);
   std::size_t begin = mark->start;
   for (std::size_t walked = mark->line; walked < line; ++walked) begin = NextLineStart(begin);
-  std::size_t end = Text().size();  // the last line has no line break
+  std::size_t end = text_.View().size();  // the last line has no line break
   const auto next = mark + 1;
   if (next != index_.marks.end() && next->line == line + 1) {
     // A long line is always followed by a mark: its end is found without reading it.
     end = next->start;
-    if (Text()[end - 1] == u'\n') --end;
-    if (end > begin && Text()[end - 1] == u'\r') --end;
+    if (text_.View()[end - 1] == u'\n') --end;
+    if (end > begin && text_.View()[end - 1] == u'\r') --end;
   } else if (line + 1 < index_.lineCount) {
-    end = FindBreak(Text(), begin);
+    end = FindBreak(text_.View(), begin);
   }
-  return Text().substr(begin, end - begin);
+  return text_.View().substr(begin, end - begin);
 }
 
 std::size_t TextLines::LineOf(std::size_t position) const {
-  if (position >= Text().size()) return index_.lineCount - 1;
+  if (decimal_) return decimal_->LineOf(position);
+  if (position >= text_.View().size()) return index_.lineCount - 1;
   const auto after =
       std::upper_bound(index_.marks.begin(), index_.marks.end(), position,
                        [](std::size_t value, const LineMark& mark) { return value < mark.start; });
@@ -224,6 +260,7 @@ std::size_t TextLines::LineOf(std::size_t position) const {
 }
 
 std::vector<std::size_t> TextLines::LongestLines(std::size_t count) const {
+  if (decimal_) return decimal_->LongestLines(count);
   const auto firstLines = [count](const std::vector<LineLength>& longest) {
     std::vector<std::size_t> lines(std::min(count, longest.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = longest[i].line;
@@ -233,7 +270,7 @@ std::vector<std::size_t> TextLines::LongestLines(std::size_t count) const {
     return firstLines(index_.longest);
   }
   // More than Assign kept: one more pass over the text, without marks.
-  IndexBuilder builder(Text(), count, std::min(count, index_.lineCount), false);
-  Scan(Text(), builder);
+  IndexBuilder builder(text_.View(), count, std::min(count, index_.lineCount), false);
+  Scan(text_.View(), builder);
   return firstLines(std::move(builder).Finish().longest);
 }

@@ -6,11 +6,16 @@
 // longest few, all found in one pass over the text. Any other line is found by walking from
 // the mark before it, never more than kLinesPerMark lines or kCharsPerMark characters.
 
+#include <array>
 #include <cstddef>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "convert/decimal_lines_text.h"
+#include "convert/decimal_text.h"
 #include "convert/shared_text.h"
 #include "tuning/tuning.h"
 
@@ -56,13 +61,23 @@ class TextLines {
   // Shows `text` without a copy, keeping it alive meanwhile (its owners must not change it);
   // throws std::bad_alloc when memory runs out (the text shown is then kept).
   void Assign(const SharedText& text);
+  // Shows the decimal lines of `lines` without writing them out: a line is formed when it is
+  // read, and the whole text only when Text() is asked for.
+  void Assign(std::shared_ptr<const DecimalLinesText> lines);
 
-  std::u16string_view Text() const { return text_.View(); }
+  // Number of characters.
+  std::size_t Size() const { return decimal_ ? decimal_->Size() : text_.View().size(); }
+  // The whole text. Decimal lines are written out the first time it is asked for, which throws
+  // std::bad_alloc when memory runs out.
+  std::u16string_view Text() const;
+  // Writes the `count` characters from `position` at `out` (position + count <= Size()).
+  void CopyChars(std::size_t position, std::size_t count, char16_t* out) const;
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
-  std::size_t LineCount() const { return index_.lineCount; }
+  std::size_t LineCount() const { return decimal_ ? decimal_->LineCount() : index_.lineCount; }
   // Position of the first character of `line` (a line past the end gives the text's size).
   std::size_t LineStart(std::size_t line) const;
-  // The characters of `line` without its line break; empty for a line past the end.
+  // The characters of `line` without its line break; empty for a line past the end. For decimal
+  // lines valid until the next call of Line.
   std::u16string_view Line(std::size_t line) const;
   // The line that holds `position`; a position inside a line break belongs to the line it
   // ends, a position past the end to the last line.
@@ -79,4 +94,7 @@ class TextLines {
 
   SharedText text_;
   LineIndex index_;
+  std::shared_ptr<const DecimalLinesText> decimal_;       // when set, the text shown instead
+  mutable std::optional<SharedText> written_;             // the decimal lines, once written out
+  mutable std::array<char16_t, kDecimalScratch> line_{};  // the decimal line last read
 };

@@ -25,17 +25,20 @@ CharClass ClassOf(char16_t c) {
 }
 
 // The boundary after `position` (below the text's size) or before it (above 0).
-std::size_t NextCharacter(std::u16string_view text, std::size_t position) {
-  const bool pair = position + 1 < text.size() &&
-                    ((text[position] == u'\r' && text[position + 1] == u'\n') ||
-                     (IsHighSurrogate(text[position]) && IsLowSurrogate(text[position + 1])));
+std::size_t NextCharacter(const TextLines& lines, std::size_t position) {
+  char16_t c[2]{};
+  const bool two = position + 1 < lines.Size();
+  lines.CopyChars(position, two ? 2 : 1, c);
+  const bool pair =
+      two && ((c[0] == u'\r' && c[1] == u'\n') || (IsHighSurrogate(c[0]) && IsLowSurrogate(c[1])));
   return position + (pair ? 2 : 1);
 }
 
-std::size_t PreviousCharacter(std::u16string_view text, std::size_t position) {
-  const bool pair = position >= 2 &&
-                    ((text[position - 2] == u'\r' && text[position - 1] == u'\n') ||
-                     (IsHighSurrogate(text[position - 2]) && IsLowSurrogate(text[position - 1])));
+std::size_t PreviousCharacter(const TextLines& lines, std::size_t position) {
+  char16_t c[2]{};
+  if (position >= 2) lines.CopyChars(position - 2, 2, c);
+  const bool pair = position >= 2 && ((c[0] == u'\r' && c[1] == u'\n') ||
+                                      (IsHighSurrogate(c[0]) && IsLowSurrogate(c[1])));
   return position - (pair ? 2 : 1);
 }
 
@@ -87,7 +90,7 @@ std::size_t PreviousWord(const TextLines& lines, std::size_t position) {
 // 2 * unitLines ... and the text's end.
 UnitMove MoveByLines(const TextLines& lines, std::size_t position, long long count,
                      std::size_t unitLines) {
-  const std::size_t size = lines.Text().size();
+  const std::size_t size = lines.Size();
   const std::size_t line = lines.LineOf(position);
   const std::size_t unit = line / unitLines;
   if (count > 0) {
@@ -117,8 +120,8 @@ std::size_t LineEnd(const TextLines& lines, std::size_t line) {
 
 UnitMove MoveByUnits(const TextLines& lines, TextUnit unit, std::size_t position, long long count,
                      std::size_t pageLines) {
-  const std::u16string_view text = lines.Text();
-  position = std::min(position, text.size());
+  const std::size_t size = lines.Size();
+  position = std::min(position, size);
   if (count == 0) return {position, 0};
   switch (unit) {
     case TextUnit::kLine:
@@ -127,7 +130,7 @@ UnitMove MoveByUnits(const TextLines& lines, TextUnit unit, std::size_t position
     case TextUnit::kPage:
       return MoveByLines(lines, position, count, std::max<std::size_t>(pageLines, 1));
     case TextUnit::kDocument:
-      if (count > 0) return position < text.size() ? UnitMove{text.size(), 1} : UnitMove{position};
+      if (count > 0) return position < size ? UnitMove{size, 1} : UnitMove{position};
       return position > 0 ? UnitMove{0, -1} : UnitMove{};
     case TextUnit::kCharacter:
     case TextUnit::kWord:
@@ -135,19 +138,19 @@ UnitMove MoveByUnits(const TextLines& lines, TextUnit unit, std::size_t position
   }
   const bool words = unit == TextUnit::kWord;
   UnitMove move{position, 0};
-  for (; count > 0 && move.position < text.size(); --count, ++move.moved) {
-    move.position = words ? NextWord(lines, move.position) : NextCharacter(text, move.position);
+  for (; count > 0 && move.position < size; --count, ++move.moved) {
+    move.position = words ? NextWord(lines, move.position) : NextCharacter(lines, move.position);
   }
   for (; count < 0 && move.position > 0; ++count, --move.moved) {
     move.position =
-        words ? PreviousWord(lines, move.position) : PreviousCharacter(text, move.position);
+        words ? PreviousWord(lines, move.position) : PreviousCharacter(lines, move.position);
   }
   return move;
 }
 
 UnitSpan EnclosingUnit(const TextLines& lines, TextUnit unit, std::size_t position,
                        std::size_t pageLines) {
-  const std::size_t size = lines.Text().size();
+  const std::size_t size = lines.Size();
   position = std::min(position, size);
   // The unit ends at the first boundary after the position, and starts at the last before that.
   const std::size_t end =

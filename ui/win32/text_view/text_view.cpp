@@ -45,17 +45,18 @@ void ScrollLines(TextView& view, long long lines) {
   ScrollTo(view, target < 0 ? 0 : static_cast<std::size_t>(target), view.left);
 }
 
-// `text` with a terminating zero in movable global memory; nullptr when that fails.
-HGLOBAL CopyToGlobalMemory(std::u16string_view text) {
-  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+// The `length` characters of `lines` from `begin`, with a terminating zero, in movable global
+// memory; nullptr when that fails.
+HGLOBAL CopyToGlobalMemory(const TextLines& lines, std::size_t begin, std::size_t length) {
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (length + 1) * sizeof(wchar_t));
   if (memory == nullptr) return nullptr;
   auto* target = static_cast<wchar_t*>(GlobalLock(memory));
   if (target == nullptr) {
     GlobalFree(memory);
     return nullptr;
   }
-  std::memcpy(target, text.data(), text.size() * sizeof(char16_t));
-  target[text.size()] = L'\0';
+  lines.CopyChars(begin, length, reinterpret_cast<char16_t*>(target));
+  target[length] = L'\0';
   GlobalUnlock(memory);
   return memory;
 }
@@ -65,8 +66,7 @@ void CopySelection(const TextView& view) {
   const std::size_t length = SelectionEnd(view) - begin;
   if (length == 0 || !OpenClipboard(view.hwnd)) return;
   EmptyClipboard();
-  if (const HGLOBAL memory =
-          CopyToGlobalMemory(std::u16string_view(view.lines.Text()).substr(begin, length))) {
+  if (const HGLOBAL memory = CopyToGlobalMemory(view.lines, begin, length)) {
     // The clipboard owns the memory once it took it, and only then.
     // cppcheck-suppress doubleFree ; freed only when SetClipboardData did not take it
     if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
@@ -74,7 +74,7 @@ void CopySelection(const TextView& view) {
   CloseClipboard();
 }
 
-void SelectAll(TextView& view) { Select(view, 0, view.lines.Text().size()); }
+void SelectAll(TextView& view) { Select(view, 0, view.lines.Size()); }
 
 // Draws `text` at (x, y), the part from `selBegin` to `selEnd` in the selection's colours.
 void DrawLine(HDC dc, int x, int y, std::u16string_view text, std::size_t selBegin,
@@ -311,14 +311,14 @@ LRESULT OnSetText(TextView& view, const wchar_t* text) {
 // WM_GETTEXT: copies as much of the text as fits with its terminating zero.
 LRESULT OnGetText(const TextView& view, WPARAM capacity, wchar_t* buffer) {
   if (buffer == nullptr || capacity == 0) return 0;
-  const std::size_t count = std::min<std::size_t>(view.lines.Text().size(), capacity - 1);
-  std::memcpy(buffer, view.lines.Text().data(), count * sizeof(char16_t));
+  const std::size_t count = std::min<std::size_t>(view.lines.Size(), capacity - 1);
+  view.lines.CopyChars(0, count, reinterpret_cast<char16_t*>(buffer));
   buffer[count] = L'\0';
   return static_cast<LRESULT>(count);
 }
 
 LRESULT OnSetSelection(TextView& view, WPARAM start, LPARAM end) {
-  const std::size_t size = view.lines.Text().size();
+  const std::size_t size = view.lines.Size();
   // As an edit box: a start of -1 removes the selection, an end of -1 means the end.
   if (static_cast<int>(start) == -1) {
     Select(view, view.caret, view.caret);
@@ -376,7 +376,7 @@ LRESULT CALLBACK TextViewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_GETOBJECT:
       return OnGetObject(hwnd, wParam, lParam);
     case WM_GETTEXTLENGTH:
-      return static_cast<LRESULT>(std::min<std::size_t>(view->lines.Text().size(), INT_MAX));
+      return static_cast<LRESULT>(std::min<std::size_t>(view->lines.Size(), INT_MAX));
     case WM_SETFONT:
       return OnSetFont(*view, reinterpret_cast<HFONT>(wParam), LOWORD(lParam));
     case WM_GETFONT:
@@ -469,6 +469,13 @@ bool ShareTextViewText(HWND window, const SharedText& text) {
   TextView* view = TextViewOf(window);
   if (view == nullptr) return false;
   if (!ShowNewText(*view, text)) throw std::bad_alloc();
+  return true;
+}
+
+bool ShowDecimalLinesInTextView(HWND window, const std::shared_ptr<const DecimalLinesText>& lines) {
+  TextView* view = TextViewOf(window);
+  if (view == nullptr) return false;
+  if (!ShowNewText(*view, lines)) throw std::bad_alloc();
   return true;
 }
 

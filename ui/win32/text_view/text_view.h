@@ -6,10 +6,12 @@
 // with the mouse and with Ctrl+A; copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context
 // menu.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "convert/decimal_lines_text.h"
 #include "convert/shared_text.h"
 #include "res/resource.h"
 #include "ui/win32/windows_api.h"
@@ -27,5 +29,10 @@ bool TakeTextViewText(HWND window, std::u16string& text);
 // may change it meanwhile); false when `window` is no text view. Throws std::bad_alloc when
 // memory runs out; the view is then kept.
 bool ShareTextViewText(HWND window, const SharedText& text);
+// Shows the decimal lines of `lines` in text view `window`, each formed when it is read; false
+// when `window` is no text view. Throws std::bad_alloc when memory runs out; the view is then
+// kept.
+bool ShowDecimalLinesInTextView(HWND window, const std::shared_ptr<const DecimalLinesText>& lines);
 // The text of text view `window` in place, valid until it changes; nullopt for other windows.
+// Throws std::bad_alloc when decimal lines must be written out and memory runs out.
 std::optional<std::u16string_view> PeekTextViewText(HWND window);

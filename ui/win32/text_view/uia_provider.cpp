@@ -122,8 +122,11 @@ class UiaProvider final : public IRawElementProviderSimple,
     *value = nullptr;
     const TextView* view = TextViewOf(view_);
     if (view == nullptr) return uia::kElementNotAvailable;
-    const std::wstring_view text = BoundedText(*view);
-    *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    try {
+      const std::wstring text = BoundedText(*view);
+      *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    } catch (const std::bad_alloc&) {
+    }
     return *value != nullptr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_IsReadOnly(BOOL* readOnly) override {
@@ -174,7 +177,7 @@ class UiaProvider final : public IRawElementProviderSimple,
     *range = nullptr;
     const TextView* view = TextViewOf(view_);
     if (view == nullptr) return uia::kElementNotAvailable;
-    *range = NewTextRange(this, view_, 0, view->lines.Text().size());
+    *range = NewTextRange(this, view_, 0, view->lines.Size());
     return *range != nullptr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE get_SupportedTextSelection(uia::SupportedTextSelection* kind) override {
@@ -186,9 +189,10 @@ class UiaProvider final : public IRawElementProviderSimple,
  private:
   ~UiaProvider() = default;
 
-  static std::wstring_view BoundedText(const TextView& view) {
-    const std::u16string_view text = view.lines.Text();
-    return {reinterpret_cast<const wchar_t*>(text.data()), AccessibleTextEnd(text, 0, text.size())};
+  // Throws std::bad_alloc when memory runs out.
+  static std::wstring BoundedText(const TextView& view) {
+    const std::u16string text = AccessibleText(view.lines, 0, view.lines.Size());
+    return {text.begin(), text.end()};
   }
 
   // A new array in `ranges` that holds the one range [start, end).

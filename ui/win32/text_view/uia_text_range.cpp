@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -182,11 +183,13 @@ class TextRange final : public uia::ITextRangeProvider {
     if (maxLength < -1) return E_INVALIDARG;
     const TextView* view = Clamped();
     if (view == nullptr) return uia::kElementNotAvailable;
-    const std::u16string_view all = view->lines.Text();
-    std::size_t end = AccessibleTextEnd(all, start_, end_);
-    if (maxLength >= 0) end = std::min(end, start_ + static_cast<std::size_t>(maxLength));
-    *text = SysAllocStringLen(reinterpret_cast<const wchar_t*>(all.data() + start_),
-                              static_cast<UINT>(end - start_));
+    try {
+      std::u16string part = AccessibleText(view->lines, start_, end_);
+      if (maxLength >= 0) part.resize(std::min(part.size(), static_cast<std::size_t>(maxLength)));
+      *text = SysAllocStringLen(reinterpret_cast<const wchar_t*>(part.data()),
+                                static_cast<UINT>(part.size()));
+    } catch (const std::bad_alloc&) {
+    }
     return *text != nullptr ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE Move(uia::TextUnit unit, int count, int* moved) override {
@@ -207,7 +210,7 @@ class TextRange final : public uia::ITextRangeProvider {
     // A range moves from the start of its first unit to the start of another, and becomes it.
     const std::size_t from = EnclosingUnit(lines, own, start_, page).start;
     UnitMove step = MoveByUnits(lines, own, from, count, page);
-    const std::size_t size = lines.Text().size();
+    const std::size_t size = lines.Size();
     // The text's end starts a unit only after a last line break; else the move stops short.
     if (step.position == size && step.moved > 0 &&
         EnclosingUnit(lines, own, size, page).start != size) {
@@ -278,7 +281,7 @@ class TextRange final : public uia::ITextRangeProvider {
   TextView* Clamped() {
     TextView* view = TextViewOf(view_);
     if (view == nullptr) return nullptr;
-    const std::size_t size = view->lines.Text().size();
+    const std::size_t size = view->lines.Size();
     end_ = std::min(end_, size);
     start_ = std::min(start_, end_);
     return view;

@@ -114,7 +114,7 @@ void ScrollTo(TextView& view, std::size_t topLine, int left) {
 }
 
 void Select(TextView& view, std::size_t anchor, std::size_t caret) {
-  const std::size_t size = view.lines.Text().size();
+  const std::size_t size = view.lines.Size();
   anchor = std::min(anchor, size);
   caret = std::min(caret, size);
   view.goalX = -1;
@@ -129,7 +129,7 @@ void Select(TextView& view, std::size_t anchor, std::size_t caret) {
 }
 
 void ScrollIntoView(TextView& view, std::size_t position) {
-  position = std::min(position, view.lines.Text().size());
+  position = std::min(position, view.lines.Size());
   const std::size_t line = view.lines.LineOf(position);
   const std::size_t rows = VisibleRows(view);
   std::size_t top = view.topLine;
@@ -151,7 +151,7 @@ void ScrollIntoView(TextView& view, std::size_t position) {
 }
 
 RECT CharacterRect(const TextView& view, std::size_t position) {
-  position = std::min(position, view.lines.Text().size());
+  position = std::min(position, view.lines.Size());
   const std::size_t line = view.lines.LineOf(position);
   const std::u16string_view shown = ShownPart(view.lines.Line(line));
   const std::size_t column = position - view.lines.LineStart(line);
