@@ -247,7 +247,30 @@ TEST(TextLines, RandomTextsAreIndexedLikeTheyAreSplit) {
   }
 }
 
-}  // namespace
+// Every line's start and characters and every position's line, alike in both.
+void ExpectTheSameLines(const TextLines& formed, const TextLines& written) {
+  ASSERT_EQ(formed.Size(), written.Size());
+  ASSERT_EQ(formed.LineCount(), written.LineCount());
+  EXPECT_EQ(AllLines(formed), AllLines(written));
+  for (std::size_t line = 0; line <= written.LineCount(); ++line) {
+    ASSERT_EQ(formed.LineStart(line), written.LineStart(line)) << line;
+  }
+  for (std::size_t position = 0; position <= written.Size() + 1; ++position) {
+    ASSERT_EQ(formed.LineOf(position), written.LineOf(position)) << position;
+  }
+}
+
+// Moves over characters and words from many positions, alike in both.
+void ExpectTheSameMoves(const TextLines& formed, const TextLines& written, std::mt19937& random) {
+  for (std::size_t position = 0; position <= written.Size(); position += 1 + random() % 5) {
+    for (const TextUnit unit : {TextUnit::kCharacter, TextUnit::kWord}) {
+      for (const long long by : {-3, -1, 1, 3}) {
+        ASSERT_EQ(MoveByUnits(formed, unit, position, by), MoveByUnits(written, unit, position, by))
+            << position << " by " << by;
+      }
+    }
+  }
+}
 
 // Results shown from their values, each line formed as it is read, against the same results
 // written out: every line, every position, the longest lines, characters copied from anywhere
@@ -267,15 +290,7 @@ TEST(TextLines, DecimalLinesReadFromTheirValuesAreTheWrittenOnes) {
     written.Assign(DecimalLines(*values));
     TextLines formed;
     formed.Assign(DecimalLinesText::Index(values));
-    ASSERT_EQ(formed.Size(), written.Size());
-    ASSERT_EQ(formed.LineCount(), written.LineCount());
-    EXPECT_EQ(AllLines(formed), AllLines(written));
-    for (std::size_t line = 0; line <= written.LineCount(); ++line) {
-      ASSERT_EQ(formed.LineStart(line), written.LineStart(line)) << line;
-    }
-    for (std::size_t position = 0; position <= written.Size() + 1; ++position) {
-      ASSERT_EQ(formed.LineOf(position), written.LineOf(position)) << position;
-    }
+    ExpectTheSameLines(formed, written);
     for (const std::size_t longest : {std::size_t{1}, TextLines::kLongestKept,
                                       TextLines::kLongestKept + 5, written.LineCount() + 3}) {
       EXPECT_EQ(formed.LongestLines(longest), written.LongestLines(longest)) << longest;
@@ -288,15 +303,9 @@ TEST(TextLines, DecimalLinesReadFromTheirValuesAreTheWrittenOnes) {
       formed.CopyChars(from, length, copied.data());
       ASSERT_EQ(copied, all.substr(from, length)) << from;
     }
-    for (std::size_t position = 0; position <= all.size(); position += 1 + random() % 5) {
-      for (const TextUnit unit : {TextUnit::kCharacter, TextUnit::kWord}) {
-        for (const long long by : {-3, -1, 1, 3}) {
-          ASSERT_EQ(MoveByUnits(formed, unit, position, by),
-                    MoveByUnits(written, unit, position, by))
-              << position << " by " << by;
-        }
-      }
-    }
+    ExpectTheSameMoves(formed, written, random);
     EXPECT_EQ(formed.Text(), all);
   }
 }
+
+}  // namespace
