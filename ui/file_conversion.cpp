@@ -146,7 +146,9 @@ CVornelDlg::RunOutcome CVornelDlg::SplitCheckAndConvert(ProgressDisplay& progres
   window_.SetProgressRange(IDC_PROGRESS, convertMax);
   // The results are shown as the values' decimal lines, each formed when the view reads it,
   // instead of written out: 80 MB of new memory for 200 MiB of input, whose first touches
-  // cost more here than anything else the conversion does.
+  // cost more here than anything else the conversion does. Convert file data under wine,
+  // 200 MiB written in pieces: 392 → 184 ms; 10 MiB: 60 → 21 ms (bench/compare.sh, 5 rounds,
+  // 2026-12-09).
   const std::shared_ptr<const DecimalLinesText> results = DecimalLinesText::Index(
       conversion_.NumberList, progress.Stride(),
       [&](std::int64_t done) { return progress.Step(len + done, convertMax); });
