@@ -3,7 +3,7 @@
 // (from the click until the results show and the buttons are enabled again), the same on the
 // larger CANCEL_INPUT_FILE, REPEATS times each in turn (the times printed are the medians), and
 // how soon Cancel's message box appears after a click on Cancel, once in the splitting phase
-// and once in the conversion phase (tried at up to CONVERSION_PHASE_TRIES moments) of a run on
+// and once in the conversion phase (tried in up to CONVERSION_PHASE_TRIES runs) of a run on
 // the larger file. Prints key=value lines for bench/run.sh and bench/compare.sh.
 //
 //   vornel_bench_wine_dialog VORNEL_EXE INPUT_FILE CANCEL_INPUT_FILE CONVERSION_PHASE_TRIES
@@ -224,19 +224,17 @@ int wmain(int argc, wchar_t** argv) {
       const CancelTiming timing = CancelWhen(dialog, [] { return true; });
       if (timing.hit) splitTimes.push_back(timing.seconds);
     }
-    // Conversion phase: the program answers no question from outside while it converts, so
-    // the click comes at a share of the whole run's time, spread over its second half, where
-    // the phase lies (it is the shorter one); the percentage shown with the message box tells
-    // the phase (the splitting phase never passes 33 %).
+    // Conversion phase: the click comes as soon as the shown percentage has passed 33 % (the
+    // splitting phase never does): the program answers the question at its next pump, and takes
+    // the click at the one after, unless the run has ended by then. A click counts when its
+    // message box comes while the run shows less than 100 %: a click taken after the run's end
+    // (the button is hidden, not disabled, and BM_CLICK does not ask) brings the message too.
     std::vector<double> conversionTimes;
     for (int k = 1; k <= tries; ++k) {
-      const double clickAt = cancelConvertSeconds * (tries + k) / (2 * tries + 1);
-      double begun = 0;
-      const CancelTiming timing = CancelWhen(dialog, [&] {
-        if (begun == 0) begun = Now();
-        return Now() - begun >= clickAt;
-      });
-      if (timing.hit && timing.percent >= 34) conversionTimes.push_back(timing.seconds);
+      const CancelTiming timing = CancelWhen(dialog, [&] { return ShownPercent(dialog) >= 34; });
+      if (timing.hit && timing.percent >= 34 && timing.percent < 100) {
+        conversionTimes.push_back(timing.seconds);
+      }
     }
 
     std::printf("repeats=%zu\n", convertTimes.size());

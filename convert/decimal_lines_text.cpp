@@ -24,6 +24,7 @@ std::shared_ptr<const DecimalLinesText> DecimalLinesText::Index(
   text->starts_.reserve(static_cast<std::size_t>(count) / kLinesPerStart + 1);
   LinesByDigits byDigits;
   std::size_t size = 0;
+  std::int64_t untilStep = stepEvery;
   for (std::int64_t k = 0; k < count; ++k) {
     const auto line = static_cast<std::size_t>(k);
     if (line % kLinesPerStart == 0) text->starts_.push_back(size);
@@ -31,7 +32,10 @@ std::shared_ptr<const DecimalLinesText> DecimalLinesText::Index(
     std::vector<std::size_t>& same = byDigits[length - kLineBreak];
     if (same.size() < kLongestKept) same.push_back(line);
     size += length;
-    if (step && ((k + 1) % stepEvery == 0 || k + 1 == count) && step(k + 1)) return nullptr;
+    if (--untilStep == 0 || k + 1 == count) {
+      untilStep = stepEvery;
+      if (step && step(k + 1)) return nullptr;
+    }
   }
   byDigits[0].push_back(static_cast<std::size_t>(count));
   text->size_ = size;
