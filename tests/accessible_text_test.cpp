@@ -42,7 +42,8 @@ TEST(AccessibleTextTest, LongTextsEndAtTheFirstLineEndPastTheBound) {
     EXPECT_EQ(AccessibleTextEnd(c.text, c.start, c.text.size()), c.expected) << c.what;
     TextLines lines;
     lines.Assign(std::u16string(c.text));
-    EXPECT_EQ(AccessibleText(lines, c.start, c.text.size()),
+    std::u16string scratch;
+    EXPECT_EQ(AccessibleText(lines, c.start, c.text.size(), scratch),
               c.text.substr(c.start, c.expected - c.start))
         << c.what;
   }

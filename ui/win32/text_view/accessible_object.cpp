@@ -200,7 +200,8 @@ class ClientObject final : public StandardObject {
     const TextView* view = TextViewOf(View());
     if (view == nullptr) return kViewGone;
     try {
-      const std::u16string text = AccessibleText(view->lines, 0, view->lines.Size());
+      std::u16string scratch;
+      const std::u16string_view text = AccessibleText(view->lines, 0, view->lines.Size(), scratch);
       return ToBstr({reinterpret_cast<const wchar_t*>(text.data()), text.size()}, value);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;

@@ -17,10 +17,10 @@ std::size_t AccessibleTextEnd(std::u16string_view text, std::size_t start, std::
   return splitsPair ? last - 1 : last;
 }
 
-std::u16string AccessibleText(const TextLines& lines, std::size_t start, std::size_t end) {
+std::u16string_view AccessibleText(const TextLines& lines, std::size_t start, std::size_t end,
+                                   std::u16string& scratch) {
   // AccessibleTextEnd reads no character beyond twice its bound from the start.
-  std::u16string chars(std::min(end - start, 2 * tuning::kAccessibleTextChars), u'\0');
-  lines.CopyChars(start, chars.size(), chars.data());
-  chars.resize(AccessibleTextEnd(chars, 0, end - start));
-  return chars;
+  const std::u16string_view chars =
+      lines.Chars(start, std::min(end - start, 2 * tuning::kAccessibleTextChars), scratch);
+  return chars.substr(0, AccessibleTextEnd(chars, 0, end - start));
 }

@@ -15,6 +15,7 @@
 std::size_t AccessibleTextEnd(std::u16string_view text, std::size_t start, std::size_t end);
 
 // The part of `lines`' characters [start, end) that is handed out whole, as AccessibleTextEnd
-// bounds it, copied: at most twice tuning::kAccessibleTextChars characters are read. Throws
-// std::bad_alloc when memory runs out.
-std::u16string AccessibleText(const TextLines& lines, std::size_t start, std::size_t end);
+// bounds it: in place where the text is kept whole, else written into `scratch` (at most twice
+// tuning::kAccessibleTextChars characters are read). Throws std::bad_alloc when memory runs out.
+std::u16string_view AccessibleText(const TextLines& lines, std::size_t start, std::size_t end,
+                                   std::u16string& scratch);

@@ -198,6 +198,14 @@ void TextLines::CopyChars(std::size_t position, std::size_t count, char16_t* out
   }
 }
 
+std::u16string_view TextLines::Chars(std::size_t position, std::size_t count,
+                                     std::u16string& scratch) const {
+  if (!decimal_) return text_.View().substr(position, count);
+  scratch.resize(count);
+  decimal_->CopyChars(position, count, scratch.data());
+  return scratch;
+}
+
 std::vector<LineMark>::const_iterator TextLines::MarkOfLine(std::size_t line) const {
   const auto after =
       std::upper_bound(index_.marks.begin(), index_.marks.end(), line,

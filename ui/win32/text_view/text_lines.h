@@ -72,6 +72,10 @@ class TextLines {
   std::u16string_view Text() const;
   // Writes the `count` characters from `position` at `out` (position + count <= Size()).
   void CopyChars(std::size_t position, std::size_t count, char16_t* out) const;
+  // The `count` characters from `position` (position + count <= Size()): in place where the
+  // text is kept whole, else written into `scratch`, which throws std::bad_alloc when memory
+  // runs out.
+  std::u16string_view Chars(std::size_t position, std::size_t count, std::u16string& scratch) const;
   // Number of lines: 1 for an empty text, one more than the line breaks otherwise.
   std::size_t LineCount() const { return decimal_ ? decimal_->LineCount() : index_.lineCount; }
   // Position of the first character of `line` (a line past the end gives the text's size).

@@ -75,6 +75,7 @@ class UiaProvider final : public IRawElementProviderSimple,
     const TextView* view = TextViewOf(view_);
     if (view == nullptr) return uia::kElementNotAvailable;
     try {
+      std::u16string scratch;  // the value, where the view forms its lines as they are read
       switch (property) {
         case UIA_ControlTypePropertyId:
           value->vt = VT_I4;
@@ -85,7 +86,7 @@ class UiaProvider final : public IRawElementProviderSimple,
         case UIA_AutomationIdPropertyId:
           return ToBstrVariant(std::to_wstring(GetDlgCtrlID(view_)), value);
         case UIA_ValueValuePropertyId:
-          return ToBstrVariant(BoundedText(*view), value);
+          return ToBstrVariant(BoundedText(*view, scratch), value);
         case UIA_IsKeyboardFocusablePropertyId:
         case UIA_ValueIsReadOnlyPropertyId:
         case UIA_IsValuePatternAvailablePropertyId:
@@ -123,7 +124,8 @@ class UiaProvider final : public IRawElementProviderSimple,
     const TextView* view = TextViewOf(view_);
     if (view == nullptr) return uia::kElementNotAvailable;
     try {
-      const std::wstring text = BoundedText(*view);
+      std::u16string scratch;
+      const std::wstring_view text = BoundedText(*view, scratch);
       *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
     } catch (const std::bad_alloc&) {
     }
@@ -189,10 +191,10 @@ class UiaProvider final : public IRawElementProviderSimple,
  private:
   ~UiaProvider() = default;
 
-  // Throws std::bad_alloc when memory runs out.
-  static std::wstring BoundedText(const TextView& view) {
-    const std::u16string text = AccessibleText(view.lines, 0, view.lines.Size());
-    return {text.begin(), text.end()};
+  // The view's value, in place or in `scratch`; throws std::bad_alloc when memory runs out.
+  static std::wstring_view BoundedText(const TextView& view, std::u16string& scratch) {
+    const std::u16string_view text = AccessibleText(view.lines, 0, view.lines.Size(), scratch);
+    return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
   }
 
   // A new array in `ranges` that holds the one range [start, end).

@@ -184,8 +184,9 @@ class TextRange final : public uia::ITextRangeProvider {
     const TextView* view = Clamped();
     if (view == nullptr) return uia::kElementNotAvailable;
     try {
-      std::u16string part = AccessibleText(view->lines, start_, end_);
-      if (maxLength >= 0) part.resize(std::min(part.size(), static_cast<std::size_t>(maxLength)));
+      std::u16string scratch;
+      std::u16string_view part = AccessibleText(view->lines, start_, end_, scratch);
+      if (maxLength >= 0) part = part.substr(0, static_cast<std::size_t>(maxLength));
       *text = SysAllocStringLen(reinterpret_cast<const wchar_t*>(part.data()),
                                 static_cast<UINT>(part.size()));
     } catch (const std::bad_alloc&) {
