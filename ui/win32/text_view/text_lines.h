@@ -5,6 +5,9 @@
 // The index is sparse: it counts the lines, marks where some of them start and keeps the
 // longest few, all found in one pass over the text. Any other line is found by walking from
 // the mark before it, never more than kLinesPerMark lines or kCharsPerMark characters.
+//
+// It may instead show decimal lines that it forms from their values as they are read
+// (DecimalLinesText), which keeps its own index.
 
 #include <array>
 #include <cstddef>
