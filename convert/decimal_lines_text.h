@@ -23,6 +23,7 @@ class DecimalLinesText {
       std::shared_ptr<const NumberValues> values, std::int64_t stepEvery = 1,
       const std::function<bool(std::int64_t indexed)>& step = {});
 
+  // The values whose lines these are.
   const NumberValues& Values() const { return *values_; }
   // Characters in all.
   std::size_t Size() const { return size_; }
@@ -46,6 +47,8 @@ class DecimalLinesText {
   // How many of the longest lines Index finds out: as many as a view measures.
   static constexpr std::size_t kLongestKept = tuning::kMeasuredLines;
 
+  // A line's start is found by walking at most 63 lines (well under a microsecond) from one
+  // kept for every 64, an eighth of a byte a line.
   static constexpr std::size_t kLinesPerStart = 64;
   static constexpr std::size_t kLongestDigits = 10;
   // Lines by their number of digits (0 for the last line), each list in order.
