@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "convert/block_scan.h"
+#include "convert/decimal_lines.h"
 
 namespace {
 
@@ -181,12 +182,7 @@ void TextLines::Assign(std::shared_ptr<const DecimalLinesText> lines) {
 
 std::u16string_view TextLines::Text() const {
   if (!decimal_) return text_.View();
-  if (!written_) {
-    const std::size_t size = decimal_->Size();
-    const std::shared_ptr<char16_t[]> chars = std::make_shared_for_overwrite<char16_t[]>(size);
-    decimal_->CopyChars(0, size, chars.get());
-    written_ = SharedText(chars, std::u16string_view(chars.get(), size));
-  }
+  if (!written_) written_ = SharedText(DecimalLines(decimal_->Values()));
   return written_->View();
 }
 

@@ -24,22 +24,25 @@ CharClass ClassOf(char16_t c) {
   return punctuation ? CharClass::kOther : CharClass::kWord;
 }
 
+// Whether two units make one character: CR LF or a surrogate pair.
+bool IsPair(const char16_t (&units)[2]) {
+  return (units[0] == u'\r' && units[1] == u'\n') ||
+         (IsHighSurrogate(units[0]) && IsLowSurrogate(units[1]));
+}
+
 // The boundary after `position` (below the text's size) or before it (above 0).
 std::size_t NextCharacter(const TextLines& lines, std::size_t position) {
-  char16_t c[2]{};
+  char16_t units[2]{};
   const bool two = position + 1 < lines.Size();
-  lines.CopyChars(position, two ? 2 : 1, c);
-  const bool pair =
-      two && ((c[0] == u'\r' && c[1] == u'\n') || (IsHighSurrogate(c[0]) && IsLowSurrogate(c[1])));
-  return position + (pair ? 2 : 1);
+  lines.CopyChars(position, two ? 2 : 1, units);
+  return position + (two && IsPair(units) ? 2 : 1);
 }
 
 std::size_t PreviousCharacter(const TextLines& lines, std::size_t position) {
-  char16_t c[2]{};
-  if (position >= 2) lines.CopyChars(position - 2, 2, c);
-  const bool pair = position >= 2 && ((c[0] == u'\r' && c[1] == u'\n') ||
-                                      (IsHighSurrogate(c[0]) && IsLowSurrogate(c[1])));
-  return position - (pair ? 2 : 1);
+  char16_t units[2]{};
+  const bool two = position >= 2;
+  if (two) lines.CopyChars(position - 2, 2, units);
+  return position - (two && IsPair(units) ? 2 : 1);
 }
 
 // The `k`-th cut of the line `text`, which ends any word there (a cut inside a surrogate pair
