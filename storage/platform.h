@@ -58,6 +58,10 @@ class NativeFile {
 
   // Writes all of `bytes` at the current position; false on any failure or short write.
   bool WriteAll(std::string_view bytes);
+  // Copies this file's bytes from its start to `output` within the system, without passing
+  // them through the program; nullopt, with nothing copied, where the system cannot (Windows,
+  // or an output the system does not send to), else whether all of them were copied.
+  std::optional<bool> SendAllTo(NativeFile& output);
   // Reads up to `capacity` bytes into `buffer`; 0 at the end of the file, nullopt on failure.
   std::optional<std::size_t> Read(char* buffer, std::size_t capacity);
   // Size of the file in bytes; nullopt on failure.

@@ -7,6 +7,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -207,6 +210,27 @@ bool NativeFile::WriteAll(std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return true;
+}
+
+std::optional<bool> NativeFile::SendAllTo(NativeFile& output) {
+#if defined(__linux__)
+  const std::optional<std::uint64_t> size = Size();
+  if (!size) return false;
+  off_t offset = 0;
+  while (static_cast<std::uint64_t>(offset) < *size) {
+    const ssize_t sent = ::sendfile(static_cast<int>(output.handle_), static_cast<int>(handle_),
+                                    &offset, static_cast<std::size_t>(*size - offset));
+    if (sent < 0 && errno == EINTR) continue;
+    // Refused before anything was sent: an output the system does not send to (older kernels
+    // refuse one opened for appending, for one).
+    if (sent < 0 && offset == 0 && (errno == EINVAL || errno == ENOSYS)) return std::nullopt;
+    if (sent <= 0) return false;
+  }
+  return true;
+#else
+  (void)output;
+  return std::nullopt;
+#endif
 }
 
 std::optional<std::size_t> NativeFile::Read(char* buffer, std::size_t capacity) {

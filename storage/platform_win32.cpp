@@ -191,6 +191,9 @@ bool NativeFile::SeekToStart() {
 
 bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
 
+// Windows has no call that copies a file into another handle, such as a pipe, in the system.
+std::optional<bool> NativeFile::SendAllTo(NativeFile& /*output*/) { return std::nullopt; }
+
 bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
 
 std::optional<NativeFile> NativeFile::OpenForFlushing() const {
