@@ -192,6 +192,7 @@ bool NativeFile::SeekToStart() {
 bool NativeFile::TruncateHere() { return SetEndOfFile(AsHandle(handle_)) != 0; }
 
 // Windows has no call that copies a file into another handle, such as a pipe, in the system.
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static): a member on every system
 std::optional<bool> NativeFile::SendAllTo(NativeFile& /*output*/) { return std::nullopt; }
 
 bool NativeFile::FlushToDisk() { return FlushFileBuffers(AsHandle(handle_)) != 0; }
