@@ -1,11 +1,10 @@
 #pragma once
 // A read-only view of a long text: it keeps the text itself, or the values of decimal lines
 // that it forms as it reads them, and draws only the lines in sight, so that hundreds of
-// thousands of lines are put in at once. It answers WM_SETTEXT,
-// WM_GETTEXT, WM_GETTEXTLENGTH, EM_GETSEL and EM_SETSEL like a read-only edit box; shows the
-// system caret while it has the focus, moves it with the keys and selects with them (Shift),
-// with the mouse and with Ctrl+A; copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context
-// menu.
+// thousands of lines are put in at once. It answers WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH,
+// EM_GETSEL and EM_SETSEL like a read-only edit box; shows the system caret while it has the
+// focus, moves it with the keys and selects with them (Shift), with the mouse and with Ctrl+A;
+// copies with Ctrl+C, Ctrl+Insert, WM_COPY and its context menu.
 
 #include <memory>
 #include <optional>
