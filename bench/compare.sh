@@ -123,7 +123,7 @@ NATIVE_DRIVERS="$BUILD/drivers-native/bench"
 make_bench_scratch "$BUILD"
 
 log "generating the inputs"
-"$NATIVE_DRIVERS/vornel_bench_inputs" "$TMP" 10 200
+write_bench_inputs "$NATIVE_DRIVERS/vornel_bench_inputs"
 SIZE200=$(stat -c %s "$TMP/numbers-200.tbin")
 
 # ---- Measures of one build; each appends "measure value" lines to $TMP/<side>.txt ----

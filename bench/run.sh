@@ -65,7 +65,7 @@ mkdir -p "$BUILD"
 make_bench_scratch "$BUILD"
 
 log "generating the inputs"
-"$NATIVE/vornel_bench_inputs" "$TMP" 10 200
+write_bench_inputs "$NATIVE/vornel_bench_inputs"
 SIZE10=$(stat -c %s "$TMP/numbers-10.tbin")
 SIZE200=$(stat -c %s "$TMP/numbers-200.tbin")
 
