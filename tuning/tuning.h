@@ -61,7 +61,17 @@ inline constexpr std::size_t kSniffedBytes = 4096;
 // Bytes of the input converted at a time: enough for the two threads to share each piece at
 // little cost. The batch run's pipeline on 200 MiB took 113 / 88 / 99 ms in pieces of
 // 256 Ki / 1 Mi / 4 Mi bytes (ConvertBatchInput timed nine times each, in turn, machine idle).
+// The Windows build reads into ordinary 4 KiB pages, each touched first at a cost (12 µs under
+// wine here), and takes half a MiB: under wine the batch run 82 → 76 ms and vornel-convert.exe
+// 97 → 89 ms beyond start-up (bench/compare.sh, 9 rounds, 2026-12-09); the hand-off run in its
+// process 103.4 → 94.4 ms (seven alternating sets of nine), and with 256 / 512 / 768 Ki against
+// 1 Mi 99.2 / 96.0 / 103.6 against 113.9 ms. Natively, in huge pages, half a MiB lost:
+// vornel-convert 79 → 83 ms file to file, 111 → 126 ms pipe to pipe.
+#if defined(_WIN32)
+inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 19;
+#else
 inline constexpr std::size_t kBatchPieceBytes = std::size_t{1} << 20;
+#endif
 
 // Bytes of the result handed to the file at a time: each write is a call into the system, and
 // the same memory serves every run. How many hardly matters: 176 / 184 / 178 ms for runs of
@@ -92,8 +102,8 @@ inline constexpr std::chrono::milliseconds kLookBeforeSleep{2};
 
 // Characters of an unfinished line at the end of a piece that are handed back, to come again
 // with the next piece; a longer one is held aside instead. What is looked at twice stays below a
-// 128th of a piece of UTF-16 text (4 Ki characters), while the lines the program takes have at
-// most 31 digits and a few CRs.
+// 128th of a piece of UTF-16 text (4 Ki characters, 2 Ki in the Windows build), while the lines
+// the program takes have at most 31 digits and a few CRs.
 inline constexpr std::size_t kLongestReturnedChars = kBatchPieceBytes / sizeof(char16_t) / 128;
 
 // Bytes that a reader of a file in pieces hands back which go in front of the next piece, read
