@@ -296,7 +296,7 @@ TEST_F(InstallerTest, InstallsForTheUserAndUninstallsAllButTheDocumentsFolders) 
     RunningProgram run(program_.wstring());
     ASSERT_TRUE(run.Started()) << "the installed Vornel.exe did not start";
     const HWND dialog = run.WaitForDialog(kCaption);
-    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear: Vornel.exe " << run.Fate();
     EXPECT_EQ(ControlText(dialog, IDC_EDIT_EXE_PATH), program_.wstring());
     Click(dialog, IDC_BTN_EXIT);
     ASSERT_TRUE(run.WaitForExit()) << "the program did not end after Exit";
@@ -382,7 +382,7 @@ TEST_F(InstallerTest, WhileVornelRunsNeitherInstallerNorUninstallerChangesAnythi
     RunningProgram run(program_.wstring());
     ASSERT_TRUE(run.Started()) << "the installed Vornel.exe did not start";
     const HWND dialog = run.WaitForDialog(kCaption);
-    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear: Vornel.exe " << run.Fate();
     const Installation before = Current();
 
     struct Case {

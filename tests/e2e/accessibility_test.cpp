@@ -141,7 +141,7 @@ class AccessibilityTest : public ::testing::Test {
     program_.emplace(ProgramPath());
     ASSERT_TRUE(program_->Started()) << "Vornel.exe did not start";
     dialog_ = program_->WaitForDialog(kCaption);
-    ASSERT_NE(dialog_, nullptr) << "the dialog did not appear";
+    ASSERT_NE(dialog_, nullptr) << "the dialog did not appear: Vornel.exe " << program_->Fate();
   }
 
   void TearDown() override {

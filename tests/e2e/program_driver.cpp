@@ -1,6 +1,7 @@
 #include "tests/e2e/program_driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <thread>
 #include <vector>
@@ -160,6 +161,16 @@ bool RunningProgram::WaitForExit(Milliseconds timeout) {
 
 bool RunningProgram::Running() const {
   return process_ != nullptr && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::string RunningProgram::Fate() const {
+  if (process_ == nullptr) return "never started";
+  if (Running()) return "still running";
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process_, &code)) return "ended, exit code unknown";
+  char text[40];
+  std::snprintf(text, sizeof text, "ended with exit code 0x%lX", static_cast<unsigned long>(code));
+  return text;
 }
 
 HWND RunningProgram::WaitForDialog(const std::wstring& caption, Milliseconds timeout) const {

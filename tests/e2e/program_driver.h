@@ -40,6 +40,8 @@ class RunningProgram {
   // Whether the process ended within `timeout`.
   bool WaitForExit(Milliseconds timeout = kWaitTimeout);
   bool Running() const;
+  // For a failure message: "still running", or how the process ended.
+  std::string Fate() const;
   // The visible top-level dialog window of the program with `caption`; nullptr when it did not
   // appear within `timeout`.
   HWND WaitForDialog(const std::wstring& caption, Milliseconds timeout = kWaitTimeout) const;

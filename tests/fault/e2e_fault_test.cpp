@@ -164,7 +164,7 @@ TEST_P(DocumentsE2eTest, TheProgramWorksThere) {
     RunningProgram program(ProgramPath());
     ASSERT_TRUE(program.Started());
     const HWND dialog = program.WaitForDialog(kCaption);
-    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear: Vornel.exe " << program.Fate();
     EXPECT_TRUE(fs::is_directory(Long(appData / L"Result")));
     EXPECT_TRUE(fs::is_directory(Long(appData / L"temp")));
     Click(dialog, IDC_CHK_AUTO);
@@ -194,7 +194,7 @@ TEST_P(DocumentsE2eTest, TheProgramWorksThere) {
     RunningProgram program(ProgramPath());
     ASSERT_TRUE(program.Started());
     const HWND dialog = program.WaitForDialog(kCaption);
-    ASSERT_NE(dialog, nullptr) << "the dialog did not appear";
+    ASSERT_NE(dialog, nullptr) << "the dialog did not appear: Vornel.exe " << program.Fate();
     EXPECT_EQ(ControlCheck(dialog, IDC_CHK_AUTO), BST_UNCHECKED);
     Click(dialog, IDC_BTN_EXIT);
     ASSERT_TRUE(program.WaitForExit()) << "the program did not end after Exit";
