@@ -84,7 +84,7 @@ class ProgramTest : public ::testing::Test {
   // Waits for the next message box of the dialog, checks its caption and text, and closes it.
   void ExpectMessage(const std::wstring& text) {
     const std::optional<OwnedDialog> box = WaitForMessageBox(dialog_);
-    ASSERT_TRUE(box.has_value()) << "no message box appeared";
+    ASSERT_TRUE(box.has_value()) << "no message box appeared; " << Answering(dialog_);
     EXPECT_EQ(box->caption, L"Vornel");
     EXPECT_EQ(box->text, text);
     ASSERT_TRUE(PressOk(box->window));
@@ -304,7 +304,7 @@ TEST_F(ProgramTest, CancelStopsALongConversion) {
   Click(dialog_, IDC_BTN_CANCEL);
   // Cancel's message comes while the run is held, with the controls still busy.
   const std::optional<OwnedDialog> box = WaitForMessageBox(dialog_);
-  ASSERT_TRUE(box.has_value()) << "no message box appeared";
+  ASSERT_TRUE(box.has_value()) << "no message box appeared; " << Answering(dialog_);
   EXPECT_EQ(box->text, kCancelClicked);
   EXPECT_TRUE(ControlVisible(dialog_, IDC_BTN_CANCEL));
   EXPECT_TRUE(ControlVisible(dialog_, IDC_PROGRESS));

@@ -188,6 +188,14 @@ HWND RunningProgram::WaitForDialog(const std::wstring& caption, Milliseconds tim
   return found;
 }
 
+std::string Answering(HWND window) {
+  if (!IsWindow(window)) return "the window is gone";
+  DWORD_PTR reply = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &reply) != 0
+             ? "the window answers"
+             : "the window does not answer within 5 s";
+}
+
 bool HasVisibleDialog(DWORD id, const std::wstring& caption) {
   DialogSearch search;
   search.process = id;

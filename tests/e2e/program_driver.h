@@ -58,6 +58,9 @@ std::wstring WindowClass(HWND window);
 std::wstring WindowText(HWND window);
 std::size_t WindowTextLength(HWND window);
 
+// For a failure message: whether `window`'s thread answers a message within 5 s.
+std::string Answering(HWND window);
+
 // Whether a visible dialog window with `caption` belongs to process `id` right now.
 bool HasVisibleDialog(DWORD id, const std::wstring& caption);
 
