@@ -35,8 +35,9 @@ inline constexpr std::size_t kTouchOnTwoThreadsFrom = std::size_t{1} << 24;
 // Every 2 MiB rather than 8 natively since 2026-12-10: vornel-convert from a file to a file,
 // 200 MiB written in pieces, UTF-16 82 → 77 ms and ASCII 78 → 72 ms (bench/compare.sh, 9
 // rounds; 93 → 84 and 79 → 71 ms in 21 alternating runs; the flusher's last fsync 8 to 10 →
-// 1 to 4 ms by strace). Under wine it bought nothing: the hand-off run in its process 95.2 →
-// 95.4 ms (medians of 7 alternating sets of nine), so the Windows build keeps 8 MiB.
+// 1 to 4 ms by strace); written in one piece 73 → 74 and 71 → 68 ms (9 rounds). Under wine it
+// bought nothing: the hand-off run in its process 95.2 → 95.4 ms (medians of 7 alternating sets
+// of nine), so the Windows build keeps 8 MiB.
 #if defined(_WIN32)
 inline constexpr std::size_t kStartFlushingBytes = std::size_t{8} << 20;
 #else
