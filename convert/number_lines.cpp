@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstring>
 
 #include "convert/binary.h"
 #include "convert/block_scan.h"
+#include "convert/decimal_batch.h"
 #include "convert/decimal_text.h"
 
 namespace {
@@ -85,11 +87,54 @@ NumberLinesOutcome ConvertOneByOne(std::basic_string_view<Char> text, TextBuffer
 
 using namespace block_scan;
 
-// ConvertNumberLines a block of characters at a time.
-template <class Char>
+// Values of lines whose decimal texts wait to be put sixteen at a time.
+class WaitingNumbers {
+ public:
+  void Add(std::uint32_t value) { values_[count_++] = value; }
+  // Puts every whole batch at `put`, or with `all` every value; returns the end.
+  char* Put(char* put, LineEnd lineEnd, bool all) {
+    std::size_t done = 0;
+    for (; count_ - done >= decimal_batch::kNumbers; done += decimal_batch::kNumbers) {
+      put = decimal_batch::PutBatch(put, values_ + done, lineEnd);
+    }
+    if (all) {
+      for (; done < count_; ++done) put = PutNumber(put, values_[done], lineEnd);
+    } else if (done > 0) {
+      // Fewer than a batch are left: they move to the front as a batch's worth.
+      std::memcpy(values_, values_ + done, sizeof(std::uint32_t) * decimal_batch::kNumbers);
+    }
+    count_ -= done;
+    return put;
+  }
+
+ private:
+  // At most a batch less one waits from the blocks before, and a block adds at most kBlock.
+  std::uint32_t values_[decimal_batch::kNumbers + kBlock];
+  std::size_t count_ = 0;
+};
+
+// Room the lines of one block may take, with the texts waiting from the blocks before.
+constexpr std::size_t kBlockRoom = (kBlock + decimal_batch::kNumbers) * kLineRoom;
+static_assert(kLineRoom * decimal_batch::kNumbers >=
+                  (10 + 2) * decimal_batch::kNumbers + decimal_batch::kScratch,
+              "a batch's texts and scratch fit the room of its lines");
+
+// ConvertNumberLines a block of characters at a time; `kBatched`: the decimal texts put
+// sixteen at a time (decimal_batch::Available()).
+template <class Char, bool kBatched>
 NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
                                     LineEnd lineEnd) {
   NumberLinesOutcome outcome;
+  WaitingNumbers waiting;
+  // Puts the decimal text of `value`, now or with its batch.
+  const auto putNumber = [&](char* put, std::uint32_t value) {
+    if constexpr (kBatched) {
+      waiting.Add(value);
+      return put;
+    } else {
+      return PutNumber(put, value, lineEnd);
+    }
+  };
   const Char* const begin = text.data();
   const Char* const end = begin + text.size();
   const Char* lineStart = begin;
@@ -109,33 +154,34 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
     previousOnes = scan.onesLastFirst;
     std::uint64_t feeds = scan.lineFeeds;
     if (feeds == 0) continue;
-    char* put = out.Room(kBlock * kLineRoom);
+    char* put = out.Room(kBlockRoom);
     do {
       const Char* const lf = block + std::countr_zero(feeds);
       feeds &= feeds - 1;
       const Char* const digitsEnd = DigitsEnd(lineStart, lf);
       const auto count = static_cast<std::size_t>(digitsEnd - lineStart);
       if (count > 0 && count <= kLongestLine && lineStart >= returnsBefore) {
-        put = PutNumber(put, ValueBefore(ones, block, digitsEnd, count), lineEnd);
+        put = putNumber(put, ValueBefore(ones, block, digitsEnd, count));
         ++outcome.numbers;
       } else if (count > 0) {
         const LineValue line = PlainLineValue(lineStart, lf);
         if (line.digits > kLongestLine) {
-          out.Commit(put);
+          out.Commit(waiting.Put(put, lineEnd, true));
           outcome.foreign = HoldsForeign(block, end);
           outcome.tooLong = !outcome.foreign;
           return outcome;
         }
         if (line.digits > 0) {
-          put = PutNumber(put, line.value, lineEnd);
+          put = putNumber(put, line.value);
           ++outcome.numbers;
         }
       }
       lineStart = lf + 1;
       ++outcome.lineFeeds;
     } while (feeds != 0);
-    out.Commit(put);
+    out.Commit(waiting.Put(put, lineEnd, false));
   }
+  out.Commit(waiting.Put(out.Room(kBlockRoom), lineEnd, true));
   const NumberLinesOutcome rest =
       ConvertOneByOne(std::basic_string_view<Char>(lineStart, end - lineStart), out, lineEnd);
   outcome.numbers += rest.numbers;
@@ -143,6 +189,13 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
   outcome.tooLong = rest.tooLong;
   outcome.foreign = rest.foreign;
   return outcome;
+}
+
+template <class Char>
+NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                    LineEnd lineEnd) {
+  return decimal_batch::Available() ? ConvertBlockWise<Char, true>(text, out, lineEnd)
+                                    : ConvertBlockWise<Char, false>(text, out, lineEnd);
 }
 
 #else

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "convert/binary.h"
+#include "convert/decimal_batch.h"
 #include "convert/decimal_lines_text.h"
 #include "convert/decimal_text.h"
 #include "convert/number_lines.h"
@@ -391,6 +392,22 @@ TEST(FastPath, DecimalTextOfEveryDigitCountAndItsEdges) {
     const std::string expected = std::to_string(value);
     EXPECT_EQ(std::string(bytes, WriteDecimal(bytes, value)), expected);
     EXPECT_EQ(A(std::u16string(wide, WriteDecimal(wide, value))), expected);
+  }
+  // Sixteen at a time, with either line end, writing nothing beyond the scratch it may leave.
+  for (const auto& [lineEnd, ending] :
+       {std::pair{LineEnd::kCrLf, "\r\n"}, std::pair{LineEnd::kLf, "\n"}}) {
+    for (std::size_t at = 0; at + decimal_batch::kNumbers <= values.size();
+         at += decimal_batch::kNumbers) {
+      std::string expected;
+      for (std::size_t k = at; k < at + decimal_batch::kNumbers; ++k) {
+        expected += std::to_string(values[k]) + ending;
+      }
+      std::string out(decimal_batch::kNumbers * 12 + 2 * decimal_batch::kScratch, '#');
+      const char* const end = decimal_batch::PutBatch(out.data(), values.data() + at, lineEnd);
+      ASSERT_EQ(std::string_view(out.data(), end), expected) << "from value " << at;
+      EXPECT_EQ(out.find_first_not_of('#', end - out.data() + decimal_batch::kScratch),
+                std::string::npos);
+    }
   }
 }
 
