@@ -1,6 +1,6 @@
 #include "convert/decimal_batch.h"
 
-#if defined(__x86_64__) && !defined(_WIN32) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__)
 
 // GCC 12's AVX-512 header leaves the source of some shifts undefined on purpose and then warns
 // about it.

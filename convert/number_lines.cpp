@@ -215,6 +215,15 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
   return ConvertBlockWise(text, out, lineEnd);
 }
 
+NumberLinesOutcome ConvertNumberLinesUnbatched(std::u16string_view text, TextBuffer<char>& out,
+                                               LineEnd lineEnd) {
+#if defined(__SSE2__)
+  return ConvertBlockWise<char16_t, false>(text, out, lineEnd);
+#else
+  return ConvertBlockWise(text, out, lineEnd);
+#endif
+}
+
 // The bytes scanned as they are instead of widened chunk by chunk first: 100 MiB of ASCII in
 // chunks of 32 Ki characters, one thread, in memory 67 → 57 ms (three runs, timed in a program
 // of its own, 2026-12-08). vornel-convert on it, written in pieces: file to file 84 → 81 ms, pipe
