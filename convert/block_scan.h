@@ -1,10 +1,11 @@
 #pragma once
 // The program's one scanner of UTF-16 texts with SSE2: where a text's line feeds, carriage
-// returns and '1's are, and whether it holds a foreign character, 16 characters at a time
-// and 64 to a block. The conversion also scans texts of bytes that stand one for one for
-// UTF-16 units (ASCII) without widening them. Every block-wise pass over a text (the character
-// test, the batch run's and the dialog's splits, the text view's line index) rests on it; each pass
-// ends in a plain loop for the characters after the last whole block.
+// returns and '1's are, and whether it holds a foreign character, 16 characters at a time and 64
+// to a block (the batch conversion's scan also with AVX-512, where the processor has it). The
+// conversion also scans texts of bytes that stand one for one for UTF-16 units (ASCII) without
+// widening them. Every block-wise pass over a text (the character test, the batch run's and the
+// dialog's splits, the text view's line index) rests on it; each pass ends in a plain loop for
+// the characters after the last whole block.
 
 #if defined(__SSE2__)
 
@@ -15,6 +16,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "convert/avx512.h"
 #include "tuning/tuning.h"
 
 namespace block_scan {
@@ -96,6 +98,63 @@ inline BlockScan ScanBlock(const Char* block) {
   scan.onesLastFirst = detail::ReverseBits(ones);
   return scan;
 }
+
+#if defined(VORNEL_AVX512)
+
+namespace detail {
+// Byte orders for vpermb over the 64 characters of a block: in order, from the bytes that
+// _mm512_packus_epi16 leaves of its first 32 and its last 32 (eight of each in turn in every
+// 128-bit lane); and last first, from the bytes in order.
+struct WideOrders {
+  std::uint8_t packed[64]{};
+  std::uint8_t reversed[64]{};
+  constexpr WideOrders() {
+    for (int k = 0; k < 64; ++k) {
+      const int half = k / 32;
+      const int unit = k % 32;
+      packed[k] = static_cast<std::uint8_t>(16 * (unit / 8) + 8 * half + unit % 8);
+      reversed[k] = static_cast<std::uint8_t>(63 - k);
+    }
+  }
+};
+inline constexpr WideOrders kWideOrders;
+
+// BlockScan of the 64 bytes `c`, in order, with the same bytes last first in `r`.
+VORNEL_AVX512 __attribute__((always_inline)) inline BlockScan ScanBytesWide(__m512i c, __m512i r,
+                                                                            bool lfAfter) {
+  BlockScan scan;
+  scan.lineFeeds = _mm512_cmpeq_epi8_mask(c, _mm512_set1_epi8('\n'));
+  const std::uint64_t returns = _mm512_cmpeq_epi8_mask(c, _mm512_set1_epi8('\r'));
+  const std::uint64_t digits =
+      _mm512_cmpeq_epi8_mask(_mm512_or_si512(c, _mm512_set1_epi8(1)), _mm512_set1_epi8('1'));
+  scan.onesLastFirst = _mm512_cmpeq_epi8_mask(r, _mm512_set1_epi8('1'));
+  const std::uint64_t followedByLf =
+      (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(lfAfter) << 63);
+  scan.loneReturn = (returns & ~followedByLf) != 0;
+  scan.foreign = ~(digits | returns | scan.lineFeeds) != 0;
+  return scan;
+}
+}  // namespace detail
+
+// ScanBlock with AVX-512: the block in two loads instead of eight, its '1's last first by one
+// byte permutation instead of reversing their bits. vornel-convert, 200 MiB written in pieces,
+// against the scan with SSE2 (both with the texts sixteen at a time, 2026-12-10): file to file
+// UTF-16 62.8 → 61.2 ms and ASCII 52.6 → 50.8 ms (21 alternating rounds), pipe to pipe
+// 108.8 → 106.7 and 69.9 → 65.4 ms (15 rounds).
+VORNEL_AVX512 inline BlockScan ScanBlockWide(const char16_t* block) {
+  const __m512i packed =
+      _mm512_packus_epi16(_mm512_loadu_si512(block), _mm512_loadu_si512(block + kBlock / 2));
+  const __m512i c = _mm512_permutexvar_epi8(_mm512_loadu_si512(detail::kWideOrders.packed), packed);
+  const __m512i r = _mm512_permutexvar_epi8(_mm512_loadu_si512(detail::kWideOrders.reversed), c);
+  return detail::ScanBytesWide(c, r, block[kBlock] == u'\n');
+}
+VORNEL_AVX512 inline BlockScan ScanBlockWide(const char* block) {
+  const __m512i c = _mm512_loadu_si512(block);
+  const __m512i r = _mm512_permutexvar_epi8(_mm512_loadu_si512(detail::kWideOrders.reversed), c);
+  return detail::ScanBytesWide(c, r, block[kBlock] == '\n');
+}
+
+#endif
 
 // Whether the kBlock characters at `at` are all '0', '1', CR or LF.
 inline bool AllAccepted(const char16_t* at) {

@@ -1,30 +1,19 @@
 #include "convert/decimal_batch.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
-
-// GCC 12's AVX-512 header leaves the source of some shifts undefined on purpose and then warns
-// about it.
-#if defined(__clang__)
-#include <immintrin.h>
-#else
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-#endif
-
 #include <bit>
+
+#include "convert/avx512.h"
+#include "convert/decimal_text.h"
 
 namespace decimal_batch {
 
 namespace {
 
-#define VORNEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2")))
+#if defined(VORNEL_AVX512)
 
 // Each value's text is formed in a slot of 16 bytes: its ten digits with leading zeros, its line
 // end, scratch. A register holds four slots; these tables gather register m's slots (values
-// 4m to 4m + 3) from the digits as Digits() leaves them.
+// 4m to 4m + 3) from the digits as PutBatch forms them.
 struct SlotTables {
   std::uint8_t lowDigits[4][64]{};   // slot bytes 2..9, from the low eight digits
   std::uint8_t highDigits[4][64]{};  // slot bytes 0 and 1, from the two high digits
@@ -60,16 +49,8 @@ VORNEL_AVX512 __m512i TwoDigits(__m512i v) {
   return _mm512_add_epi8(_mm512_or_si512(tens, _mm512_slli_epi16(units, 8)), _mm512_set1_epi8('0'));
 }
 
-}  // namespace
-
-bool Available() {
-  static const bool available =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
-  return available;
-}
-
-VORNEL_AVX512 char* PutBatch(char* put, const std::uint32_t* values, LineEnd lineEnd) {
+// PutBatch with AVX-512.
+VORNEL_AVX512 char* PutWide(char* put, const std::uint32_t* values, LineEnd lineEnd) {
   const __m512i v = _mm512_loadu_si512(values);
   // v = high * 10^8 + abcd * 10^4 + efgh.
   const __m512i high = Divide(v, 1441151881, 57);  // ceil(2^57 / 10^8)
@@ -113,17 +94,14 @@ VORNEL_AVX512 char* PutBatch(char* put, const std::uint32_t* values, LineEnd lin
   return put;
 }
 
-}  // namespace decimal_batch
+#endif
 
-#else
-
-#include "convert/decimal_text.h"
-
-namespace decimal_batch {
-
-bool Available() { return false; }
+}  // namespace
 
 char* PutBatch(char* put, const std::uint32_t* values, LineEnd lineEnd) {
+#if defined(VORNEL_AVX512)
+  if (avx512::Available()) return PutWide(put, values, lineEnd);
+#endif
   for (std::size_t k = 0; k < kNumbers; ++k) {
     put = WriteDecimal(put, values[k]);
     if (lineEnd == LineEnd::kCrLf) *put++ = '\r';
@@ -133,5 +111,3 @@ char* PutBatch(char* put, const std::uint32_t* values, LineEnd lineEnd) {
 }
 
 }  // namespace decimal_batch
-
-#endif

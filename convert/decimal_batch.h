@@ -9,11 +9,6 @@
 // a file UTF-16 75 → 69 ms and ASCII 69 → 65 ms, from a pipe to a pipe 112 → 107 and
 // 101 → 92 ms, the native pipeline 53 → 48 ms (bench/compare.sh, 9 rounds); under wine the
 // hand-off run in its process 90.4 → 82.4 ms (medians of seven alternating sets of nine).
-//
-// In the Windows build too. Windows aligns the stack to 16 bytes only, and GCC may move a 64-byte
-// register there with an aligned move (GCC bug 54412). This routine keeps every value in
-// registers, none of those Windows has a callee save, and Debian's mingw-w64 GCC, which builds
-// the program, moves such registers unaligned anyway (Debian bug 939559).
 
 #include <cstddef>
 #include <cstdint>
@@ -25,12 +20,10 @@ namespace decimal_batch {
 inline constexpr std::size_t kNumbers = 16;  // values taken together
 inline constexpr std::size_t kScratch = 64;  // bytes PutBatch may write past the end it returns
 
-// Whether PutBatch runs on this processor (x86-64 with AVX-512 VBMI2): false elsewhere.
-bool Available();
-
 // Writes the decimal texts of `values[0]` to `values[kNumbers - 1]` at `put`, each followed by
 // `lineEnd`, as WriteDecimal would; returns their end. Up to kScratch bytes after it are left
-// with scratch. Where not Available(), the texts come one at a time from WriteDecimal.
+// with scratch. Where avx512::Available() is false, the texts come one at a time from
+// WriteDecimal.
 char* PutBatch(char* put, const std::uint32_t* values, LineEnd lineEnd);
 
 }  // namespace decimal_batch

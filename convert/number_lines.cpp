@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "convert/avx512.h"
 #include "convert/binary.h"
 #include "convert/block_scan.h"
 #include "convert/decimal_batch.h"
@@ -119,21 +120,29 @@ static_assert(kLineRoom * decimal_batch::kNumbers >=
                   (10 + 2) * decimal_batch::kNumbers + decimal_batch::kScratch,
               "a batch's texts and scratch fit the room of its lines");
 
-// ConvertNumberLines a block of characters at a time; `kBatched`: the decimal texts put
-// sixteen at a time (decimal_batch::Available()).
-template <class Char, bool kBatched>
-NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
-                                    LineEnd lineEnd) {
+// ScanBlock, or with `kWide` ScanBlockWide.
+template <bool kWide, class Char>
+__attribute__((always_inline)) inline BlockScan ScanBlockAs(const Char* block) {
+  if constexpr (kWide) {
+    return ScanBlockWide(block);
+  } else {
+    return ScanBlock(block);
+  }
+}
+
+// ConvertNumberLines a block of characters at a time; `kWide`: with AVX-512, each block scanned
+// in two loads and the decimal texts put sixteen at a time. Inlined into the one function
+// that enables AVX-512 and the one that does not.
+template <class Char, bool kWide>
+__attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
+    std::basic_string_view<Char> text, TextBuffer<char>& out, LineEnd lineEnd) {
   NumberLinesOutcome outcome;
   WaitingNumbers waiting;
   // Puts the decimal text of `value`, now or with its batch.
   const auto putNumber = [&](char* put, std::uint32_t value) {
-    if constexpr (kBatched) {
-      waiting.Add(value);
-      return put;
-    } else {
-      return PutNumber(put, value, lineEnd);
-    }
+    if (!kWide) return PutNumber(put, value, lineEnd);
+    waiting.Add(value);
+    return put;
   };
   const Char* const begin = text.data();
   const Char* const end = begin + text.size();
@@ -142,7 +151,7 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
   std::uint64_t previousOnes = 0;  // of the block before, as onesLastFirst
   for (const Char* block = begin; end - block > kBlock; block += kBlock) {
     AskAhead(text, static_cast<std::size_t>(block - begin));
-    const BlockScan scan = ScanBlock(block);
+    const BlockScan scan = ScanBlockAs<kWide>(block);
     if (scan.foreign) {
       outcome.foreign = true;
       return outcome;
@@ -192,10 +201,26 @@ NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffe
 }
 
 template <class Char>
+NumberLinesOutcome ConvertPlainly(std::basic_string_view<Char> text, TextBuffer<char>& out,
+                                  LineEnd lineEnd) {
+  return ConvertBlockWiseBody<Char, false>(text, out, lineEnd);
+}
+
+#if defined(VORNEL_AVX512)
+template <class Char>
+VORNEL_AVX512 NumberLinesOutcome ConvertWidely(std::basic_string_view<Char> text,
+                                               TextBuffer<char>& out, LineEnd lineEnd) {
+  return ConvertBlockWiseBody<Char, true>(text, out, lineEnd);
+}
+#endif
+
+template <class Char>
 NumberLinesOutcome ConvertBlockWise(std::basic_string_view<Char> text, TextBuffer<char>& out,
                                     LineEnd lineEnd) {
-  return decimal_batch::Available() ? ConvertBlockWise<Char, true>(text, out, lineEnd)
-                                    : ConvertBlockWise<Char, false>(text, out, lineEnd);
+#if defined(VORNEL_AVX512)
+  if (avx512::Available()) return ConvertWidely(text, out, lineEnd);
+#endif
+  return ConvertPlainly(text, out, lineEnd);
 }
 
 #else
@@ -215,10 +240,10 @@ NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>
   return ConvertBlockWise(text, out, lineEnd);
 }
 
-NumberLinesOutcome ConvertNumberLinesUnbatched(std::u16string_view text, TextBuffer<char>& out,
-                                               LineEnd lineEnd) {
+NumberLinesOutcome ConvertNumberLinesPlainly(std::u16string_view text, TextBuffer<char>& out,
+                                             LineEnd lineEnd) {
 #if defined(__SSE2__)
-  return ConvertBlockWise<char16_t, false>(text, out, lineEnd);
+  return ConvertPlainly(text, out, lineEnd);
 #else
   return ConvertBlockWise(text, out, lineEnd);
 #endif

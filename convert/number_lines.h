@@ -25,10 +25,10 @@ enum class LineEnd : unsigned char { kCrLf, kLf };
 // of the lines before. Throws std::bad_alloc when memory runs out.
 NumberLinesOutcome ConvertNumberLines(std::u16string_view text, TextBuffer<char>& out,
                                       LineEnd lineEnd = LineEnd::kCrLf);
-// ConvertNumberLines with each decimal text put as its line is read, as on processors without
-// AVX-512 (decimal_batch::Available()): the twin the tests hold it to.
-NumberLinesOutcome ConvertNumberLinesUnbatched(std::u16string_view text, TextBuffer<char>& out,
-                                               LineEnd lineEnd = LineEnd::kCrLf);
+// ConvertNumberLines without AVX-512, as on processors that lack it (avx512::Available()): the
+// twin the tests hold it to.
+NumberLinesOutcome ConvertNumberLinesPlainly(std::u16string_view text, TextBuffer<char>& out,
+                                             LineEnd lineEnd = LineEnd::kCrLf);
 // ConvertNumberLines of the UTF-16 units that `bytes` stand for one for one (ASCII; a byte
 // beyond it is a foreign character), without widening them first.
 NumberLinesOutcome ConvertNumberLines(std::string_view bytes, TextBuffer<char>& out,
