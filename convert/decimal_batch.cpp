@@ -3,7 +3,6 @@
 #include <bit>
 
 #include "convert/avx512.h"
-#include "convert/decimal_text.h"
 
 namespace decimal_batch {
 
@@ -13,7 +12,7 @@ namespace {
 
 // Each value's text is formed in a slot of 16 bytes: its ten digits with leading zeros, its line
 // end, scratch. A register holds four slots; these tables gather register m's slots (values
-// 4m to 4m + 3) from the digits as PutBatch forms them.
+// 4m to 4m + 3) from the digits as PutWide forms them.
 struct SlotTables {
   std::uint8_t lowDigits[4][64]{};   // slot bytes 2..9, from the low eight digits
   std::uint8_t highDigits[4][64]{};  // slot bytes 0 and 1, from the two high digits
@@ -102,11 +101,7 @@ char* PutBatch(char* put, const std::uint32_t* values, LineEnd lineEnd) {
 #if defined(VORNEL_AVX512)
   if (avx512::Available()) return PutWide(put, values, lineEnd);
 #endif
-  for (std::size_t k = 0; k < kNumbers; ++k) {
-    put = WriteDecimal(put, values[k]);
-    if (lineEnd == LineEnd::kCrLf) *put++ = '\r';
-    *put++ = '\n';
-  }
+  for (std::size_t k = 0; k < kNumbers; ++k) put = PutOne(put, values[k], lineEnd);
   return put;
 }
 

@@ -17,16 +17,6 @@ namespace {
 constexpr std::size_t kLineRoom = kDecimalScratch;
 static_assert(kLineRoom >= 10 + 2, "ten digits and CR LF");
 
-// Writes the decimal text of `value` and `lineEnd` at `put`; returns the new end. After LF
-// alone the second store is scratch.
-char* PutNumber(char* put, std::uint32_t value, LineEnd lineEnd) {
-  put = WriteDecimal(put, value);
-  const bool lf = lineEnd == LineEnd::kLf;
-  put[0] = lf ? '\n' : '\r';
-  put[1] = '\n';
-  return put + (lf ? 1 : 2);
-}
-
 struct LineValue {
   std::uint32_t value = 0;  // meaningful while digits <= 32
   std::size_t digits = 0;
@@ -75,7 +65,7 @@ NumberLinesOutcome ConvertOneByOne(std::basic_string_view<Char> text, TextBuffer
       return outcome;
     }
     if (line.digits > 0) {
-      out.Commit(PutNumber(out.Room(kLineRoom), line.value, lineEnd));
+      out.Commit(decimal_batch::PutOne(out.Room(kLineRoom), line.value, lineEnd));
       ++outcome.numbers;
     }
     if (p == end) return outcome;
@@ -99,7 +89,7 @@ class WaitingNumbers {
       put = decimal_batch::PutBatch(put, values_ + done, lineEnd);
     }
     if (all) {
-      for (; done < count_; ++done) put = PutNumber(put, values_[done], lineEnd);
+      for (; done < count_; ++done) put = decimal_batch::PutOne(put, values_[done], lineEnd);
     } else if (done > 0) {
       // Fewer than a batch are left: they move to the front as a batch's worth.
       std::memcpy(values_, values_ + done, sizeof(std::uint32_t) * decimal_batch::kNumbers);
@@ -140,7 +130,7 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
   WaitingNumbers waiting;
   // Puts the decimal text of `value`, now or with its batch.
   const auto putNumber = [&](char* put, std::uint32_t value) {
-    if (!kWide) return PutNumber(put, value, lineEnd);
+    if (!kWide) return decimal_batch::PutOne(put, value, lineEnd);
     waiting.Add(value);
     return put;
   };
