@@ -6,18 +6,21 @@
 #include "tuning/tuning.h"
 
 std::size_t PiecewiseConversion::Take(std::u16string_view text, bool last,
-                                      const std::function<void()>& alongside) {
-  return TakeText(text, last, alongside);
+                                      const std::function<void()>& alongside,
+                                      const std::function<void()>& meanwhile) {
+  return TakeText(text, last, alongside, meanwhile);
 }
 
 std::size_t PiecewiseConversion::Take(std::string_view bytes, bool last,
-                                      const std::function<void()>& alongside) {
-  return TakeText(bytes, last, alongside);
+                                      const std::function<void()>& alongside,
+                                      const std::function<void()>& meanwhile) {
+  return TakeText(bytes, last, alongside, meanwhile);
 }
 
 template <class Char>
 std::size_t PiecewiseConversion::TakeText(std::basic_string_view<Char> text, bool last,
-                                          const std::function<void()>& alongside) {
+                                          const std::function<void()>& alongside,
+                                          const std::function<void()>& meanwhile) {
   if (foreign_) return text.size();
   if (tooLong_) {
     // Only the characters matter from here on, and where the first foreign one stands.
@@ -32,7 +35,7 @@ std::size_t PiecewiseConversion::TakeText(std::basic_string_view<Char> text, boo
   const TextPlace start = reached_;
   const std::size_t heldDigits = held_.size();
   lineFeeds_ = 0;
-  const std::size_t used = TakeLines(text, last, alongside);
+  const std::size_t used = TakeLines(text, last, alongside, meanwhile);
   if (foreign_ || tooLong_) {
     // Refused in this piece: it is looked at again, from where it began, to place the refusal.
     reached_ = start;
@@ -45,7 +48,8 @@ std::size_t PiecewiseConversion::TakeText(std::basic_string_view<Char> text, boo
 
 template <class Char>
 std::size_t PiecewiseConversion::TakeLines(std::basic_string_view<Char> text, bool last,
-                                           const std::function<void()>& alongside) {
+                                           const std::function<void()>& alongside,
+                                           const std::function<void()>& meanwhile) {
   constexpr auto npos = std::basic_string_view<Char>::npos;
   std::size_t used = 0;
   if (!held_.empty()) {
@@ -62,7 +66,7 @@ std::size_t PiecewiseConversion::TakeLines(std::basic_string_view<Char> text, bo
   const std::basic_string_view<Char> rest = text.substr(used);
   const std::size_t lastLf = rest.rfind(Char{'\n'});
   const std::size_t complete = last ? rest.size() : lastLf == npos ? 0 : lastLf + 1;
-  if (!foreign_ && !tooLong_) Convert(rest.substr(0, complete), alongside);
+  if (!foreign_ && !tooLong_) Convert(rest.substr(0, complete), alongside, meanwhile);
   const std::basic_string_view<Char> unfinished = rest.substr(complete);
   if (foreign_ || tooLong_) return text.size();
   // A longer unfinished line is held rather than handed back, so that what comes again stays
@@ -86,8 +90,9 @@ void PiecewiseConversion::RefuseAtEnd() {
 
 template <class Char>
 void PiecewiseConversion::Convert(std::basic_string_view<Char> lines,
-                                  const std::function<void()>& alongside) {
-  const NumberLinesOutcome outcome = shared_.Convert(lines, out_, alongside);
+                                  const std::function<void()>& alongside,
+                                  const std::function<void()>& meanwhile) {
+  const NumberLinesOutcome outcome = shared_.Convert(lines, out_, alongside, meanwhile);
   numbers_ += outcome.numbers;
   lineFeeds_ += outcome.lineFeeds;
   foreign_ = outcome.foreign;

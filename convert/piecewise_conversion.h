@@ -31,13 +31,15 @@ class PiecewiseConversion {
   // converts its complete lines and returns how many characters it used. The rest, the start
   // of an unfinished line, must come again at the start of the next call. With `last`, `text`
   // ends the whole text and all of it is used. Throws std::bad_alloc when memory runs out.
-  // A text converted on two threads lets the helper run `alongside` first, as
-  // SharedConversion::Convert does.
-  std::size_t Take(std::u16string_view text, bool last,
-                   const std::function<void()>& alongside = {});
+  // The helper may run `alongside`, and the caller runs `meanwhile`, as
+  // SharedConversion::Convert runs them, each at most once: not at all when the text is
+  // refused before its lines are converted.
+  std::size_t Take(std::u16string_view text, bool last, const std::function<void()>& alongside = {},
+                   const std::function<void()>& meanwhile = {});
   // Take for a text of bytes that stand one for one for UTF-16 units (ASCII): as Take of the
   // units, without widening the whole text first.
-  std::size_t Take(std::string_view bytes, bool last, const std::function<void()>& alongside = {});
+  std::size_t Take(std::string_view bytes, bool last, const std::function<void()>& alongside = {},
+                   const std::function<void()>& meanwhile = {});
 
   // A character other than '0', '1', CR and LF was met: the outcome cannot change any more.
   bool Foreign() const { return foreign_; }
@@ -57,13 +59,16 @@ class PiecewiseConversion {
   // Take, for either kind of text.
   template <class Char>
   std::size_t TakeText(std::basic_string_view<Char> text, bool last,
-                       const std::function<void()>& alongside);
+                       const std::function<void()>& alongside,
+                       const std::function<void()>& meanwhile);
   // Tests and converts the text as Take does, without placing a refusal.
   template <class Char>
   std::size_t TakeLines(std::basic_string_view<Char> text, bool last,
-                        const std::function<void()>& alongside);
+                        const std::function<void()>& alongside,
+                        const std::function<void()>& meanwhile);
   template <class Char>
-  void Convert(std::basic_string_view<Char> lines, const std::function<void()>& alongside = {});
+  void Convert(std::basic_string_view<Char> lines, const std::function<void()>& alongside = {},
+               const std::function<void()>& meanwhile = {});
   // Keeps the start of an unfinished line here instead of having it come again.
   void Hold(std::u16string_view part);
   // Moves reached_ over `used`, which holds `lineFeeds` LFs.

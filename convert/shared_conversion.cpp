@@ -1,6 +1,7 @@
 #include "convert/shared_conversion.h"
 
 #include <cstring>
+#include <exception>
 #include <system_error>
 #include <type_traits>
 #include <utility>
@@ -17,24 +18,29 @@ SharedConversion::~SharedConversion() {
 }
 
 NumberLinesOutcome SharedConversion::Convert(std::u16string_view text, TextBuffer<char>& out,
-                                             const std::function<void()>& alongside) {
+                                             const std::function<void()>& alongside,
+                                             const std::function<void()>& meanwhile) {
   if (shareFrom_ == 0 || text.size() < shareFrom_ || !StartHelper()) {
+    if (meanwhile) meanwhile();
     return ConvertNumberLines(text, out, lineEnd_);
   }
-  return Share(text, out, alongside);
+  return Share(text, out, alongside, meanwhile);
 }
 
 NumberLinesOutcome SharedConversion::Convert(std::string_view bytes, TextBuffer<char>& out,
-                                             const std::function<void()>& alongside) {
+                                             const std::function<void()>& alongside,
+                                             const std::function<void()>& meanwhile) {
   if (shareFrom_ == 0 || bytes.size() < shareFrom_ || !StartHelper()) {
+    if (meanwhile) meanwhile();
     return ConvertNumberLines(bytes, out, lineEnd_);
   }
-  return Share(bytes, out, alongside);
+  return Share(bytes, out, alongside, meanwhile);
 }
 
 template <class Char>
 NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text, TextBuffer<char>& out,
-                                           const std::function<void()>& alongside) {
+                                           const std::function<void()>& alongside,
+                                           const std::function<void()>& meanwhile) {
   const std::size_t count = CutIntoChunks(text);
   Announce([&] {
     chunkCount_ = count;
@@ -42,6 +48,13 @@ NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text, Te
     alongside_ = alongside ? &alongside : nullptr;
     textWaiting_.store(true, std::memory_order_release);
   });
+  // The caller's own work is thrown only once the helper is done with the text.
+  std::exception_ptr meanwhileError;
+  try {
+    if (meanwhile) meanwhile();
+  } catch (...) {
+    meanwhileError = std::current_exception();
+  }
   ConvertChunks();
   {
     // A helper that has not taken the work by now never will.
@@ -50,6 +63,7 @@ NumberLinesOutcome SharedConversion::Share(std::basic_string_view<Char> text, Te
   }
   // The work and the chunks the helper took are waited for: they use the caller's memory.
   Await([this] { return converting_.load(std::memory_order_acquire) == 0; });
+  if (meanwhileError) std::rethrow_exception(meanwhileError);
   return JoinChunks(count, out);
 }
 

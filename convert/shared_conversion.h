@@ -38,13 +38,17 @@ class SharedConversion {
   // appended to `out`. When the text is shared, the helper first runs `alongside` (work that would
   // otherwise wait for the conversion, such as reading what comes next) if it wakes before the
   // caller has converted every chunk: it runs at most once, and has ended when Convert
-  // returns. `alongside` must not throw. Throws std::bad_alloc when memory runs out.
+  // returns. The caller runs `meanwhile` once, before it converts: for a shared text once the
+  // helper may start, so that the two run at once. `alongside` must not throw; what
+  // `meanwhile` throws is thrown on. Throws std::bad_alloc when memory runs out.
   NumberLinesOutcome Convert(std::u16string_view text, TextBuffer<char>& out,
-                             const std::function<void()>& alongside = {});
-  // As Convert(Widened(bytes), out, alongside), for bytes that stand one for one for UTF-16
-  // units (ASCII), without widening them.
+                             const std::function<void()>& alongside = {},
+                             const std::function<void()>& meanwhile = {});
+  // As Convert(Widened(bytes), out, alongside, meanwhile), for bytes that stand one for one
+  // for UTF-16 units (ASCII), without widening them.
   NumberLinesOutcome Convert(std::string_view bytes, TextBuffer<char>& out,
-                             const std::function<void()>& alongside = {});
+                             const std::function<void()>& alongside = {},
+                             const std::function<void()>& meanwhile = {});
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -63,7 +67,8 @@ class SharedConversion {
   // Converts `text` on both threads.
   template <class Char>
   NumberLinesOutcome Share(std::basic_string_view<Char> text, TextBuffer<char>& out,
-                           const std::function<void()>& alongside);
+                           const std::function<void()>& alongside,
+                           const std::function<void()>& meanwhile);
   // Cuts `text` into chunks_ and returns how many.
   template <class Char>
   std::size_t CutIntoChunks(std::basic_string_view<Char> text);

@@ -14,6 +14,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <optional>
 #include <random>
 #include <string>
@@ -279,6 +280,7 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
 // The conversion of `text` shared between two threads, appended to what `out` holds; `asBytes`:
 // of its characters (all below U+0100) handed on as bytes. Work given to run alongside must
 // have ended, if the helper ran it, when the conversion returns; `alongsideRuns` counts its runs.
+// The caller's own work runs once, on its thread.
 Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text, bool asBytes,
                              TextBuffer<char>& out, int& alongsideRuns) {
   const std::size_t before = out.Size();
@@ -294,9 +296,14 @@ Converted SharedConversionOf(SharedConversion& shared, std::u16string_view text,
     }
     ended.fetch_add(1);
   };
-  const NumberLinesOutcome outcome = asBytes
-                                         ? shared.Convert(std::string_view(bytes), out, alongside)
-                                         : shared.Convert(text, out, alongside);
+  std::vector<std::thread::id> meanwhileRuns;
+  const std::function<void()> meanwhile = [&] {
+    meanwhileRuns.push_back(std::this_thread::get_id());
+  };
+  const NumberLinesOutcome outcome =
+      asBytes ? shared.Convert(std::string_view(bytes), out, alongside, meanwhile)
+              : shared.Convert(text, out, alongside, meanwhile);
+  EXPECT_EQ(meanwhileRuns, std::vector<std::thread::id>{std::this_thread::get_id()});
   EXPECT_LE(started.load(), 1);
   EXPECT_EQ(ended.load(), started.load());
   alongsideRuns += started.load();
@@ -363,6 +370,18 @@ TEST(FastPath, TextsSharedByTwoThreadsConvertAsTheReferenceDoes) {
     }
     EXPECT_GT(alongsideRuns, 0);
   }
+}
+
+TEST(FastPath, WhatTheCallersOwnWorkThrowsComesOnceTheHelperIsDone) {
+  SharedConversion shared(/*shareFrom=*/1, /*chunkChars=*/1);
+  const std::u16string text = Inputs(29).Filler(1 << 16);
+  TextBuffer<char> out;
+  EXPECT_THROW(shared.Convert(text, out, {}, [] { throw std::bad_alloc(); }), std::bad_alloc);
+  // Left as it was: the next text converts as the reference does.
+  out.Clear();
+  int alongsideRuns = 0;
+  ExpectSame(SharedConversionOf(shared, u"1\r\n10\r\n", false, out, alongsideRuns),
+             ReferenceConversion(Chars(u"1\r\n10\r\n")), "after the throw");
 }
 
 TEST(FastPath, TheCharacterTestFindsAForeignCharacterAtEveryPosition) {
