@@ -26,6 +26,7 @@ inline constexpr std::ptrdiff_t kBlock = 64;  // characters looked at together
 struct BlockScan {
   std::uint64_t lineFeeds = 0;      // bit k: block[k] is LF
   std::uint64_t onesLastFirst = 0;  // bit 63 - k: block[k] is '1'
+  std::uint64_t returns = 0;        // bit k: block[k] is CR
   bool loneReturn = false;          // a CR that is not followed by LF
   bool foreign = false;             // a character other than '0', '1', CR and LF
 };
@@ -80,20 +81,19 @@ template <class Char>
 inline BlockScan ScanBlock(const Char* block) {
   __m128i accepted = _mm_set1_epi8(-1);
   BlockScan scan;
-  std::uint64_t returns = 0;
   std::uint64_t ones = 0;
   for (std::ptrdiff_t k = 0; k < kBlock / 16; ++k) {
     const __m128i c = detail::Narrow16(block + 16 * k);
     const __m128i isLf = _mm_cmpeq_epi8(c, _mm_set1_epi8('\n'));
     accepted = _mm_and_si128(accepted, detail::Accepted16(c));
     scan.lineFeeds |= detail::Bits16(isLf) << (16 * k);
-    returns |= detail::Bits16(_mm_cmpeq_epi8(c, _mm_set1_epi8('\r'))) << (16 * k);
+    scan.returns |= detail::Bits16(_mm_cmpeq_epi8(c, _mm_set1_epi8('\r'))) << (16 * k);
     ones |= detail::Bits16(_mm_cmpeq_epi8(c, _mm_set1_epi8('1'))) << (16 * k);
   }
   // A CR is lone unless an LF follows it, in this block or as the first of the next.
   const std::uint64_t followedByLf =
       (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(block[kBlock] == Char{'\n'}) << 63);
-  scan.loneReturn = (returns & ~followedByLf) != 0;
+  scan.loneReturn = (scan.returns & ~followedByLf) != 0;
   scan.foreign = _mm_movemask_epi8(accepted) != 0xFFFF;
   scan.onesLastFirst = detail::ReverseBits(ones);
   return scan;
@@ -124,14 +124,14 @@ VORNEL_AVX512 __attribute__((always_inline)) inline BlockScan ScanBytesWide(__m5
                                                                             bool lfAfter) {
   BlockScan scan;
   scan.lineFeeds = _mm512_cmpeq_epi8_mask(c, _mm512_set1_epi8('\n'));
-  const std::uint64_t returns = _mm512_cmpeq_epi8_mask(c, _mm512_set1_epi8('\r'));
+  scan.returns = _mm512_cmpeq_epi8_mask(c, _mm512_set1_epi8('\r'));
   const std::uint64_t digits =
       _mm512_cmpeq_epi8_mask(_mm512_or_si512(c, _mm512_set1_epi8(1)), _mm512_set1_epi8('1'));
   scan.onesLastFirst = _mm512_cmpeq_epi8_mask(r, _mm512_set1_epi8('1'));
   const std::uint64_t followedByLf =
       (scan.lineFeeds >> 1) | (static_cast<std::uint64_t>(lfAfter) << 63);
-  scan.loneReturn = (returns & ~followedByLf) != 0;
-  scan.foreign = ~(digits | returns | scan.lineFeeds) != 0;
+  scan.loneReturn = (scan.returns & ~followedByLf) != 0;
+  scan.foreign = ~(digits | scan.returns | scan.lineFeeds) != 0;
   return scan;
 }
 }  // namespace detail

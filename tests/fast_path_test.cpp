@@ -133,12 +133,16 @@ class Inputs {
     }
   }
 
-  // Random lines of up to `longest` digits (some blank, some with a CR inside) of exactly
-  // `length` characters, ending with LF when `length` is not 0.
-  std::u16string Filler(int length, int longest = 12) {
+  // Random lines of up to `longest` digits (some blank, some with a CR inside unless not
+  // `loneReturns`) of exactly `length` characters, ending with LF when `length` is not 0.
+  std::u16string Filler(int length, int longest = 12, bool loneReturns = true) {
     std::u16string text;
     while (static_cast<int>(text.size()) < length) {
       std::u16string line = Digits(Below(longest + 1));
+      if (!loneReturns) {
+        text += line + (Below(2) == 0 ? u"\n" : u"\r\n");
+        continue;
+      }
       if (!line.empty() && Below(8) == 0) line.insert(Below(static_cast<int>(line.size())), u"\r");
       text += line + LineEnd();
     }
@@ -241,16 +245,18 @@ TEST(FastPath, EveryLineLengthAtEveryPositionConvertsAsTheReferenceDoes) {
   Inputs inputs(7);
   for (int length = 0; length <= 33; ++length) {
     for (int at = 0; at < 64 + 40; ++at) {
-      // Before the line: random lines that end exactly where it begins. After it: more lines,
-      // long enough for the block-wise pass to reach it.
+      // Before the line: random lines that end exactly where it begins, at every other place
+      // short ones without a lone CR, many to a block. After it: more lines, long enough for
+      // the block-wise pass to reach it.
       std::u16string line = inputs.Digits(length);
       if (length > 1 && at % 7 == 0) line.insert(1, u"\r");  // a CR inside the line
-      const std::u16string text = inputs.Filler(at) + line + inputs.LineEnd() + inputs.Filler(90);
+      const std::u16string before = inputs.Filler(at, at % 2 == 0 ? 12 : 3, at % 2 == 0);
+      const std::u16string text = before + line + inputs.LineEnd() + inputs.Filler(90);
       const Converted expected = ReferenceConversion(Chars(text));
       const std::string what = "length " + std::to_string(length) + " at " + std::to_string(at);
       ExpectSame(FastConversion(text), expected, what);
       // The same text as the last line, without a line end.
-      const std::u16string last = inputs.Filler(at) + line;
+      const std::u16string last = before + line;
       ExpectSame(FastConversion(last), ReferenceConversion(Chars(last)), what + " last");
     }
   }
@@ -260,7 +266,10 @@ TEST(FastPath, RandomTextsConvertAsTheReferenceDoes) {
   Inputs inputs(11);
   int converted = 0;
   for (int round = 0; round < 400; ++round) {
-    std::u16string text = inputs.Filler(inputs.Below(700), round % 4 == 0 ? 34 : 31);
+    // Lines too long now and then, or of a few digits and many to a block of the scan; every
+    // third text without lone CRs.
+    const int longest[] = {34, 31, 4, 31};
+    std::u16string text = inputs.Filler(inputs.Below(700), longest[round % 4], round % 3 != 0);
     // Now and then a foreign character somewhere.
     if (round % 5 == 0 && !text.empty()) {
       // Also characters whose low byte is '1' or LF, which a scan of bytes must not take for
