@@ -32,8 +32,8 @@ class PiecewiseConversion {
   // of an unfinished line, must come again at the start of the next call. With `last`, `text`
   // ends the whole text and all of it is used. Throws std::bad_alloc when memory runs out.
   // The helper may run `alongside`, and the caller runs `meanwhile`, as
-  // SharedConversion::Convert runs them, each at most once: not at all when the text is
-  // refused before its lines are converted.
+  // SharedConversion::Convert runs them, each at most once: not at all when the text ends no
+  // line, or is refused before its lines are converted.
   std::size_t Take(std::u16string_view text, bool last, const std::function<void()>& alongside = {},
                    const std::function<void()>& meanwhile = {});
   // Take for a text of bytes that stand one for one for UTF-16 units (ASCII): as Take of the
