@@ -97,9 +97,10 @@ class WaitingNumbers {
   // Adds the values of the lines that end in the block at `block`, eight at a time: their LFs
   // are the bits of `feeds`, and bit k of `crsBefore` tells a CR before block[k]. `ones`
   // holds the '1's of the block before and this one as ValueBefore takes them. The first line
-  // starts at `lineStart`, after any lone CR. Moves `lineStart` and `outcome` past the lines
-  // taken; returns the LFs of the lines left, from the first eight that hold one of more than
-  // kLongestLine digits, for the plain loop.
+  // starts at `lineStart`; none is taken when a lone CR lies after it, before
+  // `returnsBefore`. Moves `lineStart` and `outcome` past the lines taken; returns the LFs of
+  // the lines left, from the first eight that hold one of more than kLongestLine digits, for
+  // the plain loop.
   // Against the plain loop alone, 200 MiB written in pieces (2026-12-10): under wine the hand-off
   // run in its process 65.9 → 59.9 ms (medians of seven alternating sets of nine, less in all
   // seven); vornel-convert from a pipe to a pipe UTF-16 84.9 → 81.1 and ASCII 67.4 → 64.5 ms,
@@ -108,7 +109,9 @@ class WaitingNumbers {
   template <class Char>
   VORNEL_AVX512 std::uint64_t AddLines(const Char* block, std::uint64_t feeds,
                                        std::uint64_t crsBefore, Uint128 ones,
-                                       const Char*& lineStart, NumberLinesOutcome& outcome) {
+                                       const Char* returnsBefore, const Char*& lineStart,
+                                       NumberLinesOutcome& outcome) {
+    if (lineStart < returnsBefore) return feeds;
     // Unaligned: the Windows build does not align the stack beyond 16 bytes.
     std::uint8_t ends[kBlock];  // of the lines, in the block, in order
     _mm512_storeu_si512(ends,
@@ -187,6 +190,19 @@ static_assert(kLineRoom * decimal_batch::kNumbers >=
                   (10 + 2) * decimal_batch::kNumbers + decimal_batch::kScratch,
               "a batch's texts and scratch fit the room of its lines");
 
+// Puts the decimal text of `value` at `put` now, or with `kWide` adds it to `waiting` to be put
+// with its batch; returns the new end.
+template <bool kWide>
+__attribute__((always_inline)) inline char* PutNumber(char* put, std::uint32_t value,
+                                                      WaitingNumbers& waiting, LineEnd lineEnd) {
+  if constexpr (kWide) {
+    waiting.Add(value);
+    return put;
+  } else {
+    return decimal_batch::PutOne(put, value, lineEnd);
+  }
+}
+
 // ScanBlock, or with `kWide` ScanBlockWide.
 template <bool kWide, class Char>
 __attribute__((always_inline)) inline BlockScan ScanBlockAs(const Char* block) {
@@ -205,11 +221,8 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
     std::basic_string_view<Char> text, TextBuffer<char>& out, LineEnd lineEnd) {
   NumberLinesOutcome outcome;
   WaitingNumbers waiting;
-  // Puts the decimal text of `value`, now or with its batch.
   const auto putNumber = [&](char* put, std::uint32_t value) {
-    if (!kWide) return decimal_batch::PutOne(put, value, lineEnd);
-    waiting.Add(value);
-    return put;
+    return PutNumber<kWide>(put, value, waiting, lineEnd);
   };
   const Char* const begin = text.data();
   const Char* const end = begin + text.size();
@@ -235,9 +248,7 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
     if (feeds == 0) continue;
 #if defined(VORNEL_AVX512)
     if constexpr (kWide) {
-      if (lineStart >= returnsBefore) {
-        feeds = waiting.AddLines(block, feeds, crsBefore, ones, lineStart, outcome);
-      }
+      feeds = waiting.AddLines(block, feeds, crsBefore, ones, returnsBefore, lineStart, outcome);
     }
 #endif
     char* put = out.Room(kBlockRoom);
