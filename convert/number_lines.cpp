@@ -221,9 +221,6 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
     std::basic_string_view<Char> text, TextBuffer<char>& out, LineEnd lineEnd) {
   NumberLinesOutcome outcome;
   WaitingNumbers waiting;
-  const auto putNumber = [&](char* put, std::uint32_t value) {
-    return PutNumber<kWide>(put, value, waiting, lineEnd);
-  };
   const Char* const begin = text.data();
   const Char* const end = begin + text.size();
   const Char* lineStart = begin;
@@ -258,7 +255,7 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
       const Char* const digitsEnd = DigitsEnd(lineStart, lf);
       const auto count = static_cast<std::size_t>(digitsEnd - lineStart);
       if (count > 0 && count <= kLongestLine && lineStart >= returnsBefore) {
-        put = putNumber(put, ValueBefore(ones, block, digitsEnd, count));
+        put = PutNumber<kWide>(put, ValueBefore(ones, block, digitsEnd, count), waiting, lineEnd);
         ++outcome.numbers;
       } else if (count > 0) {
         const LineValue line = PlainLineValue(lineStart, lf);
@@ -269,7 +266,7 @@ __attribute__((always_inline)) inline NumberLinesOutcome ConvertBlockWiseBody(
           return outcome;
         }
         if (line.digits > 0) {
-          put = putNumber(put, line.value);
+          put = PutNumber<kWide>(put, line.value, waiting, lineEnd);
           ++outcome.numbers;
         }
       }
